@@ -1,0 +1,556 @@
+#include "codec/art_encoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "codec/art_format.h"
+#include "codec/codec_context.h"
+#include "codec/d4_synthesis.h"
+
+namespace {
+
+constexpr double kC0 = kD4C0 / 65536.0;
+constexpr double kC1 = kD4C1 / 65536.0;
+constexpr double kC2 = kD4C2 / 65536.0;
+constexpr double kC3 = kD4C3 / 65536.0;
+
+// Bits are written least significant first, as the decoder reads them.
+struct BitWriter {
+  uint8_t* out;
+  size_t pos = 0;
+  uint64_t acc = 0;
+  int count = 0;
+
+  void Put(uint64_t value, int n) {
+    acc |= value << count;
+    count += n;
+    while (count >= 8) {
+      out[pos++] = static_cast<uint8_t>(acc);
+      acc >>= 8;
+      count -= 8;
+    }
+  }
+  void Flush() {
+    if (count > 0) out[pos++] = static_cast<uint8_t>(acc);
+    acc = 0;
+    count = 0;
+  }
+};
+
+// One analysis line: 2n inputs (stride in) to n low and n high values. The
+// transpose of the synthesis: low k reads inputs 2k .. 2k + 3 with c0..c3,
+// high k with c3, -c2, c1, -c0, indexes wrapping.
+void AnalyseLine(const double* x, size_t in, int n, double* lo, double* hi, size_t out) {
+  const int m = 2 * n;
+  for (int k = 0; k < n; ++k) {
+    double x0 = x[static_cast<size_t>((2 * k) % m) * in];
+    double x1 = x[static_cast<size_t>((2 * k + 1) % m) * in];
+    double x2 = x[static_cast<size_t>((2 * k + 2) % m) * in];
+    double x3 = x[static_cast<size_t>((2 * k + 3) % m) * in];
+    lo[static_cast<size_t>(k) * out] = kC0 * x0 + kC1 * x1 + kC2 * x2 + kC3 * x3;
+    hi[static_cast<size_t>(k) * out] = kC3 * x0 - kC2 * x1 + kC1 * x2 - kC0 * x3;
+  }
+}
+
+int TrailingZeros(int32_t v) {
+  int n = 0;
+  while (v > 0 && (v & 1) == 0) {
+    v >>= 1;
+    ++n;
+  }
+  return n;
+}
+
+// Quantiser step for the luma planes. Multiples of 16 keep most quantised
+// coefficients on the one-byte run-length codes; the top qualities trade
+// that for precision.
+int LumaStep(int quality) {
+  if (quality >= 100) return 1;
+  if (quality >= 96) return 1 << (100 - quality);  // 2, 4, 8, 16
+  double m = std::pow(2.0, (95.0 - quality) / 15.0);
+  int k = static_cast<int>(m + 0.5);
+  return 16 * (k < 1 ? 1 : k);
+}
+
+int ChromaStep(int lumaStep) {
+  if (lumaStep < 16) return lumaStep;
+  return 16 * ((lumaStep * 3 / 2 + 8) / 16);
+}
+
+// The value the decoder will see for quantiser bin n. Negative bins end in
+// 0xF so that they take the one-byte 0x60-0x7F code.
+int32_t Reconstruct(int32_t n, int step) {
+  if (n >= 0) return n * step;
+  return n * step - (step % 16 == 0 ? 1 : 0);
+}
+
+int32_t QuantiseValue(double c, int step) {
+  double deadZone = step >= 16 ? 0.2 : 0.0;
+  double a = std::fabs(c) / step + 0.5 - deadZone;
+  int32_t n = a > 0 ? static_cast<int32_t>(a) : 0;
+  return Reconstruct(c < 0 ? -n : n, step);
+}
+
+bool IsCheap(uint8_t b) {
+  return b == 0 || b == 0xFF || (b & 0x0F) == 0 || (b & 0x0F) == 0x0F;
+}
+
+// Per-pixel targets of the decoder's colour conversion, in doubles.
+struct ColourPlanes {
+  double* y;
+  double* u;
+  double* v;
+};
+
+// Inverse of the clamp table's stretch: the index whose stretched value is
+// the byte (or the nearest one).
+double ClampIndex(int value) {
+  return std::floor(value * 248.0 / 255.0 + 0.5);
+}
+
+void ToDecoderColours(const BgrImage& image, ColourPlanes planes) {
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint8_t* row = image.pixels + image.stride * static_cast<size_t>(y);
+    for (int32_t x = 0; x < image.width; ++x) {
+      size_t i = static_cast<size_t>(y) * image.width + x;
+      // Aim at the middle of each index's range: B4 and R4 are shifted right
+      // by 2, G comes out of (X * 1744) >> 12.
+      double b4 = 4 * ClampIndex(row[3 * x]) + 1.5;
+      double r4 = 4 * ClampIndex(row[3 * x + 2]) + 1.5;
+      double gx = (ClampIndex(row[3 * x + 1]) + 0.5) * 4096.0 / 1744.0;
+      double luma = gx + std::floor(116 * b4 / 1024) + std::floor(306 * r4 / 1024);
+      planes.y[i] = luma;
+      planes.u[i] = (b4 - luma + 1024) / 2;
+      planes.v[i] = (r4 - luma + 819 + 0.5) * 1024.0 / 1638.0;
+    }
+  }
+}
+
+struct PieceLayout {
+  int32_t row0;
+  int32_t col0;
+  int32_t visibleRows;
+};
+
+// Fills a side x side tile from a full-resolution plane, rows past the
+// visible ones repeating the last visible row.
+void FillTile(const double* plane, int32_t planeWidth, const PieceLayout& at, int side,
+              double* tile) {
+  for (int r = 0; r < side; ++r) {
+    int32_t sr = at.row0 + (r < at.visibleRows ? r : at.visibleRows - 1);
+    const double* src = plane + static_cast<size_t>(sr) * planeWidth + at.col0;
+    std::memcpy(tile + static_cast<size_t>(r) * side, src, sizeof(double) * side);
+  }
+}
+
+// Half-size chroma as the decoder samples it: sample (r, c) stands for
+// column 2c of rows 2r and 2r + 1, and odd columns interpolate.
+void HalveTile(const double* tile, int side, double* half) {
+  int h = side / 2;
+  for (int r = 0; r < h; ++r) {
+    for (int c = 0; c < h; ++c) {
+      int x = 2 * c;
+      int xl = x > 0 ? x - 1 : x;
+      int xr = x + 1 < side ? x + 1 : x;
+      double sum = 0;
+      for (int dy = 0; dy < 2; ++dy) {
+        const double* row = tile + static_cast<size_t>(2 * r + dy) * side;
+        sum += 0.25 * row[xl] + 0.5 * row[x] + 0.25 * row[xr];
+      }
+      half[static_cast<size_t>(r) * h + c] = sum / 2;
+    }
+  }
+}
+
+// Codes one plane: centres it, transforms, quantises into out and returns
+// the offset, corrected so that the fixed-point synthesis lands on the
+// plane's mean.
+bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch* scratch,
+               int32_t* out, int32_t* offset) {
+  const size_t count = static_cast<size_t>(side) * side;
+  double mean = 0;
+  for (size_t i = 0; i < count; ++i) mean += plane[i];
+  mean /= static_cast<double>(count);
+  int32_t base = static_cast<int32_t>(std::floor(mean + 0.5));
+  for (size_t i = 0; i < count; ++i) plane[i] -= base;
+  std::unique_ptr<double[]> spatial(new (std::nothrow) double[count]);
+  if (!spatial) return false;
+  std::memcpy(spatial.get(), plane, sizeof(double) * count);
+  ForwardTransformPlane(plane, side, baseSize);
+  for (size_t i = 0; i < count; ++i) out[i] = QuantiseValue(plane[i], step);
+  // The synthesis truncates at every pass; measure what that does to the
+  // mean and fold it into the offset.
+  std::unique_ptr<int32_t[]> check(new (std::nothrow) int32_t[count]);
+  if (!check) return false;
+  std::memcpy(check.get(), out, sizeof(int32_t) * count);
+  if (!InverseTransformPlane(scratch, check.get(), side, baseSize)) return false;
+  double drift = 0;
+  for (size_t i = 0; i < count; ++i) drift += spatial[i] - check[i];
+  drift /= static_cast<double>(count);
+  *offset = base + static_cast<int32_t>(std::floor(drift + 0.5));
+  return true;
+}
+
+void AppendLe32(const int32_t* values, size_t count, uint8_t* out) {
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t v = static_cast<uint32_t>(values[i]);
+    out[4 * i] = static_cast<uint8_t>(v);
+    out[4 * i + 1] = static_cast<uint8_t>(v >> 8);
+    out[4 * i + 2] = static_cast<uint8_t>(v >> 16);
+    out[4 * i + 3] = static_cast<uint8_t>(v >> 24);
+  }
+}
+
+struct Attempt {
+  int lumaStep;
+  int chromaStep;
+};
+
+CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int32_t side,
+                       int levels, bool halved, const Attempt& steps, const ColourPlanes& colours,
+                       ByteBuffer* file, EncodeStats* stats, CodecError* error) {
+  const int perSide = options.pieces == 4 ? 2 : 1;
+  const int32_t baseSize = side >> levels;
+  const int32_t chromaSide = halved ? side / 2 : side;
+  const size_t lumaCount = static_cast<size_t>(side) * side;
+  const size_t chromaCount = static_cast<size_t>(chromaSide) * chromaSide;
+  const size_t pieceValues = lumaCount + 2 * chromaCount;
+  const size_t coefficientBytes = pieceValues * 4 * static_cast<size_t>(options.pieces);
+
+  ByteBuffer coefficients, tileBuffer, stream;
+  IntBuffer quantised;
+  if (!AllocateBytes(&coefficients, coefficientBytes, false) ||
+      !AllocateBytes(&tileBuffer, sizeof(double) * (lumaCount + chromaCount), false) ||
+      !AllocateInts(&quantised, pieceValues, false)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  double* tile = reinterpret_cast<double*>(tileBuffer.data());
+  double* half = tile + lumaCount;
+  SynthesisScratch scratch;
+  ArtHeader header;
+  std::memset(&header, 0, sizeof header);
+  header.chromaHalved = halved ? 1 : 0;
+  header.width = image.width / perSide;
+  header.height = image.height / perSide;
+  header.baseSize = baseSize;
+  header.pieces = options.pieces;
+  header.imageSize = image.width * image.height * 3;
+
+  for (int i = 0; i < options.pieces; ++i) {
+    PieceLayout at;
+    at.row0 = (i / perSide) * side;
+    at.col0 = (i % perSide) * side;
+    at.visibleRows = std::min<int32_t>(side, image.height - at.row0);
+    int32_t* q = quantised.data();
+    if (at.visibleRows <= 0) {
+      std::fill(q, q + pieceValues, 0);  // shows nothing: cheapest content
+    } else {
+      const double* sources[3] = {colours.y, colours.u, colours.v};
+      int32_t* offsets[3] = {&header.yOffset[i], &header.uOffset[i], &header.vOffset[i]};
+      int32_t* destinations[3] = {q, q + lumaCount, q + lumaCount + chromaCount};
+      for (int p = 0; p < 3; ++p) {
+        FillTile(sources[p], image.width, at, side, tile);
+        double* plane = tile;
+        int planeSide = side;
+        if (p > 0 && halved) {
+          HalveTile(tile, side, half);
+          plane = half;
+          planeSide = chromaSide;
+        }
+        int step = p == 0 ? steps.lumaStep : steps.chromaStep;
+        if (!CodePlane(plane, planeSide, baseSize, step, &scratch, destinations[p], offsets[p])) {
+          return OutOfMemoryError(error, kArtModule, __LINE__);
+        }
+      }
+    }
+    AppendLe32(q, pieceValues, coefficients.data() + pieceValues * 4 * static_cast<size_t>(i));
+  }
+
+  if (!AllocateBytes(&stream, RunLengthBound(coefficientBytes), false)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  size_t streamBytes = EncodeRunLength(coefficients.data(), coefficientBytes, stream.data());
+  coefficients = ByteBuffer();
+  if (streamBytes > 0x7FFFFFFF) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "The picture is too large to encode");
+  }
+  header.packedSize = static_cast<int32_t>(streamBytes);
+  ByteBuffer out;
+  if (!AllocateBytes(&out, kArtHeaderSize + HuffmanBound(streamBytes), false)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  size_t payload = EncodeHuffman(stream.data(), streamBytes, out.data() + kArtHeaderSize);
+  SerializeArtHeader(header, out.data());
+  out.size = kArtHeaderSize + payload;
+  *file = std::move(out);
+  if (stats) {
+    stats->baseSize = baseSize;
+    stats->levels = levels;
+    stats->lumaStep = steps.lumaStep;
+    stats->chromaStep = steps.chromaStep;
+    stats->streamBytes = streamBytes;
+    stats->fileBytes = file->size;
+  }
+  return CodecStatus::kOk;
+}
+
+double Psnr(const BgrImage& image, const uint8_t* decoded) {
+  double sum = 0;
+  for (int32_t y = 0; y < image.height; ++y) {
+    const uint8_t* a = image.pixels + image.stride * static_cast<size_t>(y);
+    const uint8_t* b = decoded + static_cast<size_t>(y) * image.width * 3;
+    for (int32_t i = 0; i < image.width * 3; ++i) {
+      double d = static_cast<double>(a[i]) - b[i];
+      sum += d * d;
+    }
+  }
+  double mse = sum / (3.0 * image.width * image.height);
+  return mse <= 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+}  // namespace
+
+void ForwardTransformPlane(double* plane, int side, int baseSize) {
+  std::unique_ptr<double[]> work(new (std::nothrow) double[static_cast<size_t>(side) * side]);
+  if (!work) return;
+  for (int m = side; m > baseSize; m /= 2) {
+    const int s = m / 2;
+    const size_t band = static_cast<size_t>(s) * s;
+    // Down the columns: rows of the vertical low half, then the high half.
+    double* lowRows = work.get();
+    double* highRows = work.get() + band * 2;
+    for (int x = 0; x < m; ++x) {
+      AnalyseLine(plane + x, static_cast<size_t>(m), s, lowRows + x, highRows + x,
+                  static_cast<size_t>(m));
+    }
+    // Across each row: LL | band 1 from the low rows, band 2 | band 3 from
+    // the high rows.
+    for (int r = 0; r < s; ++r) {
+      AnalyseLine(lowRows + static_cast<size_t>(r) * m, 1, s, plane + static_cast<size_t>(r) * s,
+                  plane + band + static_cast<size_t>(r) * s, 1);
+    }
+    for (int r = 0; r < s; ++r) {
+      AnalyseLine(highRows + static_cast<size_t>(r) * m, 1, s,
+                  plane + 2 * band + static_cast<size_t>(r) * s,
+                  plane + 3 * band + static_cast<size_t>(r) * s, 1);
+    }
+  }
+}
+
+size_t RunLengthBound(size_t size) {
+  return size + size / 32 + 16;
+}
+
+size_t EncodeRunLength(const uint8_t* bytes, size_t size, uint8_t* out) {
+  size_t i = 0;
+  size_t o = 0;
+  while (i < size) {
+    uint8_t b = bytes[i];
+    if (b == 0x00) {
+      size_t run = 1;
+      while (i + run < size && run < 8192 && bytes[i + run] == 0) ++run;
+      if (run <= 32) {
+        out[o++] = static_cast<uint8_t>(run - 1);
+      } else {
+        out[o++] = static_cast<uint8_t>(0x40 | ((run - 1) >> 8));
+        out[o++] = static_cast<uint8_t>((run - 1) & 0xFF);
+      }
+      i += run;
+    } else if (b == 0xFF) {
+      size_t run = 1;
+      while (i + run < size && run < 32 && bytes[i + run] == 0xFF) ++run;
+      out[o++] = static_cast<uint8_t>(0x80 | (run - 1));
+      i += run;
+    } else if ((b & 0x0F) == 0) {
+      out[o++] = static_cast<uint8_t>(0x20 | (b >> 4));
+      ++i;
+    } else if ((b & 0x0F) == 0x0F) {
+      out[o++] = static_cast<uint8_t>(0x60 | (b >> 4));
+      ++i;
+    } else {
+      // Literal bytes; a lone cheap byte between two literal ones rides
+      // along (one byte either way, and no second literal header).
+      size_t j = i;
+      while (j < size && j - i < 32) {
+        if (!IsCheap(bytes[j])) {
+          ++j;
+        } else if (j + 1 < size && j + 1 - i < 32 && !IsCheap(bytes[j + 1])) {
+          j += 2;
+        } else {
+          break;
+        }
+      }
+      size_t n = j - i;
+      out[o++] = static_cast<uint8_t>(0xC0 | (n - 1));
+      std::memcpy(out + o, bytes + i, n);
+      o += n;
+      i = j;
+    }
+  }
+  return o;
+}
+
+size_t HuffmanBound(size_t size) {
+  return size * 8 + 1024;
+}
+
+size_t EncodeHuffman(const uint8_t* stream, size_t size, uint8_t* out) {
+  uint64_t frequency[256] = {};
+  for (size_t i = 0; i < size; ++i) ++frequency[stream[i]];
+  int symbols[256];
+  int distinct = 0;
+  for (int s = 0; s < 256; ++s) {
+    if (frequency[s]) symbols[distinct++] = s;
+  }
+  BitWriter writer{out};
+  uint64_t code[256] = {};
+  int length[256] = {};
+  if (distinct <= 1) {
+    // One node with the same byte on both sides: every bit is one byte.
+    int s = distinct ? symbols[0] : 0;
+    writer.Put(1, 8);
+    writer.Put(static_cast<uint64_t>(s), 9);
+    writer.Put(static_cast<uint64_t>(s), 9);
+    length[s] = 1;
+  } else {
+    // Codes longer than 57 bits would not fit the writer in one go; halving
+    // the counts until they fit only happens on pathological inputs.
+    uint64_t weight[256];
+    for (int s = 0; s < 256; ++s) weight[s] = frequency[s];
+    int nodeCount = 0;
+    uint16_t child[255][2];
+    for (;;) {
+      // Two-queue construction: sorted leaves and internal nodes in the order
+      // made, so every child is numbered before its parent and the root last.
+      std::sort(symbols, symbols + distinct, [&](int a, int b) {
+        return weight[a] != weight[b] ? weight[a] < weight[b] : a < b;
+      });
+      uint64_t nodeWeight[255];
+      int leaf = 0;
+      int next = 0;
+      nodeCount = 0;
+      auto take = [&](uint16_t* value, uint64_t* w) {
+        bool fromLeaf =
+            leaf < distinct && (next >= nodeCount || weight[symbols[leaf]] <= nodeWeight[next]);
+        if (fromLeaf) {
+          *value = static_cast<uint16_t>(symbols[leaf]);
+          *w = weight[symbols[leaf++]];
+        } else {
+          *value = static_cast<uint16_t>(256 + next);
+          *w = nodeWeight[next++];
+        }
+      };
+      while (nodeCount < distinct - 1) {
+        uint64_t wa, wb;
+        take(&child[nodeCount][1], &wa);
+        take(&child[nodeCount][0], &wb);
+        nodeWeight[nodeCount] = wa + wb;
+        ++nodeCount;
+      }
+      // Depth of each node from the root (children numbered lower).
+      int depth[255];
+      depth[nodeCount - 1] = 0;
+      uint64_t path[255];
+      path[nodeCount - 1] = 0;
+      int longest = 0;
+      for (int n = nodeCount - 1; n >= 0; --n) {
+        for (int bit = 0; bit < 2; ++bit) {
+          uint16_t c = child[n][bit];
+          uint64_t p = depth[n] < 64 ? path[n] | (static_cast<uint64_t>(bit) << depth[n]) : 0;
+          if (c < 256) {
+            length[c] = depth[n] + 1;
+            code[c] = p;
+          } else {
+            depth[c - 256] = depth[n] + 1;
+            path[c - 256] = p;
+          }
+          longest = std::max(longest, depth[n] + 1);
+        }
+      }
+      if (longest <= 57) break;
+      for (int s = 0; s < 256; ++s) {
+        if (weight[s]) weight[s] = weight[s] / 2 + 1;
+      }
+    }
+    writer.Put(static_cast<uint64_t>(nodeCount), 8);
+    for (int n = 0; n < nodeCount; ++n) {
+      writer.Put(child[n][1], 9);
+      writer.Put(child[n][0], 9);
+    }
+  }
+  for (size_t i = 0; i < size; ++i) writer.Put(code[stream[i]], length[stream[i]]);
+  writer.Flush();
+  for (int i = 0; i < 8; ++i) out[writer.pos++] = 0;
+  return writer.pos;
+}
+
+CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
+                          EncodeStats* stats, CodecError* error) {
+  if (!image.pixels || image.width < 1 || image.height < 1 || image.width > kMaxArtSide ||
+      image.height > kMaxArtSide || image.stride < static_cast<size_t>(image.width) * 3) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Cannot encode a %d x %d picture", image.width, image.height);
+  }
+  if (options.quality < 1 || options.quality > 100) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Quality %d is outside 1..100", options.quality);
+  }
+  int32_t side = 0;
+  if (options.pieces == 1) {
+    if (image.height > image.width) {
+      return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                           "A 1-piece art cannot be taller (%d) than wide (%d)", image.height,
+                           image.width);
+    }
+    side = image.width;
+  } else if (options.pieces == 4) {
+    side = image.width / 2;
+    if (image.width % 2 || image.height % 2 || image.height < side || image.height >= 2 * side) {
+      return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                           "A 4-piece art needs even sides and width / 2 <= height < width "
+                           "(got %d x %d)",
+                           image.width, image.height);
+    }
+  } else {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Pieces must be 1 or 4, not %d", options.pieces);
+  }
+  int levels = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
+  bool halved = options.chromaHalved && levels >= 1;
+
+  const size_t pixels = static_cast<size_t>(image.width) * image.height;
+  std::unique_ptr<double[]> planeMemory(new (std::nothrow) double[pixels * 3]);
+  if (!planeMemory) return OutOfMemoryError(error, kArtModule, __LINE__);
+  ColourPlanes colours = {planeMemory.get(), planeMemory.get() + pixels,
+                          planeMemory.get() + 2 * pixels};
+  ToDecoderColours(image, colours);
+
+  Attempt steps = {LumaStep(options.quality), 0};
+  steps.chromaStep = ChromaStep(steps.lumaStep);
+  std::unique_ptr<CodecContext> check(new (std::nothrow) CodecContext);
+  if (!check) return OutOfMemoryError(error, kArtModule, __LINE__);
+  InitCodecContext(check.get(), CodecVariant::kSwitcher);
+  for (;;) {
+    CodecStatus status =
+        EncodeOnce(image, options, side, levels, halved, steps, colours, file, stats, error);
+    if (status != CodecStatus::kOk) return status;
+    // Decode what was written: the file must read back, and strong ringing
+    // at coarse steps must not push a colour outside the clamp table.
+    WaveletPtr art;
+    status =
+        ReadWaveletFromMemory(check.get(), file->data(), file->size, "encoded art", true, &art);
+    if (status == CodecStatus::kOk) {
+      if (stats) stats->psnr = Psnr(image, art->pixels.data());
+      return CodecStatus::kOk;
+    }
+    if (steps.lumaStep <= 1) {
+      *error = check->error;
+      return status;
+    }
+    steps.lumaStep = std::max(1, steps.lumaStep / 2);
+    steps.chromaStep = std::max(1, steps.chromaStep / 2);
+  }
+}

@@ -1,0 +1,11 @@
+// The whole portable art codec: decoder, colour tables, scaling, spot,
+// encoder and colour-table builder.
+#pragma once
+
+#include "codec/art_format.h"
+#include "codec/codec_base.h"
+#include "codec/codec_context.h"
+#include "codec/palette.h"
+#include "codec/scale.h"
+#include "codec/spot.h"
+#include "codec/wavelet.h"

@@ -1,0 +1,87 @@
+// Status, error record, variant and exception-free buffers shared by every
+// layer of the art codec.
+//
+// Nothing in the codec throws or ends the process. A routine that can fail
+// returns a CodecStatus and leaves the details in a CodecError: the module
+// ("D42SAVE" for art, scaling and spot; "PALETTE" for colour tables and
+// dithering), the source line of the check and a message. Messages of the
+// checks the programs have always made keep their exact wording (for example
+// "File %s could not be opened: EXITING\r\n"); the programs hand module, line
+// and message to their assertion reporter unchanged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// The two programs carry the same code with a few differences: the switcher
+// (wallpaper maker) and the screen saver (logo overlay, seam column 288,
+// "MakeDeltas" trace, its own disk-space message).
+enum class CodecVariant { kSwitcher, kScreenSaver };
+
+enum class CodecStatus : int {
+  kOk = 0,
+  kCannotOpen,   // a file could not be opened
+  kBadData,      // a malformed art file, stream or colour table
+  kUnsupported,  // well-formed but not supported (16-piece art)
+  kOutOfMemory,  // an allocation failed
+  kBadArgument,  // a caller passed sizes or buffers that cannot work
+  kIoError,      // the spot backup file could not be read, written or sought
+};
+
+constexpr const char kArtModule[] = "D42SAVE";
+constexpr const char kPaletteModule[] = "PALETTE";
+
+struct CodecError {
+  CodecStatus status = CodecStatus::kOk;
+  const char* module = "";  // kArtModule or kPaletteModule
+  int line = 0;             // source line of the failed check
+  char message[512] = {};   // printf-formatted, may end in "\r\n" like the originals
+};
+
+#if defined(__GNUC__) && !defined(__MINGW32__)
+#define LUMIVEX_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define LUMIVEX_PRINTF(fmt, args)
+#endif
+
+// Fills error (when not null) and returns status, so a check reads
+// `return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__, ...)`.
+CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
+                          const char* format, ...) LUMIVEX_PRINTF(5, 6);
+
+// Resets error to kOk with an empty message.
+void ClearCodecError(CodecError* error);
+
+// "Out of memory allocating from file %s, line %d\n" with the module and line:
+// the screen saver's text, used by both variants (the switcher never checked).
+CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line);
+
+// A byte buffer that is allocated without exceptions: sizes come from
+// untrusted files, so a failed allocation must be an error, not bad_alloc.
+struct ByteBuffer {
+  std::unique_ptr<uint8_t[]> bytes;
+  size_t size = 0;
+
+  uint8_t* data() { return bytes.get(); }
+  const uint8_t* data() const { return bytes.get(); }
+  bool empty() const { return size == 0; }
+};
+
+// Replaces the buffer's contents with size bytes (zero-filled when asked).
+// False, with the buffer emptied, when the memory is not there.
+bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill);
+
+// The same for arrays of 32-bit values (coefficient planes, error rows).
+struct IntBuffer {
+  std::unique_ptr<int32_t[]> values;
+  size_t size = 0;
+
+  int32_t* data() { return values.get(); }
+  const int32_t* data() const { return values.get(); }
+};
+bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
+
+// Largest single allocation the codec asks for. Keeps 32-bit size_t sums
+// safe and turns absurd header values into errors before any allocation.
+constexpr uint64_t kMaxAllocation = 1u << 30;

@@ -1,0 +1,139 @@
+#include "codec/huffman.h"
+
+namespace {
+
+bool IsLeaf(uint16_t child) {
+  return child < 256;
+}
+
+// Follows one bit from node; returns the child value.
+uint16_t Step(const HuffmanDecoder& d, int node, uint32_t bit) {
+  return d.child[node][bit];
+}
+
+// A corrupt tree may link nodes into a loop; the depth-first walks would then
+// never end. Colour marking over at most 255 nodes, iterative.
+bool HasLoop(const HuffmanDecoder& d) {
+  uint8_t state[kMaxHuffmanNodes] = {};  // 0 new, 1 on the path, 2 done
+  int stack[kMaxHuffmanNodes];
+  uint8_t nextBit[kMaxHuffmanNodes];
+  int depth = 0;
+  stack[0] = d.nodeCount - 1;
+  nextBit[0] = 0;
+  state[stack[0]] = 1;
+  while (depth >= 0) {
+    int node = stack[depth];
+    if (nextBit[depth] == 2) {
+      state[node] = 2;
+      --depth;
+      continue;
+    }
+    uint16_t c = d.child[node][nextBit[depth]++];
+    if (IsLeaf(c)) continue;
+    int n = c - 256;
+    if (state[n] == 1) return true;
+    if (state[n] == 2) continue;
+    state[n] = 1;
+    ++depth;
+    stack[depth] = n;
+    nextBit[depth] = 0;
+  }
+  return false;
+}
+
+void BuildLookahead(HuffmanDecoder* d) {
+  for (uint32_t index = 0; index < 256; ++index) {
+    int node = d->nodeCount - 1;
+    HuffmanLookahead slot = {static_cast<uint16_t>(node), 8, 0};
+    for (int i = 0; i < 8; ++i) {
+      uint16_t c = Step(*d, node, (index >> i) & 1);
+      if (IsLeaf(c)) {
+        slot = {c, static_cast<uint8_t>(i + 1), 1};
+        break;
+      }
+      node = c - 256;
+      slot.value = static_cast<uint16_t>(node);
+    }
+    d->lookahead[index] = slot;
+  }
+}
+
+}  // namespace
+
+CodecStatus ReadHuffmanTree(HuffmanDecoder* d, BitReader* reader, const char* name,
+                            CodecError* error) {
+  uint32_t count = 0;
+  if (!ReadBits(reader, 8, &count) || count == 0) {
+    return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,
+                         "Art file %s: Huffman tree has no nodes", name);
+  }
+  d->nodeCount = static_cast<int>(count);
+  for (int node = 0; node < d->nodeCount; ++node) {
+    uint32_t one = 0;
+    uint32_t zero = 0;
+    if (!ReadBits(reader, 9, &one) || !ReadBits(reader, 9, &zero)) {
+      return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,
+                           "Art file %s ends inside its Huffman tree", name);
+    }
+    if ((one >= 256 && one - 256 >= count) || (zero >= 256 && zero - 256 >= count)) {
+      return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,
+                           "Art file %s: Huffman node %d has a child outside the tree", name, node);
+    }
+    d->child[node][1] = static_cast<uint16_t>(one);
+    d->child[node][0] = static_cast<uint16_t>(zero);
+  }
+  if (HasLoop(*d)) {
+    return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,
+                         "Art file %s: Huffman tree loops back on itself", name);
+  }
+  BuildLookahead(d);
+  return CodecStatus::kOk;
+}
+
+size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize) {
+  const int root = d.nodeCount - 1;
+  size_t made = 0;
+  while (made < outSize) {
+    if (r->count < 8) RefillBits(r);
+    if (r->count >= 8) {
+      const HuffmanLookahead& slot = d.lookahead[r->bits & 0xFF];
+      if (slot.isLeaf) {
+        out[made++] = static_cast<uint8_t>(slot.value);
+        r->bits >>= slot.length;
+        r->count -= slot.length;
+        continue;
+      }
+      // A code longer than 8 bits: go on bit by bit from the node reached.
+      r->bits >>= 8;
+      r->count -= 8;
+      int node = slot.value;
+      for (;;) {
+        if (r->count == 0) RefillBits(r);
+        if (r->count == 0) return made;  // the stream ends inside a code
+        uint16_t c = Step(d, node, static_cast<uint32_t>(r->bits & 1));
+        r->bits >>= 1;
+        r->count -= 1;
+        if (IsLeaf(c)) {
+          out[made++] = static_cast<uint8_t>(c);
+          break;
+        }
+        node = c - 256;
+      }
+      continue;
+    }
+    // Fewer than 8 bits left: the table would look past the end.
+    int node = root;
+    for (;;) {
+      if (r->count == 0) return made;
+      uint16_t c = Step(d, node, static_cast<uint32_t>(r->bits & 1));
+      r->bits >>= 1;
+      r->count -= 1;
+      if (IsLeaf(c)) {
+        out[made++] = static_cast<uint8_t>(c);
+        break;
+      }
+      node = c - 256;
+    }
+  }
+  return made;
+}

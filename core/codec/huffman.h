@@ -1,0 +1,35 @@
+// Huffman layer of the .ART payload: the tree that travels in the file and
+// the decoder that turns the payload into the run-length stream.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/bit_reader.h"
+#include "codec/codec_base.h"
+
+constexpr int kMaxHuffmanNodes = 255;
+
+// One lookahead slot, indexed by the next 8 bits of the stream.
+struct HuffmanLookahead {
+  uint16_t value;  // the byte (leaf) or the node reached after 8 bits
+  uint8_t length;  // bits the slot consumes: code length, or 8 for a node
+  uint8_t isLeaf;
+};
+
+struct HuffmanDecoder {
+  int nodeCount = 0;                         // N
+  uint16_t child[kMaxHuffmanNodes][2] = {};  // [node][bit]: < 256 leaf byte, else 256 + node
+  HuffmanLookahead lookahead[256] = {};      // rebuilt for each payload
+};
+
+// Reads the node count and the nodes, checks every child index and that no
+// node can be reached from itself, and builds the lookahead table.
+// name is the file for the messages.
+CodecStatus ReadHuffmanTree(HuffmanDecoder* decoder, BitReader* reader, const char* name,
+                            CodecError* error);
+
+// Decodes symbols from reader into out until outSize bytes are made or the
+// stream cannot finish another symbol. Returns the number of bytes made.
+size_t DecodeHuffmanSymbols(const HuffmanDecoder& decoder, BitReader* reader, uint8_t* out,
+                            size_t outSize);

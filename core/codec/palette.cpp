@@ -1,0 +1,222 @@
+#include "codec/palette.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr size_t kMaxLineLength = 254;         // characters before the line end
+constexpr size_t kMaxTableFileSize = 1 << 20;  // far above 256 full lines
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// One "%d" conversion as sscanf does it: optional white space, optional
+// sign, digits. Values are kept small enough not to overflow.
+bool ScanInt(const char** pos, const char* end, int* value) {
+  const char* p = *pos;
+  while (p < end && IsSpace(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = (*p++ == '-');
+  if (p >= end || *p < '0' || *p > '9') return false;
+  int v = 0;
+  while (p < end && *p >= '0' && *p <= '9') {
+    if (v < 100000) v = v * 10 + (*p - '0');
+    ++p;
+  }
+  *value = negative ? -v : v;
+  *pos = p;
+  return true;
+}
+
+struct LineFault {
+  const char* what;
+};
+
+// Parses one colour line (without its line end). On success fills the colour
+// and path; otherwise names the fault.
+bool ParseColourLine(const char* line, size_t length, int rgb[3], uint8_t* digits, int* count,
+                     LineFault* fault) {
+  const char* end = line + length;
+  const char* p = line;
+  for (int i = 0; i < 3; ++i) {
+    if (!ScanInt(&p, end, &rgb[i])) {
+      fault->what = "it does not begin with three numbers (red green blue)";
+      return false;
+    }
+    if (rgb[i] < 0 || rgb[i] > 255) {
+      fault->what = "a colour component is outside 0..255";
+      return false;
+    }
+  }
+  const char* dash = static_cast<const char*>(std::memchr(line, '-', length));
+  if (!dash) {
+    fault->what = "it has no \"-\" before its octree path";
+    return false;
+  }
+  *count = 0;
+  for (p = dash + 1; p < end;) {
+    if (*p == ' ') {
+      ++p;
+      continue;
+    }
+    const char* token = p;
+    while (p < end && *p != ' ') ++p;
+    if (p - token != 1 || *token < '0' || *token > '7') {
+      fault->what = "a path digit is not 0..7";
+      return false;
+    }
+    if (*count == kMaxOctreeDepth) {
+      fault->what = "the octree path is longer than 8 digits";
+      return false;
+    }
+    digits[(*count)++] = static_cast<uint8_t>(*token - '0');
+  }
+  return true;
+}
+
+CodecStatus TableError(PaletteContext* ctx, int line, const char* name, int lineNumber,
+                       const char* what) {
+  return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, line,
+                       "Colour table %s, line %d: %s", name, lineNumber, what);
+}
+
+}  // namespace
+
+void InitPaletteContext(PaletteContext* ctx, CodecVariant variant) {
+  ctx->variant = variant;
+  ctx->debugOutput = nullptr;
+  ctx->table.reset();
+  ctx->cache.reset();
+  FreeDeltas(&ctx->dither.deltas);
+  ctx->dither.lastKernel8 = -1;
+  ctx->dither.lastKernel16 = -1;
+  ClearCodecError(&ctx->error);
+}
+
+CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_t length,
+                                    const char* name, const LogicalPalette** palette) {
+  std::unique_ptr<ColourTable> table(new (std::nothrow) ColourTable);
+  if (!table) return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+  table->palette.version = 0x300;
+  table->palette.entryCount = 0;
+  ResetOctree(&table->octree);
+  int count = 0;
+  size_t start = 0;
+  while (start < length) {
+    const char* line = text + start;
+    const char* newline = static_cast<const char*>(std::memchr(line, '\n', length - start));
+    if (!newline) break;  // a last line without its line end is not read
+    size_t lineLength = static_cast<size_t>(newline - line);
+    start += lineLength + 1;
+    if (lineLength && line[lineLength - 1] == '\r') --lineLength;  // text-mode line end
+    int lineNumber = count + 1;
+    if (lineLength > kMaxLineLength) {
+      return TableError(ctx, __LINE__, name, lineNumber, "the line is too long");
+    }
+    if (std::memchr(line, '\0', lineLength)) {
+      return TableError(ctx, __LINE__, name, lineNumber, "the line holds a NUL character");
+    }
+    if (count == kMaxPaletteColours) {
+      return TableError(ctx, __LINE__, name, lineNumber, "more than 256 colours");
+    }
+    int rgb[3];
+    uint8_t digits[kMaxOctreeDepth];
+    int depth = 0;
+    LineFault fault = {""};
+    if (!ParseColourLine(line, lineLength, rgb, digits, &depth, &fault)) {
+      return TableError(ctx, __LINE__, name, lineNumber, fault.what);
+    }
+    PaletteEntry& e = table->palette.entries[count];
+    e.red = static_cast<uint8_t>(rgb[0]);
+    e.green = static_cast<uint8_t>(rgb[1]);
+    e.blue = static_cast<uint8_t>(rgb[2]);
+    e.flags = 0;
+    table->values[count] = static_cast<uint32_t>(rgb[0] << 16 | rgb[1] << 8 | rgb[2]);
+    AddOctreePath(&table->octree, digits, depth, count);
+    ++count;
+  }
+  if (count == 0) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, __LINE__,
+                         "Colour table %s holds no colours", name);
+  }
+  table->palette.entryCount = static_cast<uint16_t>(count);
+  for (int i = count; i < kMaxPaletteColours; ++i) {
+    table->palette.entries[i] = PaletteEntry{0, 0, 0, 0};
+    table->values[i] = 0;
+  }
+  FinishOctree(&table->octree);
+  ctx->table = std::move(table);
+  if (!ctx->cache) ctx->cache.reset(new (std::nothrow) NearestCache);
+  if (ctx->cache) std::memset(ctx->cache->key, 0, sizeof ctx->cache->key);
+  if (palette) *palette = &ctx->table->palette;
+  return CodecStatus::kOk;
+}
+
+CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const LogicalPalette** palette) {
+  std::FILE* file = std::fopen(path, "r");
+  if (!file) {
+    return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
+                         "File %s could not be opened: EXITING\r\n", path);
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
+  ByteBuffer text;
+  if (!AllocateBytes(&text, kMaxTableFileSize + 1, false)) {
+    return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+  }
+  size_t length = std::fread(text.data(), 1, text.size, file);
+  if (length > kMaxTableFileSize) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, __LINE__,
+                         "Colour table %s is too large", path);
+  }
+  return ReadColourTableFromText(ctx, reinterpret_cast<const char*>(text.data()), length, path,
+                                 palette);
+}
+
+int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
+  if (!ctx->table) return -1;
+  colour &= 0xFFFFFF;
+  NearestCache* cache = ctx->cache.get();
+  uint32_t slot = 0;
+  if (cache) {
+    slot = (colour * 2654435761u) >> (32 - 14);
+    if (cache->key[slot] == colour + 1) return cache->index[slot];
+  }
+  int index = SearchOctree(ctx->table->octree, ctx->table->values, colour);
+  if (cache && index >= 0) {
+    cache->key[slot] = colour + 1;
+    cache->index[slot] = static_cast<uint16_t>(index);
+  }
+  return index;
+}
+
+uint32_t NearestColour(PaletteContext* ctx, uint32_t colour) {
+  int index = NearestColourIndex(ctx, colour);
+  return index < 0 ? 0 : ctx->table->values[index];
+}
+
+CodecStatus MapImageToPalette(PaletteContext* ctx, uint8_t* image, int rows, int width,
+                              int rowPadding) {
+  if (!ctx->table) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kPaletteModule, __LINE__,
+                         "No colour table has been read");
+  }
+  if (!image || rows < 0 || width < 0 || rowPadding < 0) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kPaletteModule, __LINE__,
+                         "MapImageToPalette: bad image (%d rows of %d pixels)", rows, width);
+  }
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < width; ++x, image += 3) {
+      uint32_t c =
+          static_cast<uint32_t>(image[2]) << 16 | static_cast<uint32_t>(image[1]) << 8 | image[0];
+      uint32_t q = NearestColour(ctx, c);
+      image[0] = static_cast<uint8_t>(q);
+      image[1] = static_cast<uint8_t>(q >> 8);
+      image[2] = static_cast<uint8_t>(q >> 16);
+    }
+    image += rowPadding;
+  }
+  return CodecStatus::kOk;
+}

@@ -1,0 +1,315 @@
+#include "codec/scale.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "codec/codec_context.h"
+#include "codec/spot.h"
+
+namespace {
+
+// Scaled sides stay below 32768 so that side x 65536 fits the signed 32-bit
+// step and accumulator of the position tables.
+constexpr int32_t kMaxScaledSide = 32767;
+
+// The programs' floor for the scaler's target: the decoded art goes at its end.
+constexpr size_t kTargetFloor = 1048576;
+
+// Position table: the accumulated 16.16 step, >> 8.
+void BuildPositions(int32_t* table, int32_t count, int32_t step) {
+  int32_t acc = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    table[i] = acc >> 8;
+    acc += step;
+  }
+}
+
+CodecStatus PaletteFailed(CodecContext* ctx) {
+  ctx->error = ctx->palette.error;
+  return ctx->error.status;
+}
+
+bool SideOk(int32_t side) {
+  return side >= 1 && side <= kMaxScaledSide;
+}
+
+// The decoded image of art: its own pixels, or a fresh decode into `into`
+// (or into place when given).
+CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, ByteBuffer* into,
+                         uint8_t** pixels) {
+  if (art->decoded && art->pixels.size >= static_cast<size_t>(art->header.imageSize)) {
+    *pixels = art->pixels.data();
+    return CodecStatus::kOk;
+  }
+  CodecStatus status;
+  if (place) {
+    status = DecodeWavelet(ctx, *art, place, static_cast<size_t>(art->header.imageSize));
+    *pixels = place;
+  } else {
+    status = DecodeWavelet(ctx, *art, into);
+    *pixels = into->data();
+  }
+  return status;
+}
+
+}  // namespace
+
+DibHeader MakeDibHeader(int32_t width, int32_t height) {
+  DibHeader h;
+  std::memset(&h, 0, sizeof h);
+  h.biSize = 40;
+  h.biWidth = width;
+  h.biHeight = -height;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  return h;
+}
+
+CodecStatus ReduceColours(CodecContext* ctx, uint8_t* image, int32_t ditherRows, int32_t mapRows,
+                          int32_t width) {
+  int pad = RowPadding(width);
+  CodecStatus status = CodecStatus::kOk;
+  int depth = ctx->displayBitsPerPixel;
+  if (ctx->variant == CodecVariant::kScreenSaver && depth == 15) depth = 16;
+  if (ctx->ditherKernel != 0) {
+    if (depth == 16) {
+      status = DitherImage16(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows,
+                             width, pad);
+    } else if (depth == 8) {
+      status = DitherImage8(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows,
+                            width, pad);
+    }
+  } else {
+    status = MapImageToPalette(&ctx->palette, image, mapRows, width, pad);
+  }
+  return status == CodecStatus::kOk ? status : PaletteFailed(ctx);
+}
+
+CodecStatus OverlayLogo(CodecContext* ctx, uint8_t* image, int32_t width, int32_t height,
+                        int corner) {
+  if (ctx->logoKind == -1) return CodecStatus::kOk;
+  const bool firstLogo = ctx->logoKind == 1;
+  char path[kPathSize];
+  int n = std::snprintf(path, sizeof path, "%s%s", ctx->artDirectory,
+                        firstLogo ? "logo1.art" : "logo3.art");
+  if (n < 0 || static_cast<size_t>(n) >= sizeof path) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Logo path in %s is too long", ctx->artDirectory);
+  }
+  WaveletPtr logo;
+  CodecStatus status = ReadWavelet(ctx, path, true, &logo);
+  if (status != CodecStatus::kOk) return status;
+  const int32_t lw = logo->header.width;
+  const int32_t lh = logo->header.height;
+  const int32_t left = (corner & 1) ? width - lw - 1 : 0;
+  const int32_t top = (corner & 2) ? height - lh - 1 : 0;
+  const size_t imageStride = static_cast<size_t>(width) * 3;
+  const size_t logoStride = static_cast<size_t>(lw) * 3;
+  for (int32_t r = 0; r < lh; ++r) {
+    int32_t y = top + r;
+    if (y < 0 || y >= height) continue;
+    const uint8_t* lp = logo->pixels.data() + logoStride * static_cast<size_t>(r);
+    for (int32_t c = 0; c < lw; ++c, lp += 3) {
+      int32_t x = left + c;
+      if (x < 0 || x >= width) continue;
+      bool used = firstLogo ? (lp[0] > 32 || lp[1] > 32 || lp[2] > 32)
+                            : (lp[0] < 200 || lp[1] < 200 || lp[2] < 200);
+      if (!used) continue;
+      uint8_t* ip = image + imageStride * static_cast<size_t>(y) + 3 * static_cast<size_t>(x);
+      for (int k = 0; k < 3; ++k) ip[k] = static_cast<uint8_t>((ip[k] + lp[k]) / 2);
+    }
+  }
+  return CodecStatus::kOk;
+}
+
+CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSize,
+                             WaveletImage* art, int32_t dw, int32_t dh, int32_t spot,
+                             ScaledImage* result) {
+  ClearCodecError(&ctx->error);
+  *result = ScaledImage();
+  if (!art) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: no art");
+  }
+  const char* name = art->fileName;
+  if (!SideOk(dw) || !SideOk(dh)) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: cannot scale %s to %d x %d", name, dw, dh);
+  }
+  const int32_t width = art->header.width;
+  const int32_t height = art->header.height;
+  const uint64_t decodedBytes = static_cast<uint64_t>(art->header.imageSize);
+  const bool sameSize = dw == width && dh == height;
+  const size_t stride = RowStride(dw);
+  const uint64_t resultBytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(dh);
+  if (resultBytes > kMaxAllocation) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: %d x %d is too large", dw, dh);
+  }
+  if (target && !sameSize && targetSize < resultBytes) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: target of %u bytes cannot hold %d x %d",
+                         static_cast<unsigned>(targetSize), dw, dh);
+  }
+
+  // The decoded art: in the programs' place at the end of the target when the
+  // result is the decoded image itself, else in a buffer of its own (both
+  // passes then read and write separate memory).
+  uint8_t* place = nullptr;
+  if (target && sameSize && !art->decoded) {
+    uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;
+    if (floor < kTargetFloor) floor = kTargetFloor;
+    if (floor <= targetSize && floor >= decodedBytes) {
+      place = target + (floor - decodedBytes);
+    }
+  }
+  ByteBuffer decodedOwn;
+  uint8_t* src = nullptr;
+  CodecStatus status = SourcePixels(ctx, art, place, &decodedOwn, &src);
+  if (status != CodecStatus::kOk) return status;
+
+  if (ctx->variant == CodecVariant::kScreenSaver) {
+    status = OverlayLogo(ctx, src, width, height, 3);
+    if (status != CodecStatus::kOk) return status;
+  }
+
+  if (sameSize) {
+    result->pixels = src;
+    result->width = width;
+    result->height = height;
+    result->stride = static_cast<size_t>(width) * 3;
+    result->owned = std::move(decodedOwn);
+    return CodecStatus::kOk;
+  }
+  if (width < 2 || height < 2) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: %s is %d x %d, too small to filter", name, width,
+                         height);
+  }
+
+  uint8_t* out = target;
+  if (!out) {
+    uint64_t rows = static_cast<uint64_t>(height > dh ? height : dh);
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true)) {
+      return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+    }
+    out = result->owned.data();
+  }
+  const size_t rowBytes = static_cast<size_t>(dw) * 3;
+  ByteBuffer across;  // height rows of dw pixels, filtered across
+  IntBuffer positions;
+  if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(height), false) ||
+      !AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false)) {
+    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+  }
+  int32_t* xpos = positions.data();
+  int32_t* ypos = xpos + dw;
+  const int32_t xstep = static_cast<int32_t>((static_cast<int64_t>(width) << 16) / dw);
+  const int32_t ystep = static_cast<int32_t>((static_cast<int64_t>(height) << 16) / dh);
+  BuildPositions(xpos, dw, xstep);
+  BuildPositions(ypos, dh, ystep);
+
+  // Across: source rows 0 .. height - 2. Rows are exactly width x 3 bytes
+  // apart, so the pixel after a row's last is the next row's first.
+  const size_t srcStride = static_cast<size_t>(width) * 3;
+  for (int32_t y = 0; y + 1 < height; ++y) {
+    const uint8_t* srow = src + srcStride * static_cast<size_t>(y);
+    uint8_t* drow = across.data() + rowBytes * static_cast<size_t>(y);
+    for (int32_t x = 0; x < dw; ++x) {
+      const uint8_t* s = srow + 3 * static_cast<size_t>(xpos[x] >> 8);
+      const int f = xpos[x] & 255;
+      const int g = 256 - f;
+      drow[3 * x] = static_cast<uint8_t>((s[3] * f + s[0] * g) >> 8);
+      drow[3 * x + 1] = static_cast<uint8_t>((s[4] * f + s[1] * g) >> 8);
+      drow[3 * x + 2] = static_cast<uint8_t>((s[5] * f + s[2] * g) >> 8);
+    }
+  }
+  std::memset(across.data() + rowBytes * static_cast<size_t>(height - 1), 0, rowBytes);
+
+  // Down: destination rows 0 .. dh - 2 from rows base and base + 1.
+  for (int32_t y = 0; y + 1 < dh; ++y) {
+    int32_t base = ypos[y] >> 8;
+    if (base > height - 2) base = height - 2;
+    const int f = ypos[y] & 255;
+    const int g = 256 - f;
+    const uint8_t* upper = across.data() + rowBytes * static_cast<size_t>(base);
+    const uint8_t* lower = upper + rowBytes;
+    uint8_t* drow = out + stride * static_cast<size_t>(y);
+    for (size_t i = 0; i < rowBytes; ++i) {
+      drow[i] = static_cast<uint8_t>((upper[i] * g + lower[i] * f) >> 8);
+    }
+    std::memset(drow + rowBytes, 0, stride - rowBytes);
+  }
+  std::memset(out + stride * static_cast<size_t>(dh - 1), 0, stride);
+
+  result->pixels = out;
+  result->width = dw;
+  result->height = dh;
+  result->stride = stride;
+  decodedOwn = ByteBuffer();
+  across = ByteBuffer();
+
+  if (spot != -1) {
+    status = SaveSpot(ctx, out, dw, dh, spot);
+    if (status != CodecStatus::kOk) return status;
+  }
+  return ReduceColours(ctx, out, dh - 1, dh, dw);
+}
+
+CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSize,
+                              WaveletImage* art, int32_t dw, int32_t dh, ScaledImage* result) {
+  ClearCodecError(&ctx->error);
+  *result = ScaledImage();
+  if (!art || !SideOk(dw) || !SideOk(dh)) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "NearestScaleImage: cannot scale to %d x %d", dw, dh);
+  }
+  const size_t stride = RowStride(dw);
+  const uint64_t resultBytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(dh);
+  if (resultBytes > kMaxAllocation || (target && targetSize < resultBytes)) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "NearestScaleImage: no room for %d x %d", dw, dh);
+  }
+  const int32_t width = art->header.width;
+  const int32_t height = art->header.height;
+  ByteBuffer decodedOwn;
+  uint8_t* src = nullptr;
+  CodecStatus status = SourcePixels(ctx, art, nullptr, &decodedOwn, &src);
+  if (status != CodecStatus::kOk) return status;
+  uint8_t* out = target;
+  if (!out) {
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true)) {
+      return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+    }
+    out = result->owned.data();
+  }
+  IntBuffer columns;
+  if (!AllocateInts(&columns, static_cast<size_t>(dw), false)) {
+    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+  }
+  const int32_t xstep = static_cast<int32_t>((static_cast<int64_t>(width) << 16) / dw);
+  const int32_t ystep = static_cast<int32_t>((static_cast<int64_t>(height) << 16) / dh);
+  int32_t acc = 0;
+  for (int32_t x = 0; x < dw; ++x, acc += xstep) columns.data()[x] = (acc >> 16) * 3;
+  const size_t rowBytes = static_cast<size_t>(dw) * 3;
+  const size_t srcStride = static_cast<size_t>(width) * 3;
+  int32_t previous = -1;
+  acc = 0;
+  for (int32_t y = 0; y < dh; ++y, acc += ystep) {
+    int32_t sy = acc >> 16;
+    uint8_t* drow = out + stride * static_cast<size_t>(y);
+    if (sy == previous) {
+      std::memcpy(drow, drow - stride, rowBytes);
+      continue;
+    }
+    const uint8_t* srow = src + srcStride * static_cast<size_t>(sy);
+    for (int32_t x = 0; x < dw; ++x) std::memcpy(drow + 3 * x, srow + columns.data()[x], 3);
+    previous = sy;
+  }
+  result->pixels = out;
+  result->width = dw;
+  result->height = dh;
+  result->stride = stride;
+  return CodecStatus::kOk;
+}

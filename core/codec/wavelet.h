@@ -1,0 +1,59 @@
+// Art files in memory and the wavelet decoder (module D42SAVE).
+//
+// ReadWavelet checks the whole header against the file before anything
+// else is allocated; DecodeWavelet checks the streams as it goes. A bad file
+// is an error in the context (never a crash and never an access outside a
+// buffer). Files of 1 and 4 pieces are supported; 16-piece files are
+// rejected with "... 16-piece art is not supported" (their offsets for pieces
+// 4 to 15 and their quarter-size chroma are not defined by the format).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "codec/art_format.h"
+#include "codec/codec_base.h"
+
+struct CodecContext;
+
+constexpr size_t kPathSize = 261;  // 260 characters and the terminator
+
+// Decoded images get this much zeroed slack after imageSize bytes.
+constexpr size_t kDecodeSlack = 1000;
+
+struct WaveletImage {
+  ArtHeader header = {};          // as read; width and height doubled for 4 pieces
+  char fileName[kPathSize] = {};  // the path (or memory name) it was read from
+  ByteBuffer payload;             // the file's bytes after the header
+  int32_t payloadSize = 0;        // file length - 108
+  int32_t decoded = 0;            // 1 when pixels holds the decoded image
+  ByteBuffer pixels;              // imageSize + 1000 bytes when decoded; for the
+                                  // spot mask, one byte a pixel
+};
+
+struct WaveletDeleter {
+  void operator()(WaveletImage* art) const;
+};
+using WaveletPtr = std::unique_ptr<WaveletImage, WaveletDeleter>;
+
+// Reads an art file: the header (width and height doubled for 4 pieces) and
+// the payload; decodes it into pixels at once when decodeNow is set.
+// Errors: "File %s could not be opened: EXITING\r\n", "wavelet pieces has
+// illegal value: %d", and for a damaged file a message naming it.
+CodecStatus ReadWavelet(CodecContext* ctx, const char* path, bool decodeNow, WaveletPtr* art);
+
+// The same from the bytes of a file in memory; name stands for the path.
+CodecStatus ReadWaveletFromMemory(CodecContext* ctx, const uint8_t* bytes, size_t size,
+                                  const char* name, bool decodeNow, WaveletPtr* art);
+
+// Decodes into target (at least imageSize bytes): width x height pixels of
+// blue, green, red, rows of exactly width x 3 bytes. The record is unchanged.
+CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, uint8_t* target,
+                          size_t targetSize);
+
+// Decodes into a new zero-filled buffer of imageSize + 1000 bytes.
+CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image);
+
+// Frees the record with its payload and pixels. Returns 0.
+int ReleaseWavelet(WaveletImage* art);
