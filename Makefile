@@ -1,0 +1,52 @@
+# Desktop Lumivex: set-up, build, tests, demo.
+#   make test   installs what is missing, builds everything, runs every test
+#   make demo   runs the package in a Wine prefix of its own under build/
+.PHONY: all setup configure build build-native build-win64 build-win32 test test-native \
+        test-wine bench fuzz demo format clean
+
+JOBS ?= $(shell nproc)
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build/%/CMakeCache.txt:
+	cmake --preset $* >/dev/null
+
+build-native: build/native/CMakeCache.txt
+	cmake --build --preset native -j $(JOBS)
+
+build-win64: build/win64/CMakeCache.txt
+	cmake --build --preset win64 -j $(JOBS)
+
+build-win32: build/win32/CMakeCache.txt
+	cmake --build --preset win32 -j $(JOBS)
+
+build: build-native build-win64 build-win32
+
+test: setup
+	$(MAKE) build
+	$(MAKE) test-native
+	$(MAKE) test-wine
+
+test-native:
+	ctest --preset native -j $(JOBS)
+
+# The Windows-side tests: real Win32 processes in a fresh Wine prefix of
+# their own, on an Xvfb display.
+test-wine:
+	scripts/run-wine-tests.sh
+
+bench: setup build-native
+	build/native/bin/codec_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+demo: setup
+	$(MAKE) build
+	scripts/demo.sh
+
+format:
+	find core common switcher tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,67 @@
+#include "assert_report.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+const char kSupportLine[] = "ORV Customer Support (+1) 555-0142";
+
+namespace {
+
+constexpr size_t kMessageCut = 2000;
+
+AssertFlavour g_flavour = AssertFlavour::kSwitcher;
+const char* g_programDir = nullptr;
+
+// One process-wide buffer: the header line, the caller's message and the
+// switcher's support line. Used once, since the reporter ends the process.
+char g_message[MAX_PATH + 64 + kMessageCut + 1 + sizeof kSupportLine + 8];
+volatile LONG g_reporting = 0;
+
+}  // namespace
+
+void InitAssertReporter(AssertFlavour flavour, const char* programDir) {
+  g_flavour = flavour;
+  g_programDir = programDir;
+}
+
+void Assert(int condition, const char* source, int line, const char* format, ...) {
+  if (condition) return;
+
+  // A second thread failing while the first reports waits for the end.
+  if (InterlockedExchange(&g_reporting, 1) != 0) {
+    for (;;) Sleep(INFINITE);
+  }
+
+  char logPath[MAX_PATH + 32];
+  std::snprintf(logPath, sizeof logPath, "%s\\assertFile.txt", g_programDir ? g_programDir : "");
+
+  size_t used = 0;
+  g_message[0] = '\0';
+  if (source != nullptr && line != 0) {
+    int n = std::snprintf(g_message, MAX_PATH + 64, "File-> %s, Line-> %d\n", source, line);
+    used = n < 0 ? 0 : std::strlen(g_message);
+  }
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(g_message + used, kMessageCut + 1, format, args);
+  va_end(args);
+
+  if (FILE* log = std::fopen(logPath, "at")) {
+    std::time_t now = std::time(nullptr);
+    const char* when = std::ctime(&now);
+    std::fprintf(log, "%s%s\n", when ? when : "\n", g_message);
+    std::fclose(log);
+  }
+
+  if (g_flavour == AssertFlavour::kScreenSaver) std::exit(1);
+
+  std::strcat(g_message, "\nPlease call ");
+  std::strcat(g_message, kSupportLine);
+  MessageBoxA(nullptr, g_message, "Assertion Error", MB_OK | MB_SYSTEMMODAL);
+  std::exit(255);
+}

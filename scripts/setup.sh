@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need. Safe to rerun:
+# only missing packages are installed. Uses sudo when not run as root.
+set -eu
+
+PACKAGES="
+  cmake make g++ pkg-config git python3
+  googletest libbenchmark-dev libpng-dev libjpeg62-turbo-dev
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  wine wine64 xvfb xauth x11-apps imagemagick nsis
+  clang clang-format
+"
+
+missing=""
+for p in $PACKAGES; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+
+if [ -z "$missing" ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "setup: installing$missing"
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+# wine32 is deliberately absent: this kernel runs no 32-bit Linux programs.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,3 @@
+#include "switcher_globals.h"
+
+SwitcherGlobals g_switcher;

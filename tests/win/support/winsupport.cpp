@@ -1,0 +1,255 @@
+#include "winsupport.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+std::string BinDir() {
+  char path[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of('\\'));
+}
+
+std::string WindowsDir() {
+  char dir[MAX_PATH + 1];
+  UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+  return std::string(dir, n);
+}
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool ChildProcess::Start(const std::string& commandLine, const std::string& workDir) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &info_) != FALSE;
+}
+
+bool ChildProcess::Wait(DWORD timeoutMs) {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD ChildProcess::ExitCode() const {
+  DWORD code = 0xFFFFFFFF;
+  if (info_.hProcess) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void ChildProcess::Kill() {
+  if (info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(info_.hProcess, 0xDEAD);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
+  ChildProcess child;
+  if (!child.Start(commandLine)) return 0xFFFFFFFF;
+  if (!child.Wait(timeoutMs)) return 0xFFFFFFFF;
+  return child.ExitCode();
+}
+
+namespace {
+
+struct FindDialogQuery {
+  const std::string* title;
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lParam) {
+  auto* query = reinterpret_cast<FindDialogQuery*>(lParam);
+  char cls[64] = "";
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") != 0) return TRUE;
+  char title[256] = "";
+  GetWindowTextA(hwnd, title, sizeof title);
+  if (*query->title != title) return TRUE;
+  if (query->processId) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != query->processId) return TRUE;
+  }
+  query->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindDialog(const std::string& title, DWORD processId, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    FindDialogQuery query{&title, processId, nullptr};
+    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&query));
+    if (query.found) return query.found;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+std::string DialogText(HWND dialog) {
+  // A message box shows its text in the static control with id 0xFFFF.
+  char text[4096] = "";
+  GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+DialogAnswerer::DialogAnswerer(std::string title, int answer, DWORD timeoutMs) {
+  thread_ = std::thread([this, title, answer, timeoutMs] {
+    DWORD start = GetTickCount();
+    while (!stop_ && GetTickCount() - start < timeoutMs) {
+      HWND box = FindDialog(title, GetCurrentProcessId(), 0);
+      if (box) {
+        Sleep(50);  // let the box finish setting itself up
+        seen_.found = true;
+        seen_.title = title;
+        seen_.text = DialogText(box);
+        PostMessageA(box, WM_COMMAND, answer, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+}
+
+DialogAnswerer::~DialogAnswerer() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+}
+
+SeenDialog DialogAnswerer::Result() {
+  if (thread_.joinable()) thread_.join();
+  return seen_;
+}
+
+bool RegSetString(HKEY root, const std::string& key, const char* name, const std::string& value) {
+  HKEY h;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  LONG rc = RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS;
+}
+
+std::string RegGetString(HKEY root, const std::string& key, const char* name, bool* found) {
+  if (found) *found = false;
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return "";
+  char buffer[4096];
+  DWORD size = sizeof buffer - 1;
+  DWORD type = 0;
+  LONG rc = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(h);
+  if (rc != ERROR_SUCCESS) return "";
+  if (found) *found = true;
+  buffer[size] = '\0';
+  return buffer;
+}
+
+bool RegDeleteValueIn(HKEY root, const std::string& key, const char* name) {
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS) return false;
+  LONG rc = RegDeleteValueA(h, name);
+  RegCloseKey(h);
+  return rc == ERROR_SUCCESS;
+}
+
+bool RegKeyExists(HKEY root, const std::string& key) {
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &h) != ERROR_SUCCESS) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+void RegDeleteTreeIn(HKEY root, const std::string& key) {
+  HKEY h;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+  char child[256];
+  while (RegEnumKeyA(h, 0, child, sizeof child) == ERROR_SUCCESS) {
+    RegDeleteTreeIn(root, key + "\\" + child);
+  }
+  RegCloseKey(h);
+  RegDeleteKeyA(root, key.c_str());
+}
+
+std::string ProfileGet(const std::string& file, const char* section, const char* key,
+                       const char* def) {
+  char buffer[16384];
+  GetPrivateProfileStringA(section, key, def, buffer, sizeof buffer, file.c_str());
+  return buffer;
+}
+
+void ProfileSet(const std::string& file, const char* section, const char* key,
+                const char* value) {
+  WritePrivateProfileStringA(section, key, value, file.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = path + "\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+std::string MakeTempDir(const std::string& name) {
+  char temp[MAX_PATH + 1];
+  GetTempPathA(sizeof temp, temp);
+  std::string dir = std::string(temp) + "lumivex-" + name;
+  RemoveTree(dir);
+  CreateDirectoryA(dir.c_str(), nullptr);
+  return dir;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
