@@ -1,0 +1,53 @@
+// arttool encode IN OUT.art [--quality Q] [--pieces 1|4] [--chroma half|full] [--levels N]
+#include <cstdio>
+
+#include "args.h"
+#include "codec/art_encoder.h"
+#include "image_io.h"
+#include "verbs.h"
+
+int RunEncode(int argc, char** argv) {
+  VerbArgs args;
+  std::string problem;
+  const std::vector<OptionSpec> specs = {
+      {"--quality", true}, {"--pieces", true}, {"--chroma", true}, {"--levels", true}};
+  if (!ParseVerbArgs(argc, argv, specs, &args, &problem)) return UsageFor("encode", problem);
+  if (args.positional.size() != 2) return UsageFor("encode", "expected a picture and an art file");
+  EncodeOptions options;
+  if (!GetIntOption(args, "--quality", options.quality, 1, 100, &options.quality, &problem) ||
+      !GetIntOption(args, "--pieces", options.pieces, 1, 4, &options.pieces, &problem) ||
+      !GetIntOption(args, "--levels", options.maxLevels, 0, 15, &options.maxLevels, &problem)) {
+    return UsageFor("encode", problem);
+  }
+  if (options.pieces != 1 && options.pieces != 4) return UsageFor("encode", "--pieces is 1 or 4");
+  std::string chroma = args.Get("--chroma", "half");
+  if (chroma != "half" && chroma != "full") return UsageFor("encode", "--chroma is half or full");
+  options.chromaHalved = chroma == "half";
+
+  Picture picture;
+  std::string error;
+  if (!ReadPicture(args.positional[0], &picture, &error)) return Fail(error);
+  BgrImage image;
+  image.pixels = picture.bgr.data();
+  image.width = picture.width;
+  image.height = picture.height;
+  image.stride = picture.stride();
+  ByteBuffer file;
+  EncodeStats stats;
+  CodecError codecError;
+  if (EncodeWavelet(image, options, &file, &stats, &codecError) != CodecStatus::kOk) {
+    return FailCodec(codecError);
+  }
+  const std::string& out = args.positional[1];
+  std::FILE* f = std::fopen(out.c_str(), "wb");
+  bool written = f && std::fwrite(file.data(), 1, file.size, f) == file.size;
+  if (f && std::fclose(f) != 0) written = false;
+  if (!written) return Fail("cannot write " + out);
+  std::printf(
+      "%s: %d x %d, %d piece%s, chroma %s, base %d, %d levels, step %d/%d, %u bytes, "
+      "PSNR %.2f dB\n",
+      out.c_str(), picture.width, picture.height, options.pieces, options.pieces == 1 ? "" : "s",
+      options.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, stats.lumaStep,
+      stats.chromaStep, static_cast<unsigned>(stats.fileBytes), stats.psnr);
+  return kExitOk;
+}
