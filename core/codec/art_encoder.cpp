@@ -97,11 +97,15 @@ bool IsCheap(uint8_t b) {
   return b == 0 || b == 0xFF || (b & 0x0F) == 0 || (b & 0x0F) == 0x0F;
 }
 
-// Per-pixel targets of the decoder's colour conversion, in doubles.
+// Per-pixel targets of the decoder's colour conversion, in doubles: the
+// planes, and the clamp-table index each channel should land on.
 struct ColourPlanes {
   double* y;
   double* u;
   double* v;
+  double* blue;
+  double* green;
+  double* red;
 };
 
 // Inverse of the clamp table's stretch: the index whose stretched value is
@@ -124,6 +128,9 @@ void ToDecoderColours(const BgrImage& image, ColourPlanes planes) {
       planes.y[i] = luma;
       planes.u[i] = (b4 - luma + 1024) / 2;
       planes.v[i] = (r4 - luma + 819 + 0.5) * 1024.0 / 1638.0;
+      planes.blue[i] = b4 / 4;
+      planes.green[i] = ClampIndex(row[3 * x + 1]) + 0.5;
+      planes.red[i] = r4 / 4;
     }
   }
 }
@@ -160,6 +167,51 @@ void HalveTile(const double* tile, int side, double* half) {
         sum += 0.25 * row[xl] + 0.5 * row[x] + 0.25 * row[xr];
       }
       half[static_cast<size_t>(r) * h + c] = sum / 2;
+    }
+  }
+}
+
+// With half-size chroma a pixel gets its neighbours' chroma, which is wrong
+// at colour edges. Y' moves blue, green and red alike (a quarter index per
+// unit each), so each pixel's Y' is chosen to share that error out evenly
+// over its three channels, given the chroma the decoder will interpolate.
+// Channels pinned at the clamp table's ends (and past them) count as right.
+void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, const double* blue,
+                    const double* green, const double* red, int side) {
+  const int c = side / 2;
+  const double kg = 1744.0 / 4096.0 * (1 - 116.0 / 1024 - 306.0 / 1024);
+  for (int r = 0; r < side; ++r) {
+    const double* ur = uHalf + static_cast<size_t>(r / 2) * c;
+    const double* vr = vHalf + static_cast<size_t>(r / 2) * c;
+    for (int x = 0; x < side; ++x) {
+      size_t i = static_cast<size_t>(r) * side + x;
+      double u, v;
+      if ((x & 1) == 0) {
+        u = ur[x / 2];
+        v = vr[x / 2];
+      } else {
+        int a = (x - 1) / 2;
+        int b = x == side - 1 ? a : a + 1;
+        u = (ur[a] + ur[b]) / 2;
+        v = (vr[a] + vr[b]) / 2;
+      }
+      double y = luma[i];
+      double b4 = y + 2 * u - 1024;
+      double r4 = 1638.0 / 1024 * v - 819 + y;
+      double g = 1744.0 / 4096 * (y - 116.0 / 1024 * b4 - 306.0 / 1024 * r4);
+      double errors[3] = {b4 / 4 - blue[i], g - green[i], r4 / 4 - red[i]};
+      const double targets[3] = {blue[i], green[i], red[i]};
+      const double slopes[3] = {0.25, kg, 0.25};
+      double num = 0;
+      double den = 0;
+      for (int k = 0; k < 3; ++k) {
+        bool pinnedHigh = targets[k] >= 248 && errors[k] > 0;
+        bool pinnedLow = targets[k] < 1 && errors[k] < 0;
+        if (pinnedHigh || pinnedLow) continue;
+        num += slopes[k] * errors[k];
+        den += slopes[k] * slopes[k];
+      }
+      if (den > 0) luma[i] = y - num / den;
     }
   }
 }
@@ -219,15 +271,18 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   const size_t pieceValues = lumaCount + 2 * chromaCount;
   const size_t coefficientBytes = pieceValues * 4 * static_cast<size_t>(options.pieces);
 
-  ByteBuffer coefficients, tileBuffer, stream;
+  ByteBuffer coefficients, stream;
   IntBuffer quantised;
-  if (!AllocateBytes(&coefficients, coefficientBytes, false) ||
-      !AllocateBytes(&tileBuffer, sizeof(double) * (lumaCount + chromaCount), false) ||
+  // Work tiles: luma, U, V and the three channel targets at full size, and
+  // the two half-size chroma planes.
+  std::unique_ptr<double[]> work(new (std::nothrow) double[6 * lumaCount + 2 * chromaCount]);
+  if (!work || !AllocateBytes(&coefficients, coefficientBytes, false) ||
       !AllocateInts(&quantised, pieceValues, false)) {
     return OutOfMemoryError(error, kArtModule, __LINE__);
   }
-  double* tile = reinterpret_cast<double*>(tileBuffer.data());
-  double* half = tile + lumaCount;
+  double* tiles[6];
+  for (int k = 0; k < 6; ++k) tiles[k] = work.get() + k * lumaCount;
+  double* halves[2] = {work.get() + 6 * lumaCount, work.get() + 6 * lumaCount + chromaCount};
   SynthesisScratch scratch;
   ArtHeader header;
   std::memset(&header, 0, sizeof header);
@@ -247,18 +302,21 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
     if (at.visibleRows <= 0) {
       std::fill(q, q + pieceValues, 0);  // shows nothing: cheapest content
     } else {
-      const double* sources[3] = {colours.y, colours.u, colours.v};
+      const double* sources[6] = {colours.y,    colours.u,     colours.v,
+                                  colours.blue, colours.green, colours.red};
+      for (int k = 0; k < (halved ? 6 : 3); ++k) {
+        FillTile(sources[k], image.width, at, side, tiles[k]);
+      }
+      if (halved) {
+        HalveTile(tiles[1], side, halves[0]);
+        HalveTile(tiles[2], side, halves[1]);
+        CompensateLuma(tiles[0], halves[0], halves[1], tiles[3], tiles[4], tiles[5], side);
+      }
       int32_t* offsets[3] = {&header.yOffset[i], &header.uOffset[i], &header.vOffset[i]};
       int32_t* destinations[3] = {q, q + lumaCount, q + lumaCount + chromaCount};
       for (int p = 0; p < 3; ++p) {
-        FillTile(sources[p], image.width, at, side, tile);
-        double* plane = tile;
-        int planeSide = side;
-        if (p > 0 && halved) {
-          HalveTile(tile, side, half);
-          plane = half;
-          planeSide = chromaSide;
-        }
+        double* plane = p > 0 && halved ? halves[p - 1] : tiles[p];
+        int planeSide = p > 0 && halved ? chromaSide : side;
         int step = p == 0 ? steps.lumaStep : steps.chromaStep;
         if (!CodePlane(plane, planeSide, baseSize, step, &scratch, destinations[p], offsets[p])) {
           return OutOfMemoryError(error, kArtModule, __LINE__);
@@ -522,10 +580,11 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
   bool halved = options.chromaHalved && levels >= 1;
 
   const size_t pixels = static_cast<size_t>(image.width) * image.height;
-  std::unique_ptr<double[]> planeMemory(new (std::nothrow) double[pixels * 3]);
+  std::unique_ptr<double[]> planeMemory(new (std::nothrow) double[pixels * 6]);
   if (!planeMemory) return OutOfMemoryError(error, kArtModule, __LINE__);
-  ColourPlanes colours = {planeMemory.get(), planeMemory.get() + pixels,
-                          planeMemory.get() + 2 * pixels};
+  double* m = planeMemory.get();
+  ColourPlanes colours = {
+      m, m + pixels, m + 2 * pixels, m + 3 * pixels, m + 4 * pixels, m + 5 * pixels};
   ToDecoderColours(image, colours);
 
   Attempt steps = {LumaStep(options.quality), 0};

@@ -55,6 +55,15 @@ CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, B
 
 }  // namespace
 
+int32_t ScaleStep(int32_t source, int32_t destination) {
+  return static_cast<int32_t>((static_cast<int64_t>(source) << 16) / destination);
+}
+
+bool LogoPixelUsed(bool firstLogo, const uint8_t* bgr) {
+  if (firstLogo) return bgr[0] > 32 || bgr[1] > 32 || bgr[2] > 32;
+  return bgr[0] < 200 || bgr[1] < 200 || bgr[2] < 200;
+}
+
 DibHeader MakeDibHeader(int32_t width, int32_t height) {
   DibHeader h;
   std::memset(&h, 0, sizeof h);
@@ -113,9 +122,7 @@ CodecStatus OverlayLogo(CodecContext* ctx, uint8_t* image, int32_t width, int32_
     for (int32_t c = 0; c < lw; ++c, lp += 3) {
       int32_t x = left + c;
       if (x < 0 || x >= width) continue;
-      bool used = firstLogo ? (lp[0] > 32 || lp[1] > 32 || lp[2] > 32)
-                            : (lp[0] < 200 || lp[1] < 200 || lp[2] < 200);
-      if (!used) continue;
+      if (!LogoPixelUsed(firstLogo, lp)) continue;
       uint8_t* ip = image + imageStride * static_cast<size_t>(y) + 3 * static_cast<size_t>(x);
       for (int k = 0; k < 3; ++k) ip[k] = static_cast<uint8_t>((ip[k] + lp[k]) / 2);
     }
@@ -205,8 +212,8 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   }
   int32_t* xpos = positions.data();
   int32_t* ypos = xpos + dw;
-  const int32_t xstep = static_cast<int32_t>((static_cast<int64_t>(width) << 16) / dw);
-  const int32_t ystep = static_cast<int32_t>((static_cast<int64_t>(height) << 16) / dh);
+  const int32_t xstep = ScaleStep(width, dw);
+  const int32_t ystep = ScaleStep(height, dh);
   BuildPositions(xpos, dw, xstep);
   BuildPositions(ypos, dh, ystep);
 
@@ -288,8 +295,8 @@ CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetS
   if (!AllocateInts(&columns, static_cast<size_t>(dw), false)) {
     return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
   }
-  const int32_t xstep = static_cast<int32_t>((static_cast<int64_t>(width) << 16) / dw);
-  const int32_t ystep = static_cast<int32_t>((static_cast<int64_t>(height) << 16) / dh);
+  const int32_t xstep = ScaleStep(width, dw);
+  const int32_t ystep = ScaleStep(height, dh);
   int32_t acc = 0;
   for (int32_t x = 0; x < dw; ++x, acc += xstep) columns.data()[x] = (acc >> 16) * 3;
   const size_t rowBytes = static_cast<size_t>(dw) * 3;

@@ -47,6 +47,14 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
                              WaveletImage* art, int32_t dw, int32_t dh, int32_t spot,
                              ScaledImage* result);
 
+// The 16.16 step from a source side to a destination side:
+// source x 65536 / destination.
+int32_t ScaleStep(int32_t source, int32_t destination);
+
+// Whether a logo pixel (blue, green, red) is blended in: "logo1.art" pixels
+// with any channel above 32, other logos' pixels with any channel below 200.
+bool LogoPixelUsed(bool firstLogo, const uint8_t* bgr);
+
 // Nearest-neighbour scaling (for the spot mask); target null or at least
 // RowStride(dw) x dh bytes. Pad bytes of a new buffer are zero.
 CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSize,

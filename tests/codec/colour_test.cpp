@@ -1,0 +1,140 @@
+// Colour conversion: the clamp table, hand-worked pixels, half-size chroma
+// sampling and out-of-table values.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "codec/colour_convert.h"
+#include "reference.h"
+
+namespace {
+
+ClampTable Clamp() {
+  ClampTable t;
+  BuildArtClampTable(&t);
+  return t;
+}
+
+// One 1 x 1 piece with full chroma.
+bool ConvertOne(int32_t y, int32_t u, int32_t v, uint8_t bgr[3]) {
+  static const ClampTable clamp = Clamp();
+  PiecePlanes p = {&y, &u, &v, 1, 1, false, 0, 0, 0};
+  return ConvertPieceRows(clamp, p, 1, bgr, 3, nullptr);
+}
+
+TEST(ColourTest, ClampTableStretches0To248) {
+  ClampTable t = Clamp();
+  struct Case {
+    int index;
+    int value;
+  };
+  for (Case c : {Case{-512, 0}, Case{-1, 0}, Case{0, 0}, Case{1, 1}, Case{124, 127}, Case{128, 131},
+                 Case{247, 253}, Case{248, 255}, Case{249, 255}, Case{511, 255}}) {
+    SCOPED_TRACE(c.index);
+    EXPECT_EQ(t.value[c.index + 512], c.value);
+  }
+}
+
+TEST(ColourTest, HandWorkedPixels) {
+  struct Case {
+    const char* name;
+    int32_t y, u, v;
+    uint8_t b, g, r;
+  };
+  const Case cases[] = {
+      // B4 = 512, R4 = 512, G = 128: clamp[128] = 131 everywhere.
+      {"mid grey", 512, 512, 512, 131, 131, 131},
+      // B4 = -1024, R4 = -819 (>> 2 = -205), G = (361 * 1744) >> 12 = 153 -> 157.
+      {"all zero", 0, 0, 0, 0, 157, 0},
+      // B4 = R4 = 992 (>> 2 = 248); G = ((992 - 112 - 296) * 1744) >> 12 = 248.
+      {"white", 992, 512, 512, 255, 255, 255},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    uint8_t bgr[3] = {0xEE, 0xEE, 0xEE};
+    ASSERT_TRUE(ConvertOne(c.y, c.u, c.v, bgr));
+    EXPECT_EQ(bgr[0], c.b);
+    EXPECT_EQ(bgr[1], c.g);
+    EXPECT_EQ(bgr[2], c.r);
+  }
+}
+
+TEST(ColourTest, MatchesTheFormulaOnRandomValues) {
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int32_t> value(-200, 1200);
+  int converted = 0;
+  for (int i = 0; i < 20000; ++i) {
+    int32_t y = value(rng), u = value(rng), v = value(rng);
+    uint8_t got[3];
+    if (!ConvertOne(y, u, v, got)) continue;
+    ++converted;
+    uint8_t want[3];
+    ReferenceConvert(y, u, v, want);
+    ASSERT_EQ(got[0], want[0]) << y << " " << u << " " << v;
+    ASSERT_EQ(got[1], want[1]) << y << " " << u << " " << v;
+    ASSERT_EQ(got[2], want[2]) << y << " " << u << " " << v;
+  }
+  EXPECT_GT(converted, 5000);
+}
+
+TEST(ColourTest, HalfSizeChromaInterpolatesOddColumns) {
+  // T = 4, C = 2. Y' = 1066 and V' = 0 make blue = clamp[(42 + 2U') >> 2],
+  // so each pixel's U' shows in its blue byte.
+  const ClampTable clamp = Clamp();
+  std::vector<int32_t> luma(16, 1066);
+  // Chroma rows: row 0 for pixel rows 0 and 1, row 1 for rows 2 and 3.
+  std::vector<int32_t> u = {-7, 0, 10, 30};
+  std::vector<int32_t> v(4, 0);
+  PiecePlanes p = {luma.data(), u.data(), v.data(), 4, 2, true, 0, 0, 0};
+  std::vector<uint8_t> out(4 * 4 * 3, 0xEE);
+  ASSERT_TRUE(ConvertPieceRows(clamp, p, 4, out.data(), 12, nullptr));
+  auto blue = [&](int r, int x) { return static_cast<int>(out[r * 12 + x * 3]); };
+  auto expect = [&](int uValue) {
+    uint8_t bgr[3];
+    ReferenceConvert(1066, uValue, 0, bgr);
+    return static_cast<int>(bgr[0]);
+  };
+  // Row 0: x0 = U[0] = -7; x1 = (-7 + 0) / 2 = -3 (toward zero, not -4);
+  // x2 = 0; x3 (last) = (0 + 0) / 2.
+  EXPECT_EQ(expect(-3), 9);
+  EXPECT_EQ(expect(-4), 8);
+  EXPECT_EQ(blue(0, 0), expect(-7));
+  EXPECT_EQ(blue(0, 1), expect(-3));
+  EXPECT_EQ(blue(0, 2), expect(0));
+  EXPECT_EQ(blue(0, 3), expect(0));
+  EXPECT_EQ(blue(1, 1), expect(-3));  // row 1 shares chroma row 0
+  // Row 2: 10, (10 + 30) / 2 = 20, 30, last column repeats 30.
+  EXPECT_EQ(blue(2, 0), expect(10));
+  EXPECT_EQ(blue(2, 1), expect(20));
+  EXPECT_EQ(blue(2, 2), expect(30));
+  EXPECT_EQ(blue(3, 3), expect(30));
+}
+
+TEST(ColourTest, IndexesOutsideTheTableAreReported) {
+  struct Case {
+    const char* name;
+    int32_t y, u, v;
+  };
+  // B4 >> 2 = 512; G = (1301 * 1744) >> 12 = 553; R4 >> 2 = -705.
+  const Case cases[] = {{"blue too high", 1024, 1024, 0},
+                        {"green too high", 1300, -138, -301},
+                        {"red too low", -2000, 1600, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    uint8_t bgr[3];
+    EXPECT_FALSE(ConvertOne(c.y, c.u, c.v, bgr));
+  }
+  // The fault names the first pixel.
+  const ClampTable clamp = Clamp();
+  std::vector<int32_t> luma = {512, 512, 512, 99999};
+  std::vector<int32_t> chroma = {512, 512, 512, 512};
+  PiecePlanes p = {luma.data(), chroma.data(), chroma.data(), 2, 2, false, 0, 0, 0};
+  std::vector<uint8_t> out(12);
+  ConversionFault fault;
+  EXPECT_FALSE(ConvertPieceRows(clamp, p, 2, out.data(), 6, &fault));
+  EXPECT_EQ(fault.row, 1);
+  EXPECT_EQ(fault.column, 1);
+}
+
+}  // namespace

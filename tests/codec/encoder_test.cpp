@@ -1,0 +1,256 @@
+// The encoder: round trips through the decoder, its run-length and Huffman
+// writers, and the quantiser's choice of cheap coefficient values.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "codec/art_encoder.h"
+#include "codec/codec.h"
+#include "codec/huffman.h"
+#include "codec/run_length.h"
+#include "sample_picture.h"
+
+namespace {
+
+BgrImage View(const Picture& p) {
+  return BgrImage{p.bgr.data(), p.width, p.height, p.stride()};
+}
+
+double Psnr(const Picture& a, const uint8_t* b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.bgr.size(); ++i) {
+    double d = static_cast<double>(a.bgr[i]) - b[i];
+    sum += d * d;
+  }
+  double mse = sum / static_cast<double>(a.bgr.size());
+  return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+TEST(EncoderTest, RoundTripsThroughTheDecoder) {
+  struct Case {
+    int width, height, pieces;
+    bool halved;
+    int quality;
+    double minPsnr;
+  };
+  // Small pictures full of edges and grain: half-size chroma costs several
+  // dB at colour edges whatever the quality. Odd widths get no transform.
+  const Case cases[] = {
+      {96, 64, 1, true, 100, 31.5}, {96, 64, 1, false, 100, 44}, {96, 64, 1, true, 90, 30.5},
+      {96, 64, 1, true, 50, 24.5},  {128, 96, 4, true, 100, 33}, {128, 96, 4, false, 90, 38},
+      {128, 64, 4, true, 75, 28},   {77, 50, 1, true, 90, 33},   {64, 64, 1, true, 30, 21},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " pieces " << c.pieces
+                                    << " halved " << c.halved << " quality " << c.quality);
+    Picture picture = MakeSamplePicture(c.width, c.height);
+    EncodeOptions options;
+    options.pieces = c.pieces;
+    options.chromaHalved = c.halved;
+    options.quality = c.quality;
+    ByteBuffer file;
+    EncodeStats stats;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, &stats, &error))
+        << error.message;
+    std::unique_ptr<CodecContext> ctx(new CodecContext);
+    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    WaveletPtr art;
+    ASSERT_EQ(CodecStatus::kOk,
+              ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "rt.art", true, &art))
+        << ctx->error.message;
+    EXPECT_EQ(art->header.width, c.width);
+    EXPECT_EQ(art->header.height, c.height);
+    EXPECT_EQ(art->header.pieces, c.pieces);
+    EXPECT_EQ(art->header.chromaHalved != 0, c.halved && c.width % 2 == 0);
+    double psnr = Psnr(picture, art->pixels.data());
+    EXPECT_GE(psnr, c.minPsnr);
+    EXPECT_NEAR(psnr, stats.psnr, 0.01);
+    EXPECT_EQ(stats.fileBytes, file.size);
+  }
+}
+
+TEST(EncoderTest, LowerQualityMakesSmallerFiles) {
+  Picture picture = MakeSamplePicture(128, 96);
+  size_t previous = SIZE_MAX;
+  // Qualities with different quantiser steps (steps come in plateaus).
+  for (int quality : {100, 97, 90, 75, 50, 25}) {
+    SCOPED_TRACE(quality);
+    EncodeOptions options;
+    options.quality = quality;
+    ByteBuffer file;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    EXPECT_LT(file.size, previous);
+    previous = file.size;
+  }
+}
+
+TEST(EncoderTest, FlatColoursComeBackClose) {
+  const uint8_t colours[][3] = {{0, 0, 0},   {255, 255, 255}, {0, 0, 255},  {255, 0, 0},
+                                {0, 255, 0}, {128, 128, 128}, {17, 200, 99}};
+  for (const auto& c : colours) {
+    SCOPED_TRACE(testing::Message() << int(c[0]) << "," << int(c[1]) << "," << int(c[2]));
+    Picture picture;
+    picture.width = 32;
+    picture.height = 24;
+    for (int i = 0; i < 32 * 24; ++i) picture.bgr.insert(picture.bgr.end(), c, c + 3);
+    ByteBuffer file;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk,
+              EncodeWavelet(View(picture), EncodeOptions(), &file, nullptr, &error));
+    std::unique_ptr<CodecContext> ctx(new CodecContext);
+    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    WaveletPtr art;
+    ASSERT_EQ(CodecStatus::kOk,
+              ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "f", true, &art));
+    for (size_t i = 0; i < picture.bgr.size(); ++i) {
+      ASSERT_NEAR(art->pixels.data()[i], picture.bgr[i], 2) << i;
+    }
+  }
+}
+
+TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
+  struct Case {
+    int width, height, pieces, quality;
+  };
+  for (Case c : {Case{40, 41, 1, 75}, Case{41, 30, 4, 75}, Case{40, 19, 4, 75}, Case{40, 40, 4, 75},
+                 Case{40, 30, 2, 75}, Case{40, 30, 1, 0}, Case{40, 30, 1, 101}}) {
+    SCOPED_TRACE(testing::Message()
+                 << c.width << "x" << c.height << " " << c.pieces << " " << c.quality);
+    Picture picture = MakeSamplePicture(c.width, c.height);
+    EncodeOptions options;
+    options.pieces = c.pieces;
+    options.quality = c.quality;
+    ByteBuffer file;
+    CodecError error;
+    EXPECT_EQ(CodecStatus::kBadArgument,
+              EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    EXPECT_NE(error.message[0], '\0');
+  }
+}
+
+// Coefficients of every piece of an encoded file, read back through the
+// decoder's own layers.
+std::vector<int32_t> Coefficients(const ByteBuffer& file) {
+  ArtHeader h;
+  ParseArtHeader(file.data(), &h);
+  BitReader bits;
+  InitBitReader(&bits, file.data() + kArtHeaderSize, file.size - kArtHeaderSize);
+  HuffmanDecoder d;
+  EXPECT_EQ(CodecStatus::kOk, ReadHuffmanTree(&d, &bits, "c", nullptr));
+  std::vector<uint8_t> stream(static_cast<size_t>(h.packedSize));
+  EXPECT_EQ(stream.size(), DecodeHuffmanSymbols(d, &bits, stream.data(), stream.size()));
+  RunLengthReader r;
+  InitRunLengthReader(&r, stream.data(), stream.size());
+  std::vector<uint8_t> bytes;
+  uint8_t word[4];
+  while (DecodeRunLength(&r, word, 4)) bytes.insert(bytes.end(), word, word + 4);
+  std::vector<int32_t> values(bytes.size() / 4);
+  for (size_t i = 0; i < values.size(); ++i) {
+    values[i] = static_cast<int32_t>(bytes[4 * i] | bytes[4 * i + 1] << 8 | bytes[4 * i + 2] << 16 |
+                                     static_cast<uint32_t>(bytes[4 * i + 3]) << 24);
+  }
+  return values;
+}
+
+TEST(EncoderTest, QuantisedValuesAreTheCheapOnes) {
+  Picture picture = MakeSamplePicture(64, 64);
+  EncodeOptions options;
+  options.quality = 80;
+  ByteBuffer file;
+  EncodeStats stats;
+  CodecError error;
+  ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, &stats, &error));
+  ASSERT_EQ(stats.lumaStep % 16, 0);
+  std::vector<int32_t> values = Coefficients(file);
+  ASSERT_EQ(values.size(), 64u * 64 + 2 * 32 * 32);
+  int nonZero = 0;
+  for (int32_t v : values) {
+    if (v == 0) continue;
+    ++nonZero;
+    // 16m or -1 - 16m: one code byte, the rest of the word a run.
+    ASSERT_TRUE(v > 0 ? v % 16 == 0 : (-1 - v) % 16 == 0) << v;
+  }
+  EXPECT_GT(nonZero, 50);
+}
+
+TEST(EncoderTest, RunLengthWriterRoundTrips) {
+  std::mt19937 rng(23);
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<uint8_t> bytes;
+    size_t n = rng() % 20000;
+    while (bytes.size() < n) {
+      switch (rng() % 6) {
+        case 0:
+          bytes.insert(bytes.end(), rng() % 10000, 0);
+          break;
+        case 1:
+          bytes.insert(bytes.end(), rng() % 70, 0xFF);
+          break;
+        case 2:
+          bytes.push_back(static_cast<uint8_t>((rng() % 16) << 4));
+          break;
+        case 3:
+          bytes.push_back(static_cast<uint8_t>(((rng() % 16) << 4) | 15));
+          break;
+        default:
+          for (size_t k = rng() % 50; k > 0; --k) bytes.push_back(static_cast<uint8_t>(rng()));
+      }
+    }
+    std::vector<uint8_t> codes(RunLengthBound(bytes.size()));
+    codes.resize(EncodeRunLength(bytes.data(), bytes.size(), codes.data()));
+    RunLengthReader r;
+    InitRunLengthReader(&r, codes.data(), codes.size());
+    std::vector<uint8_t> back(bytes.size());
+    ASSERT_TRUE(DecodeRunLength(&r, back.data(), back.size()));
+    EXPECT_EQ(back, bytes);
+    EXPECT_EQ(r.pos, codes.size());
+    EXPECT_EQ(r.pendingCount, 0u);
+  }
+}
+
+TEST(EncoderTest, HuffmanWriterRoundTrips) {
+  std::mt19937 rng(29);
+  std::vector<std::vector<uint8_t>> streams;
+  streams.push_back({});
+  streams.push_back({7});
+  streams.push_back(std::vector<uint8_t>(1000, 0x42));  // one symbol: node count 1
+  streams.push_back({1, 2});
+  std::vector<uint8_t> all;
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<uint8_t>(i));
+  streams.push_back(all);
+  // Fibonacci counts make the deepest tree there is.
+  std::vector<uint8_t> deep;
+  uint64_t a = 1, b = 1;
+  for (int s = 0; s < 25; ++s) {
+    for (uint64_t k = 0; k < a; ++k) deep.push_back(static_cast<uint8_t>(s));
+    uint64_t next = a + b;
+    a = b;
+    b = next;
+  }
+  streams.push_back(deep);
+  for (int i = 0; i < 50; ++i) {
+    std::vector<uint8_t> s(rng() % 5000);
+    for (auto& v : s) v = static_cast<uint8_t>(rng() % (1 + rng() % 256));
+    streams.push_back(s);
+  }
+  for (size_t i = 0; i < streams.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::vector<uint8_t>& s = streams[i];
+    std::vector<uint8_t> payload(HuffmanBound(s.size()));
+    payload.resize(EncodeHuffman(s.data(), s.size(), payload.data()));
+    BitReader bits;
+    InitBitReader(&bits, payload.data(), payload.size());
+    HuffmanDecoder d;
+    ASSERT_EQ(CodecStatus::kOk, ReadHuffmanTree(&d, &bits, "h", nullptr));
+    std::vector<uint8_t> back(s.size());
+    ASSERT_EQ(s.size(), DecodeHuffmanSymbols(d, &bits, back.data(), back.size()));
+    EXPECT_EQ(back, s);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// Huffman layer: tree reading and checking, lookahead decoding, the end of
+// the stream.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "art_builder.h"
+#include "codec/huffman.h"
+
+namespace {
+
+std::vector<uint8_t> TreePayload(const TestTree& tree, const std::vector<int>& bits) {
+  TestBitWriter w;
+  WriteTree(&w, tree);
+  for (int b : bits) w.Put(static_cast<uint32_t>(b), 1);
+  return w.Finish();
+}
+
+// Bit by bit from the root, as the format defines it.
+std::vector<uint8_t> WalkBits(const TestTree& tree, const std::vector<int>& bits, size_t limit) {
+  std::vector<uint8_t> out;
+  int node = static_cast<int>(tree.size()) - 1;
+  for (int b : bits) {
+    uint16_t c = tree[node][b ? 0 : 1];
+    if (c < 256) {
+      out.push_back(static_cast<uint8_t>(c));
+      if (out.size() == limit) break;
+      node = static_cast<int>(tree.size()) - 1;
+    } else {
+      node = c - 256;
+    }
+  }
+  return out;
+}
+
+CodecStatus Decode(const std::vector<uint8_t>& payload, size_t want, std::vector<uint8_t>* out) {
+  HuffmanDecoder d;
+  BitReader r;
+  InitBitReader(&r, payload.data(), payload.size());
+  CodecError error;
+  CodecStatus s = ReadHuffmanTree(&d, &r, "h.art", &error);
+  if (s != CodecStatus::kOk) return s;
+  out->assign(want, 0xEE);
+  out->resize(DecodeHuffmanSymbols(d, &r, out->data(), want));
+  return s;
+}
+
+TEST(HuffmanTest, SingleNodeDecodesEveryBitAsItsByte) {
+  TestTree tree = {{0x41, 0x41}};
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(TreePayload(tree, {1, 0, 1, 1, 0}), 100, &out));
+  // 8 + 18 tree bits leave 6 in the last byte: 5 written and 1 pad bit.
+  EXPECT_EQ(out, std::vector<uint8_t>(6, 0x41));
+}
+
+TEST(HuffmanTest, FullByteTreeGivesTheBytesBack) {
+  std::vector<int> bits;
+  std::vector<uint8_t> bytes = {0, 1, 0x7F, 0x80, 0xFF, 0x55, 0xAA};
+  for (uint8_t b : bytes) {
+    for (int i = 0; i < 8; ++i) bits.push_back((b >> i) & 1);
+  }
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(TreePayload(FullByteTree(), bits), bytes.size(), &out));
+  EXPECT_EQ(out, bytes);
+}
+
+// A chain: byte k has code 0^k 1 (k = 0..10), the last node ends in two
+// leaves; codes reach 11 bits, past the 8-bit lookahead.
+TestTree ChainTree() {
+  const int n = 11;
+  TestTree tree(n);
+  // Node j (root = n - 1) at depth n - 1 - j: bit 1 -> leaf (depth), bit 0 -> deeper node.
+  for (int j = 0; j < n; ++j) {
+    int depth = n - 1 - j;
+    tree[j][0] = static_cast<uint16_t>(depth);                                              // bit 1
+    tree[j][1] = j == 0 ? static_cast<uint16_t>(200) : static_cast<uint16_t>(256 + j - 1);  // bit 0
+  }
+  return tree;
+}
+
+TEST(HuffmanTest, LongCodesAndTheStreamsEnd) {
+  TestTree tree = ChainTree();
+  std::vector<int> bits;
+  auto code = [&](int k) {
+    for (int i = 0; i < k; ++i) bits.push_back(0);
+    bits.push_back(1);
+  };
+  code(10);  // 11 bits: byte 10
+  code(0);   // byte 0
+  code(9);
+  for (int i = 0; i < 11; ++i) bits.push_back(0);  // 200: eleven zeros
+  code(3);
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(TreePayload(tree, bits), 5, &out));
+  EXPECT_EQ(out, (std::vector<uint8_t>{10, 0, 9, 200, 3}));
+}
+
+TEST(HuffmanTest, StopsWhenTheLastCodeIsCutOff) {
+  TestTree tree = ChainTree();
+  // Two one-bit codes, then three zeros of an 11-bit code; the zero bits
+  // that fill the last byte (8 + 11 x 18 + 5 = 211 bits) do not finish it.
+  std::vector<int> bits = {1, 1, 0, 0, 0};
+  std::vector<uint8_t> payload = TreePayload(tree, bits);
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(payload, 100, &out));
+  EXPECT_EQ(out, (std::vector<uint8_t>{0, 0}));
+}
+
+TEST(HuffmanTest, MatchesTheBitByBitWalkOnRandomTrees) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    // A random full binary tree over random leaves, children numbered first.
+    int leaves = 2 + static_cast<int>(rng() % 60);
+    std::vector<uint16_t> pool;
+    for (int i = 0; i < leaves; ++i) pool.push_back(static_cast<uint16_t>(rng() % 256));
+    TestTree tree;
+    while (pool.size() > 1) {
+      size_t a = rng() % pool.size();
+      uint16_t ca = pool[a];
+      pool.erase(pool.begin() + static_cast<long>(a));
+      size_t b = rng() % pool.size();
+      uint16_t cb = pool[b];
+      pool.erase(pool.begin() + static_cast<long>(b));
+      tree.push_back({ca, cb});
+      pool.push_back(static_cast<uint16_t>(256 + tree.size() - 1));
+    }
+    std::vector<int> bits(rng() % 3000);
+    for (int& b : bits) b = static_cast<int>(rng() & 1);
+    std::vector<uint8_t> payload = TreePayload(tree, bits);
+    // The payload's pad bits take part too.
+    std::vector<int> allBits = bits;
+    size_t treeBits = 8 + 18 * tree.size();
+    while ((treeBits + allBits.size()) % 8) allBits.push_back(0);
+    std::vector<uint8_t> expected = WalkBits(tree, allBits, 100000);
+    std::vector<uint8_t> out;
+    ASSERT_EQ(CodecStatus::kOk, Decode(payload, 100000, &out));
+    EXPECT_EQ(out, expected);
+  }
+}
+
+TEST(HuffmanTest, RejectsBrokenTrees) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> payload;
+    const char* message;
+  };
+  TestBitWriter none;
+  none.Put(0, 8);
+  none.Put(0, 32);
+  TestTree outside = {{0x10, 256 + 3}, {256, 0x11}, {256 + 1, 0x12}};  // node 3 of 3
+  TestTree loop = {{256 + 1, 0x10}, {256, 0x11}, {256 + 1, 0x12}};     // 0 -> 1 -> 0
+  TestTree self = {{256 + 0, 0x10}};
+  std::vector<uint8_t> cut = TreePayload(FullByteTree(), {});
+  cut.resize(100);
+  const Case cases[] = {
+      {"no nodes", none.Finish(), "no nodes"},
+      {"child outside the tree", TreePayload(outside, {1, 0}), "outside"},
+      {"loop", TreePayload(loop, {1, 0}), "loops"},
+      {"root is its own child", TreePayload(self, {1}), "loops"},
+      {"tree cut short", cut, "ends inside"},
+      {"empty payload", {}, "no nodes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HuffmanDecoder d;
+    BitReader r;
+    InitBitReader(&r, c.payload.data(), c.payload.size());
+    CodecError error;
+    EXPECT_EQ(CodecStatus::kBadData, ReadHuffmanTree(&d, &r, "h.art", &error));
+    EXPECT_NE(std::string(error.message).find(c.message), std::string::npos) << error.message;
+    EXPECT_NE(std::string(error.message).find("h.art"), std::string::npos);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Colour tables: reading and checking .TR text, the octree search with its
+// (t - p + 1)^2 distance, and the palette builder.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "art_builder.h"
+#include "codec/palette.h"
+#include "codec/palette_builder.h"
+#include "sample_picture.h"
+
+namespace {
+
+std::unique_ptr<PaletteContext> NewPalette() {
+  std::unique_ptr<PaletteContext> ctx(new PaletteContext);
+  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  return ctx;
+}
+
+CodecStatus Read(PaletteContext* ctx, const std::string& text) {
+  return ReadColourTableFromText(ctx, text.data(), text.size(), "t.tr");
+}
+
+uint32_t Rgb(int r, int g, int b) {
+  return static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+
+TEST(ColourTableTest, FillsTheLogicalPalette) {
+  auto ctx = NewPalette();
+  const LogicalPalette* palette = nullptr;
+  std::string text = "255 0 0 - 1\n0 255 0 - 2 7\n0 0 255 -4\n";
+  ASSERT_EQ(CodecStatus::kOk,
+            ReadColourTableFromText(ctx.get(), text.data(), text.size(), "t.tr", &palette));
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(palette->version, 0x300);
+  EXPECT_EQ(palette->entryCount, 3);
+  EXPECT_EQ(palette->entries[0].red, 255);
+  EXPECT_EQ(palette->entries[1].green, 255);
+  EXPECT_EQ(palette->entries[2].blue, 255);
+  EXPECT_EQ(palette->entries[2].flags, 0);
+  EXPECT_EQ(ctx->table->values[1], 0x00FF00u);
+  EXPECT_EQ(ctx->table->octree.maxDepth, 2);
+}
+
+TEST(ColourTableTest, LastLineWithoutItsEndIsNotRead) {
+  auto ctx = NewPalette();
+  ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), "1 2 3 - 0\r\n4 5 6 - 1"));
+  EXPECT_EQ(ctx->table->palette.entryCount, 1);
+}
+
+TEST(ColourTableTest, BadTablesAreReportedAndTheOldOneKept) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* message;
+  };
+  std::string many;
+  for (int i = 0; i < 257; ++i) many += "1 2 3 - 0\n";
+  const Case cases[] = {
+      {"empty", "", "holds no colours"},
+      {"only an unfinished line", "1 2 3 - 0", "holds no colours"},
+      {"no dash", "1 2 3 - 0\n4 5 6 0\n", "line 2: it has no \"-\""},
+      {"blank line", "1 2 3 - 0\n\n", "line 2"},
+      {"two numbers", "1 2 - 0\n", "three numbers"},
+      {"component 256", "1 256 3 - 0\n", "outside 0..255"},
+      {"negative component", "1 -2 3 - 0\n", "outside 0..255"},
+      {"digit 8", "1 2 3 - 0 8\n", "not 0..7"},
+      {"digits run together", "1 2 3 - 01\n", "not 0..7"},
+      {"nine digits", "1 2 3 - 0 0 0 0 0 0 0 0 0\n", "longer than 8"},
+      {"257 lines", many, "more than 256"},
+      {"long line", "1 2 3 -" + std::string(300, ' ') + "\n", "too long"},
+      {"NUL inside", std::string("1 2 3 - 0\0 1\n", 13), "NUL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ctx = NewPalette();
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), "9 9 9 -\n"));
+    EXPECT_EQ(CodecStatus::kBadData, Read(ctx.get(), c.text));
+    EXPECT_NE(std::string(ctx->error.message).find(c.message), std::string::npos)
+        << ctx->error.message;
+    EXPECT_NE(std::string(ctx->error.message).find("t.tr"), std::string::npos);
+    EXPECT_STREQ(ctx->error.module, "PALETTE");
+    EXPECT_EQ(NearestColour(ctx.get(), Rgb(1, 2, 3)), Rgb(9, 9, 9));  // old table still there
+  }
+}
+
+TEST(ColourTableTest, MissingFileMessage) {
+  auto ctx = NewPalette();
+  std::string path = MakeTempDirectory() + "/none.tr";
+  EXPECT_EQ(CodecStatus::kCannotOpen, ReadColourTable(ctx.get(), path.c_str()));
+  EXPECT_EQ(std::string(ctx->error.message), "File " + path + " could not be opened: EXITING\r\n");
+  EXPECT_EQ(NearestColour(ctx.get(), Rgb(1, 2, 3)), 0u);
+  EXPECT_EQ(NearestColourIndex(ctx.get(), Rgb(1, 2, 3)), -1);
+}
+
+TEST(ColourTableTest, ReadsAFile) {
+  std::string path = MakeTempDirectory() + "/pal.tr";
+  std::string text = "10 20 30 - 0\n200 100 50 - 6\n";
+  WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+  auto ctx = NewPalette();
+  ASSERT_EQ(CodecStatus::kOk, ReadColourTable(ctx.get(), path.c_str()));
+  EXPECT_EQ(ctx->table->palette.entryCount, 2);
+}
+
+TEST(NearestColourTest, SearchCases) {
+  struct Case {
+    const char* name;
+    std::string table;
+    uint32_t colour;
+    int index;
+  };
+  const Case cases[] = {
+      // Leaves A (found first) and B below the root; (10,10,10)'s path leaves
+      // the tree at once. Distances (t - p + 1)^2: A = 4 + 1 + 1 = 6,
+      // B = 0 + 1 + 1 = 2. Plain squares would tie and pick A.
+      {"difference plus one", "9 10 10 - 1\n11 10 10 - 2\n", Rgb(10, 10, 10), 1},
+      {"first found wins a tie", "11 10 10 - 1\n11 10 10 - 2\n", Rgb(10, 10, 10), 0},
+      // A colour whose path reaches a leaf takes it without comparing.
+      {"leaf on the path", "200 0 0 - 0\n10 10 10 - 1\n", Rgb(5, 5, 5), 0},
+      {"empty path is the root", "50 60 70 -\n", Rgb(255, 255, 255), 0},
+      // (200,0,0): level 0 digit 1 (red's bit 7) leads to the node of the
+      // two deeper leaves; only they are compared, not the nearer entry 0.
+      {"search stays in the subtree", "201 1 1 - 0\n128 0 0 - 1 0\n255 0 255 - 1 4\n",
+       Rgb(200, 0, 0), 1},
+      {"missing child at the root", "0 0 0 - 0\n255 255 255 - 7\n", Rgb(250, 10, 250), 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ctx = NewPalette();
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), c.table));
+    EXPECT_EQ(NearestColourIndex(ctx.get(), c.colour), c.index);
+    EXPECT_EQ(NearestColour(ctx.get(), c.colour), ctx->table->values[c.index]);
+    // And again through the memo.
+    EXPECT_EQ(NearestColourIndex(ctx.get(), c.colour), c.index);
+  }
+}
+
+TEST(NearestColourTest, MapImageToPaletteKeepsPadBytes) {
+  auto ctx = NewPalette();
+  ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), "0 0 0 - 0\n255 255 255 - 7\n"));
+  // Two rows of one pixel (blue, green, red) and one pad byte each.
+  std::vector<uint8_t> image = {10, 20, 30, 0xAB, 250, 240, 230, 0xCD};
+  ASSERT_EQ(CodecStatus::kOk, MapImageToPalette(ctx.get(), image.data(), 2, 1, 1));
+  EXPECT_EQ(image, (std::vector<uint8_t>{0, 0, 0, 0xAB, 255, 255, 255, 0xCD}));
+}
+
+TEST(PaletteBuilderTest, PathsAreTheColoursOwnBits) {
+  Picture picture = MakeSamplePicture(160, 120);
+  BgrImage image = {picture.bgr.data(), 160, 120, picture.stride()};
+  for (int colours : {1, 2, 16, 234, 256}) {
+    SCOPED_TRACE(colours);
+    std::unique_ptr<BuiltPalette> built(new BuiltPalette);
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk, BuildPalette(image, colours, built.get(), &error));
+    EXPECT_LE(built->count, colours);
+    EXPECT_GE(built->count, colours > 8 ? colours - 7 : 1);
+    std::vector<char> text(kMaxColourTableText);
+    size_t length = FormatColourTable(*built, text.data(), text.size());
+    ASSERT_LT(length, text.size());
+    ASSERT_EQ(text[length - 1], '\n');  // the last line must end too
+    auto ctx = NewPalette();
+    ASSERT_EQ(CodecStatus::kOk, ReadColourTableFromText(ctx.get(), text.data(), length, "built.tr"))
+        << ctx->error.message;
+    ASSERT_EQ(ctx->table->palette.entryCount, built->count);
+    for (int i = 0; i < built->count; ++i) {
+      uint32_t c = Rgb(built->rgb[i][0], built->rgb[i][1], built->rgb[i][2]);
+      for (int level = 0; level < built->depth[i]; ++level) {
+        ASSERT_EQ(built->path[i][level], OctreeChildIndex(c, level)) << i;
+      }
+      ASSERT_EQ(NearestColourIndex(ctx.get(), c), i);
+    }
+  }
+}
+
+TEST(PaletteBuilderTest, FewColoursAreKeptExactly) {
+  Picture picture;
+  picture.width = 3;
+  picture.height = 2;
+  picture.bgr = {0, 0, 0, 255, 255, 255, 10, 20, 30, 10, 20, 30, 0, 0, 0, 1, 2, 3};
+  BgrImage image = {picture.bgr.data(), 3, 2, 9};
+  BuiltPalette built;
+  CodecError error;
+  ASSERT_EQ(CodecStatus::kOk, BuildPalette(image, 234, &built, &error));
+  ASSERT_EQ(built.count, 4);
+  // Key order: black first, white last.
+  EXPECT_EQ(built.rgb[0][0], 0);
+  EXPECT_EQ(built.rgb[3][0], 255);
+  EXPECT_EQ(built.depth[0], 8);
+  char text[256];
+  FormatColourTable(built, text, sizeof text);
+  EXPECT_EQ(std::string(text).substr(0, 26), "0 0 0 - 0 0 0 0 0 0 0 0\n3 ");
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Run-length layer: every code class, runs that cross piece boundaries, and
+// streams that end too early.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "codec/run_length.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> list) {
+  std::vector<uint8_t> v;
+  for (int b : list) v.push_back(static_cast<uint8_t>(b));
+  return v;
+}
+
+std::vector<uint8_t> Repeat(size_t n, uint8_t value) {
+  return std::vector<uint8_t>(n, value);
+}
+
+std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> v;
+  for (const auto& p : parts) v.insert(v.end(), p.begin(), p.end());
+  return v;
+}
+
+TEST(RunLengthTest, EveryCodeClass) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> codes;
+    std::vector<uint8_t> expected;
+  };
+  const Case cases[] = {
+      {"one zero", Bytes({0x00}), Repeat(1, 0)},
+      {"32 zeros", Bytes({0x1F}), Repeat(32, 0)},
+      {"nibble up 0x20", Bytes({0x20}), Bytes({0x00})},
+      {"nibble up 0x2A", Bytes({0x2A}), Bytes({0xA0})},
+      {"nibble up 0x3F", Bytes({0x3F}), Bytes({0xF0})},
+      {"long run, one", Bytes({0x40, 0x00}), Repeat(1, 0)},
+      {"long run 300", Bytes({0x41, 0x2B}), Repeat(300, 0)},
+      {"long run 8192", Bytes({0x5F, 0xFF}), Repeat(8192, 0)},
+      {"low nibble F 0x60", Bytes({0x60}), Bytes({0x0F})},
+      {"low nibble F 0x6E", Bytes({0x6E}), Bytes({0xEF})},
+      {"low nibble F 0x7F", Bytes({0x7F}), Bytes({0xFF})},
+      {"one 0xFF", Bytes({0x80}), Repeat(1, 0xFF)},
+      {"32 0xFF", Bytes({0x9F}), Repeat(32, 0xFF)},
+      {"skipped 0xA0-0xBF", Bytes({0xA0, 0xB7, 0xBF, 0x21}), Bytes({0x10})},
+      {"one literal", Bytes({0xC0, 0x5A}), Bytes({0x5A})},
+      {"32 literals", Concat({Bytes({0xDF}), Repeat(32, 0x33)}), Repeat(32, 0x33)},
+      {"skipped 0xE0-0xFF", Bytes({0xE0, 0xFF, 0xEE, 0x22}), Bytes({0x20})},
+      {"a coefficient 16m", Bytes({0x23, 0x02}), Bytes({0x30, 0, 0, 0})},
+      {"a coefficient -1-16m", Bytes({0x6D, 0x82}), Bytes({0xDF, 0xFF, 0xFF, 0xFF})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunLengthReader r;
+    InitRunLengthReader(&r, c.codes.data(), c.codes.size());
+    std::vector<uint8_t> out(c.expected.size(), 0xEE);
+    ASSERT_TRUE(DecodeRunLength(&r, out.data(), out.size()));
+    EXPECT_EQ(out, c.expected);
+    uint64_t made = 0;
+    EXPECT_TRUE(MeasureRunLength(c.codes.data(), c.codes.size(), c.expected.size(), &made));
+    EXPECT_EQ(made, c.expected.size());
+  }
+}
+
+TEST(RunLengthTest, RunsCarryIntoTheNextPiece) {
+  // 10 zeros, 3 literals, 6 x 0xFF, cut into pieces of 4 bytes.
+  std::vector<uint8_t> codes = Bytes({0x09, 0xC2, 1, 2, 3, 0x85, 0x05, 0xA5});
+  std::vector<uint8_t> all =
+      Concat({Repeat(10, 0), Bytes({1, 2, 3}), Repeat(6, 0xFF), Repeat(6, 0)});
+  RunLengthReader r;
+  InitRunLengthReader(&r, codes.data(), codes.size());
+  std::vector<uint8_t> got;
+  for (int piece = 0; piece < 6; ++piece) {
+    SCOPED_TRACE(piece);
+    uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    ASSERT_TRUE(DecodeRunLength(&r, buffer, 4));
+    got.insert(got.end(), buffer, buffer + 4);
+  }
+  std::vector<uint8_t> want(all.begin(), all.begin() + 24);
+  EXPECT_EQ(got, want);
+  uint8_t last[4];
+  EXPECT_TRUE(DecodeRunLength(&r, last, 1));   // the 25th byte is there
+  EXPECT_FALSE(DecodeRunLength(&r, last, 1));  // then the stream ends
+}
+
+TEST(RunLengthTest, StreamsThatEndTooEarly) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> codes;
+    size_t want;
+  };
+  const Case cases[] = {
+      {"empty", {}, 1},
+      {"long run without its count", Bytes({0x03, 0x41}), 5},
+      {"literal cut short", Bytes({0xC4, 1, 2}), 5},
+      {"only skipped codes", Bytes({0xA0, 0xE0, 0xBF}), 1},
+      {"short by one", Bytes({0x1E}), 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunLengthReader r;
+    InitRunLengthReader(&r, c.codes.data(), c.codes.size());
+    std::vector<uint8_t> out(c.want);
+    EXPECT_FALSE(DecodeRunLength(&r, out.data(), out.size()));
+    uint64_t made = 12345;
+    EXPECT_FALSE(MeasureRunLength(c.codes.data(), c.codes.size(), c.want, &made));
+    EXPECT_LT(made, c.want);
+  }
+}
+
+}  // namespace
