@@ -253,3 +253,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   }
   return true;
 }
+
+std::string WindowTextOf(HWND hwnd) {
+  char text[1024] = "";
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                           SMTO_ABORTIFHUNG, 5000, &copied)) {
+    return "";
+  }
+  return std::string(text, copied);
+}

@@ -92,5 +92,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string MakeTempDir(const std::string& name);
 void RemoveTree(const std::string& path);
 
+// A window's text as the window itself answers WM_GETTEXT (for controls
+// that keep their own text, such as status bars and tooltips, also in
+// another process).
+std::string WindowTextOf(HWND hwnd);
+
 // Pumps this thread's messages until done() is true or timeoutMs passes.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);

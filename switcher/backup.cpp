@@ -1,0 +1,174 @@
+#include "backup.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "assert_report.h"
+#include "installtheme.h"
+#include "switcher_globals.h"
+#include "theme/bytetokens.h"
+#include "theme/themefile.h"
+#include "win_raii.h"
+
+namespace {
+
+void SetThemeFileIn(const char* fileName) {
+  InstallerState& state = Installer();
+  std::snprintf(state.themeDir, sizeof state.themeDir, "%s", g_switcher.programDir);
+  int n = std::snprintf(state.themeFile, sizeof state.themeFile, "%s%s", g_switcher.programDir,
+                        fileName);
+  // A program directory too long for the name: nothing is written anywhere
+  // else by accident.
+  if (n < 0 || static_cast<size_t>(n) >= sizeof state.themeFile) state.themeFile[0] = '\0';
+}
+
+// Copies one registry string into the theme file; a value that cannot be
+// read is written as empty.
+void SaveRegistryValue(const RegKey& key, const char* valueName, DWORD size, const char* section,
+                       const char* themeKey) {
+  char value[kPathSize];
+  key.GetString(valueName, value, size);
+  WriteThemeValue(section, themeKey, value);
+}
+
+void SaveColors() {
+  RegKey key;
+  key.Open(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_QUERY_VALUE);
+  for (const ThemeColour& colour : kThemeColours) {
+    SaveRegistryValue(key, colour.name, kColourValueSize, kColorsSection, colour.name);
+  }
+}
+
+void SaveMetrics() {
+  std::string text;
+  text.reserve(kLongestMetricsText + 1);
+
+  ThemeIconMetrics icon;
+  std::memset(&icon, 0, sizeof icon);
+  icon.cbSize = kIconMetricsBytes;
+  if (SystemParametersInfoA(SPI_GETICONMETRICS, kIconMetricsBytes, &icon, 0)) {
+    FormatIconMetrics(&text, icon);
+  }
+  WriteThemeValue(kMetricsSection, "IconMetrics", text.c_str());
+
+  text.clear();
+  ThemeNonclientMetrics nonclient;
+  std::memset(&nonclient, 0, sizeof nonclient);
+  nonclient.cbSize = kNonclientMetricsBytes;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonclientMetricsBytes, &nonclient, 0)) {
+    FormatNonclientMetrics(&text, nonclient);
+  }
+  WriteThemeValue(kMetricsSection, "NonclientMetrics", text.c_str());
+}
+
+void SaveDesktop() {
+  static const char* const kValues[] = {"ScreenSaveActive", "TileWallpaper", "WallpaperStyle",
+                                        "Pattern", "Wallpaper"};
+  RegKey key;
+  key.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
+  for (const char* name : kValues) SaveRegistryValue(key, name, kPathSize, kDesktopSection, name);
+}
+
+void SaveIcons() {
+  for (const char* section : {kMyComputerIconKey, kNetworkIconKey}) {
+    RegKey key;
+    key.Open(HKEY_CLASSES_ROOT, section, KEY_QUERY_VALUE);
+    SaveRegistryValue(key, nullptr, kPathSize, section, kDefaultValueKey);
+  }
+  {
+    RegKey key;
+    key.Open(HKEY_CLASSES_ROOT, kRecycleBinIconKey, KEY_QUERY_VALUE);
+    SaveRegistryValue(key, "full", kPathSize, kRecycleBinIconKey, "full");
+    SaveRegistryValue(key, "empty", kPathSize, kRecycleBinIconKey, "empty");
+    SaveRegistryValue(key, nullptr, kPathSize, kRecycleBinIconKey, kDefaultValueKey);
+  }
+  RegKey metrics;
+  metrics.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", KEY_QUERY_VALUE);
+  SaveRegistryValue(metrics, "Shell Icon BPP", kPathSize, kMasterThemeSection, "ThemeColorBPP");
+}
+
+void SaveCursors() {
+  RegKey key;
+  key.Open(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_QUERY_VALUE);
+  for (const char* name : kCursorNames) {
+    SaveRegistryValue(key, name, kPathSize, kCursorsSection, name);
+  }
+  SaveRegistryValue(key, nullptr, kPathSize, kCursorsSection, kDefaultValueKey);
+}
+
+void SaveEventSound(const char* keyName) {
+  RegKey key;
+  key.Open(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE);
+  SaveRegistryValue(key, nullptr, kPathSize, keyName, kDefaultValueKey);
+}
+
+void SaveSounds() {
+  for (const char* keyName : kSoundEventKeys) SaveEventSound(keyName);
+}
+
+void SaveScreenSaver() {
+  char value[kPathSize];
+  GetPrivateProfileStringA(kBootSection, "SCRNSAVE.EXE", "", value, sizeof value, "system.ini");
+  WriteThemeValue(kBootSection, "SCRNSAVE.EXE", value);
+}
+
+}  // namespace
+
+void SaveThemeSettings() {
+  if (Installer().themeFile[0] == '\0') return;
+  SaveColors();
+  SaveMetrics();
+  SaveDesktop();
+  SaveIcons();
+  SaveCursors();
+  SaveSounds();
+  SaveScreenSaver();
+}
+
+int WriteBackupTheme() {
+  SetThemeFileIn("\\TavolBackup.theme");
+  SaveThemeSettings();
+  return 1;
+}
+
+int WriteRestoreTheme() {
+  SetThemeFileIn("\\Restore.theme");
+  SaveThemeSettings();
+  CopyWallpaperAtStart();
+  return 1;
+}
+
+void CopyWallpaperAtStart() {
+  char windowsDir[kPathSize];
+  UINT length = GetWindowsDirectoryA(windowsDir, kPathSize - 1);
+  if (length == 0 || length >= kPathSize - 1) return;
+  char bitmapPath[kPathSize];
+  char copyPath[kPathSize];
+  if (std::snprintf(bitmapPath, sizeof bitmapPath, "%s\\Tavol the Corvane.bmp", windowsDir) >=
+          static_cast<int>(sizeof bitmapPath) ||
+      std::snprintf(copyPath, sizeof copyPath, "%s\\Tavol the Corvane.sav", windowsDir) >=
+          static_cast<int>(sizeof copyPath)) {
+    return;
+  }
+
+  StdioFile bitmap(bitmapPath, "rb");
+  if (!bitmap) return;  // no wallpaper made yet: nothing to keep
+  static const char kOutOfRoom[] =
+      "Out of room on drive %c: for backup file\nPlease free some space and rerun the QvR Theme "
+      "Switcher\n";
+  StdioFile copy(copyPath, "wb");
+  // Restoring would delete the bitmap in favour of a copy that was never made.
+  Assert(static_cast<bool>(copy), nullptr, 0, kOutOfRoom, copyPath[0]);
+
+  char buffer[4096];
+  for (;;) {
+    size_t got = std::fread(buffer, 1, sizeof buffer, bitmap.get());
+    if (got == 0) break;
+    size_t put = std::fwrite(buffer, 1, got, copy.get());
+    Assert(put == got, nullptr, 0, kOutOfRoom, copyPath[0]);
+  }
+  Assert(std::fflush(copy.get()) == 0, nullptr, 0, kOutOfRoom, copyPath[0]);
+}

@@ -1,0 +1,196 @@
+// The main window hosted in the test process, where the test can hold the
+// wallpaper stage open and look at the window's state from the inside.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "installtheme.h"
+#include "mainwnd.h"
+#include "resource.h"
+#include "switcher_app.h"
+#include "switcher_driver.h"
+#include "switcher_globals.h"
+#include "system_state.h"
+#include "winsupport.h"
+
+namespace {
+
+DWORD WINAPI WaitForEvent(LPVOID event) {
+  WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+  return 1;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitSwitcherProcess(GetModuleHandleA(nullptr)); }
+
+  void SetUp() override {
+    themeDir_ = MakeTempDir("mainwnd");
+    savedControl_ = ProfileGet("control.ini", "Tavol", "switcher");
+    ProfileSet("control.ini", "Tavol", "switcher", themeDir_.c_str());
+    for (const char* colour : {"BLACK", "RED", "WHITE", "BLUE", "GREEN"}) {
+      WriteFileBytes(themeDir_ + "\\Tavol The Corvane " + colour + ".theme", ColourSectionText(4));
+    }
+    DeleteFileA(BackupThemePath().c_str());
+    SetBaselineColours();
+    hwnd_ = CreateMainWindow();
+    ASSERT_NE(hwnd_, nullptr);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    // Only the colours part: the wallpaper stage is the test's to hold open.
+    SendMessageA(hwnd_, WM_COMMAND, IDC_WALLPAPER, 0);
+    SendMessageA(hwnd_, WM_COMMAND, IDC_ICONS, 0);
+    SendMessageA(hwnd_, WM_COMMAND, IDC_FONTS, 0);
+  }
+  void TearDown() override {
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    if (release_) SetEvent(release_);
+    if (thread_) {
+      WaitForSingleObject(thread_, 5000);
+      CloseHandle(thread_);
+    }
+    if (release_) CloseHandle(release_);
+    ProfileSet("control.ini", "Tavol", "switcher",
+               savedControl_.empty() ? nullptr : savedControl_.c_str());
+    RemoveTree(themeDir_);
+    DeleteFileA(BackupThemePath().c_str());
+  }
+
+  // Starts an installation whose wallpaper stage lasts until ReleaseWallpaper.
+  void ApplyWithLongWallpaper(int command = IDC_APPLY) {
+    SendMessageA(hwnd_, WM_COMMAND, command, 0);
+    release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, WaitForEvent, release_, 0, nullptr);
+    HANDLE duplicate = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &duplicate, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    Installer().wallpaperThread = duplicate;  // stage 2 closes its copy
+  }
+  void ReleaseWallpaper() { SetEvent(release_); }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  std::string Status() const {
+    char text[256] = "";
+    GetWindowTextA(Item(IDC_STATUS), text, sizeof text);
+    return text;
+  }
+  bool Installing() const { return !IsWindowEnabled(Item(IDOK)); }
+
+  HWND hwnd_ = nullptr;
+  HANDLE release_ = nullptr;
+  HANDLE thread_ = nullptr;
+  std::string themeDir_, savedControl_;
+};
+
+TEST_F(MainWindowTest, StatusTextDriftsWhileTheWallpaperIsMade) {
+  ApplyWithLongWallpaper();
+  ASSERT_TRUE(Installing());
+  std::string first = Status();
+  std::vector<std::string> seen;
+  PumpUntil([&] {
+    std::string now = Status();
+    if (seen.empty() || seen.back() != now) seen.push_back(now);
+    return seen.size() >= 8;
+  }, 5000);
+  ASSERT_GE(seen.size(), 8u);
+  // One blank more on each tick.
+  for (size_t i = 1; i < seen.size(); ++i) {
+    EXPECT_EQ(seen[i], " " + seen[i - 1]);
+  }
+  EXPECT_TRUE(Installing());
+  ReleaseWallpaper();
+  ASSERT_TRUE(PumpUntil([&] { return !Installing(); }, 5000));
+  EXPECT_EQ(Status(), "Choose the Tavol color (by mana symbol) and the parts of the theme to use.");
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_APPLY)));
+  EXPECT_EQ(GetFocus(), Item(IDOK));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256,
+                                           (4 * 29 + 5 * 11) % 256));
+}
+
+TEST_F(MainWindowTest, CloseWhileInstallingWaitsForTheWallpaper) {
+  ApplyWithLongWallpaper();
+  PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(IsWindow(hwnd_));
+  EXPECT_EQ(FindDialog("Desktop Lumivex", GetCurrentProcessId(), 0), nullptr);
+  ReleaseWallpaper();
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 5000));
+}
+
+TEST_F(MainWindowTest, CancelPostedDuringTheWallpaperRunsAfterIt) {
+  ColourSnapshot atStart = TakeColourSnapshot();
+  ApplyWithLongWallpaper();
+  // What the wallpaper maker posts when the disk is full.
+  PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
+  PumpUntil([] { return false; }, 400);
+  EXPECT_TRUE(IsWindow(hwnd_));
+  ReleaseWallpaper();
+  // The cycle ends, then Cancel restores the settings found at start.
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 10000));
+  ColourSnapshot after = TakeColourSnapshot();
+  for (int i = 0; i < kColourCount; ++i) EXPECT_EQ(after.text[i], atStart.text[i]);
+}
+
+TEST_F(MainWindowTest, TooltipTexts) {
+  auto tip = [&](int id) {
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = g_switcher.hwndTooltip;
+    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(Item(id));
+    info.hdr.code = TTN_NEEDTEXTA;
+    SendMessageA(hwnd_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return std::string(info.lpszText ? info.lpszText : "(none)");
+  };
+  struct Case {
+    int id;
+    const char* text;
+  } fixed[] = {
+      {IDOK, "Change to the theme and exit"},
+      {IDCANCEL, "Restore previous settings and exit"},
+      {IDC_APPLY, "Change the system to use the selected theme"},
+      {IDC_REVERT, "Restore settings from before Tavol was installed"},
+      {IDC_ABOUT, "Display info about the application"},
+      {IDC_WHITE, "Install white theme"},
+      {IDC_BLACK, "Black theme"},
+      {IDC_BLUE, "Blue theme"},
+      {IDC_GREEN, "Green theme"},
+      {IDC_RED, "Red theme"},
+      {IDC_SCREENSAVER, "Use the Tavol screen saver"},
+      {IDC_SOUNDS, "Use this theme's sounds"},
+      {IDC_CURSORS, "Use this theme's mouse pointers"},
+      {IDC_COLORS, "Use this theme's colors"},
+      // Cleared by the fixture.
+      {IDC_WALLPAPER, "Current wallpaper will remain"},
+      {IDC_ICONS, "Current icons will remain"},
+      {IDC_FONTS, "Current fonts will remain"},
+  };
+  for (const Case& c : fixed) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(tip(c.id), c.text);
+  }
+  // State changes follow.
+  SendMessageA(hwnd_, WM_COMMAND, IDC_SCREENSAVER, 0);
+  SendMessageA(hwnd_, WM_COMMAND, IDC_SOUNDS, 0);
+  SendMessageA(hwnd_, WM_COMMAND, IDC_CURSORS, 0);
+  SendMessageA(hwnd_, WM_COMMAND, IDC_COLORS, 0);
+  SendMessageA(hwnd_, WM_COMMAND, IDC_FONTS, 0);
+  SendMessageA(hwnd_, WM_COMMAND, IDC_RED, 0);
+  Case changed[] = {
+      {IDC_SCREENSAVER, "Current screen saver will remain"},
+      {IDC_SOUNDS, "Current sound scheme will remain"},
+      {IDC_CURSORS, "Current mouse pointers will remain"},
+      {IDC_COLORS, "Current color scheme will remain"},
+      {IDC_FONTS, "Use this theme's fonts"},
+      {IDC_RED, "Install red theme"},
+      {IDC_WHITE, "White theme"},
+  };
+  for (const Case& c : changed) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(tip(c.id), c.text);
+  }
+  EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(hwnd_, IDC_SOUNDS));
+  EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hwnd_, IDC_FONTS));
+}
+
+}  // namespace
