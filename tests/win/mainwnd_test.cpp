@@ -193,4 +193,88 @@ TEST_F(MainWindowTest, TooltipTexts) {
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hwnd_, IDC_FONTS));
 }
 
+LONG_PTR DrawState(HWND button) { return GetWindowLongPtrA(button, sizeof(LONG_PTR)); }
+
+TEST_F(MainWindowTest, IconButtonPressSemantics) {
+  HWND blue = Item(IDC_BLUE);
+  struct Step {
+    const char* name;
+    UINT msg;
+    int x, y;
+    LONG_PTR state;  // draw state afterwards
+  };
+  // Press inside, wander out and back, release outside: no command.
+  Step outside[] = {
+      {"down inside", WM_LBUTTONDOWN, 5, 5, 1},
+      {"move out", WM_MOUSEMOVE, 200, 5, 0},
+      {"move back", WM_MOUSEMOVE, 6, 6, 1},
+      {"release outside", WM_LBUTTONUP, 300, 300, 0},
+  };
+  for (const Step& step : outside) {
+    SCOPED_TRACE(step.name);
+    SendMessageA(blue, step.msg, step.msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                 MAKELPARAM(step.x, step.y));
+    EXPECT_EQ(DrawState(blue), step.state);
+  }
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_WHITE);
+  EXPECT_EQ(DrawState(Item(IDC_WHITE)), 1);
+
+  // Press and release inside: the button takes the focus and is chosen.
+  SendMessageA(blue, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(blue, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetFocus(), blue);
+  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_BLUE);
+  EXPECT_EQ(DrawState(blue), 1);
+  EXPECT_EQ(DrawState(Item(IDC_WHITE)), 0);
+  EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY)));
+
+  // Clicking the focused button sends nothing: pick RED through the parent,
+  // then click BLUE again, which still has the focus.
+  SendMessageA(hwnd_, WM_COMMAND, IDC_RED, 0);
+  SendMessageA(blue, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(blue, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_RED);
+  EXPECT_EQ(DrawState(blue), 1);  // drawn framed all the same
+
+  // Right-button messages change nothing.
+  SendMessageA(Item(IDC_GREEN), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(Item(IDC_GREEN), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(DrawState(Item(IDC_GREEN)), 0);
+  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_RED);
+}
+
+TEST_F(MainWindowTest, IconButtonPaintsFaceFrameAndIcon) {
+  HWND white = Item(IDC_WHITE);  // selected: framed
+  HWND green = Item(IDC_GREEN);  // plain
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpUntil([] { return false; }, 200);
+  RECT r;
+  GetClientRect(white, &r);
+  const int w = r.right, h = r.bottom;
+  HDC dc = GetDC(white);
+  COLORREF face = GetNearestColor(dc, GetSysColor(COLOR_BTNFACE));
+  COLORREF shadow = GetNearestColor(dc, GetSysColor(COLOR_BTNSHADOW));
+  COLORREF light = GetNearestColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+  struct Pixel {
+    int x, y;
+    COLORREF colour;
+  } framed[] = {
+      {0, 0, shadow},          {w - 2, 0, shadow},     {0, h - 2, shadow},
+      {w - 2, h - 2, shadow},  {1, 1, light},          {w - 3, 1, light},
+      {w - 1, h - 1, light},   {w - 1, 0, light},      {0, h - 1, light},
+      {3, 3, face},            {w - 4, h / 2, face},
+  };
+  for (const Pixel& p : framed) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour);
+  }
+  ReleaseDC(white, dc);
+  dc = GetDC(green);
+  for (const Pixel& p : {Pixel{0, 0, face}, Pixel{1, 1, face}, Pixel{w - 1, h - 1, face}}) {
+    EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour);
+  }
+  ReleaseDC(green, dc);
+}
+
 }  // namespace
