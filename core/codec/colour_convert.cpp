@@ -34,45 +34,69 @@ bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
                       size_t outStride, ConversionFault* fault) {
   const int t = p.side;
   const int c = p.chromaSide;
+  // Chroma is resolved a chunk of columns at a time (offsets added, halves
+  // interpolated), so the pixel loop itself has no branches but the range
+  // check.
+  constexpr int kChunk = 64;
+  int32_t us[kChunk];
+  int32_t vs[kChunk];
   for (int r = 0; r < rows; ++r) {
     const int32_t* luma = p.luma + static_cast<size_t>(r) * t;
     const int chromaRow = p.chromaHalved ? r / 2 : r;
     const int32_t* urow = p.u + static_cast<size_t>(chromaRow) * c;
     const int32_t* vrow = p.v + static_cast<size_t>(chromaRow) * c;
-    uint8_t* px = out + static_cast<size_t>(r) * outStride;
-    for (int x = 0; x < t; ++x, px += 3) {
-      int32_t y = Add(luma[x], p.yOffset);
-      int32_t u;
-      int32_t v;
-      if (!p.chromaHalved) {
-        u = Add(urow[x], p.uOffset);
-        v = Add(vrow[x], p.vOffset);
-      } else if ((x & 1) == 0) {
-        u = Add(urow[x / 2], p.uOffset);
-        v = Add(vrow[x / 2], p.vOffset);
-      } else {
-        int a = (x - 1) / 2;
-        int b = x == t - 1 ? a : a + 1;
-        u = Add(p.uOffset, Mean(urow[a], urow[b]));
-        v = Add(p.vOffset, Mean(vrow[a], vrow[b]));
-      }
-      int32_t b4 = S(U(y) + 2u * U(u) - 1024u);
-      int32_t r4 = S(U(S(1638u * U(v)) >> 10) - 819u + U(y));
-      int32_t g = S(U(y) - U(S(116u * U(b4)) >> 10) - U(S(306u * U(r4)) >> 10));
-      g = S(U(g) * 1744u) >> 12;
-      int32_t bi = b4 >> 2;
-      int32_t ri = r4 >> 2;
-      if (!InTable(bi) || !InTable(g) || !InTable(ri)) {
-        if (fault) {
-          fault->row = r;
-          fault->column = x;
-          fault->index = !InTable(bi) ? bi : (!InTable(g) ? g : ri);
+    uint8_t* line = out + static_cast<size_t>(r) * outStride;
+    for (int x0 = 0; x0 < t; x0 += kChunk) {
+      const int n = t - x0 < kChunk ? t - x0 : kChunk;
+      for (int i = 0; i < n; ++i) {
+        const int x = x0 + i;
+        if (!p.chromaHalved) {
+          us[i] = Add(urow[x], p.uOffset);
+          vs[i] = Add(vrow[x], p.vOffset);
+        } else if ((x & 1) == 0) {
+          us[i] = Add(urow[x / 2], p.uOffset);
+          vs[i] = Add(vrow[x / 2], p.vOffset);
+        } else {
+          const int a = (x - 1) / 2;
+          const int b = x == t - 1 ? a : a + 1;
+          us[i] = Add(p.uOffset, Mean(urow[a], urow[b]));
+          vs[i] = Add(p.vOffset, Mean(vrow[a], vrow[b]));
         }
-        return false;
       }
-      px[0] = clamp.value[bi + 512];
-      px[1] = clamp.value[g + 512];
-      px[2] = clamp.value[ri + 512];
+      // Indexes first (no table reads, so the loop stays simple), one range
+      // check for the chunk, then the table.
+      int32_t bis[kChunk];
+      int32_t gis[kChunk];
+      int32_t ris[kChunk];
+      uint32_t outside = 0;
+      for (int i = 0; i < n; ++i) {
+        const int32_t y = Add(luma[x0 + i], p.yOffset);
+        const int32_t b4 = S(U(y) + 2u * U(us[i]) - 1024u);
+        const int32_t r4 = S(U(S(1638u * U(vs[i])) >> 10) - 819u + U(y));
+        int32_t g = S(U(y) - U(S(116u * U(b4)) >> 10) - U(S(306u * U(r4)) >> 10));
+        g = S(U(g) * 1744u) >> 12;
+        bis[i] = b4 >> 2;
+        gis[i] = g;
+        ris[i] = r4 >> 2;
+        outside |= U(bis[i] + 512) | U(g + 512) | U(ris[i] + 512);
+      }
+      if (outside >= 1024u) {
+        for (int i = 0; i < n; ++i) {
+          if (InTable(bis[i]) && InTable(gis[i]) && InTable(ris[i])) continue;
+          if (fault) {
+            fault->row = r;
+            fault->column = x0 + i;
+            fault->index = !InTable(bis[i]) ? bis[i] : (!InTable(gis[i]) ? gis[i] : ris[i]);
+          }
+          return false;
+        }
+      }
+      uint8_t* px = line + 3 * static_cast<size_t>(x0);
+      for (int i = 0; i < n; ++i, px += 3) {
+        px[0] = clamp.value[bis[i] + 512];
+        px[1] = clamp.value[gis[i] + 512];
+        px[2] = clamp.value[ris[i] + 512];
+      }
     }
   }
   return true;

@@ -42,10 +42,10 @@ bool HasLoop(const HuffmanDecoder& d) {
 }
 
 void BuildLookahead(HuffmanDecoder* d) {
-  for (uint32_t index = 0; index < 256; ++index) {
+  for (uint32_t index = 0; index < (1u << kLookaheadBits); ++index) {
     int node = d->nodeCount - 1;
-    HuffmanLookahead slot = {static_cast<uint16_t>(node), 8, 0};
-    for (int i = 0; i < 8; ++i) {
+    HuffmanLookahead slot = {static_cast<uint16_t>(node), kLookaheadBits, 0};
+    for (int i = 0; i < kLookaheadBits; ++i) {
       uint16_t c = Step(*d, node, (index >> i) & 1);
       if (IsLeaf(c)) {
         slot = {c, static_cast<uint8_t>(i + 1), 1};
@@ -93,19 +93,20 @@ CodecStatus ReadHuffmanTree(HuffmanDecoder* d, BitReader* reader, const char* na
 size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize) {
   const int root = d.nodeCount - 1;
   size_t made = 0;
+  constexpr uint64_t kMask = (1u << kLookaheadBits) - 1;
   while (made < outSize) {
-    if (r->count < 8) RefillBits(r);
-    if (r->count >= 8) {
-      const HuffmanLookahead& slot = d.lookahead[r->bits & 0xFF];
+    if (r->count < kLookaheadBits) RefillBits(r);
+    if (r->count >= kLookaheadBits) {
+      const HuffmanLookahead& slot = d.lookahead[r->bits & kMask];
       if (slot.isLeaf) {
         out[made++] = static_cast<uint8_t>(slot.value);
         r->bits >>= slot.length;
         r->count -= slot.length;
         continue;
       }
-      // A code longer than 8 bits: go on bit by bit from the node reached.
-      r->bits >>= 8;
-      r->count -= 8;
+      // A longer code: go on bit by bit from the node reached.
+      r->bits >>= kLookaheadBits;
+      r->count -= kLookaheadBits;
       int node = slot.value;
       for (;;) {
         if (r->count == 0) RefillBits(r);
@@ -121,7 +122,7 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
       }
       continue;
     }
-    // Fewer than 8 bits left: the table would look past the end.
+    // Too few bits left for the table: it would look past the end.
     int node = root;
     for (;;) {
       if (r->count == 0) return made;

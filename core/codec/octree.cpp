@@ -1,5 +1,8 @@
 #include "codec/octree.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 
 // (t - p + 1)^2: the difference plus one, squared, as the programs always
@@ -39,7 +42,7 @@ void AddOctreePath(ColourOctree* tree, const uint8_t* digits, int count, int pal
   if (count > tree->maxDepth) tree->maxDepth = count;
 }
 
-void FinishOctree(ColourOctree* tree) {
+void FinishOctree(ColourOctree* tree, const uint32_t* values) {
   // Iterative depth-first walk; a leaf ends its branch, as in the search. The
   // root is walked through even when it is a leaf: the search only stops
   // below a leaf when that leaf is the root.
@@ -71,9 +74,89 @@ void FinishOctree(ColourOctree* tree) {
     }
     stack[++depth] = {c, 0};
   }
+  for (int i = 0; i < tree->leafCount; ++i) {
+    int index = tree->nodes[tree->leaves[i]].index;
+    uint32_t v = values[index];
+    tree->leafRed[i] = static_cast<int16_t>((v >> 16) & 0xFF);
+    tree->leafGreen[i] = static_cast<int16_t>((v >> 8) & 0xFF);
+    tree->leafBlue[i] = static_cast<int16_t>(v & 0xFF);
+    tree->leafIndex[i] = static_cast<int16_t>(index);
+  }
+  for (int n = 0; n < tree->nodeCount; ++n) {
+    OctreeNode& node = tree->nodes[n];
+    uint8_t low[3] = {255, 255, 255};
+    uint8_t high[3] = {0, 0, 0};
+    for (int i = node.leafBegin; i < node.leafEnd; ++i) {
+      const int16_t c[3] = {tree->leafRed[i], tree->leafGreen[i], tree->leafBlue[i]};
+      for (int k = 0; k < 3; ++k) {
+        low[k] = std::min<uint8_t>(low[k], static_cast<uint8_t>(c[k]));
+        high[k] = std::max<uint8_t>(high[k], static_cast<uint8_t>(c[k]));
+      }
+    }
+    for (int k = 0; k < 3; ++k) {
+      node.low[k] = low[k];
+      node.high[k] = high[k];
+    }
+  }
 }
 
-int SearchOctree(const ColourOctree& tree, const uint32_t* values, uint32_t colour) {
+namespace {
+
+// Lower bound of the distance from target to any leaf of node: each
+// channel's (t - p + 1)^2 at its best p within the node's bounds.
+int32_t LowerBound(const OctreeNode& node, const int target[3]) {
+  int32_t sum = 0;
+  for (int k = 0; k < 3; ++k) {
+    int p = target[k] + 1;
+    p = p < node.low[k] ? node.low[k] : (p > node.high[k] ? node.high[k] : p);
+    sum += ChannelDistance(target[k], p);
+  }
+  return sum;
+}
+
+constexpr int kScanLeaves = 24;  // below this many leaves a plain scan is faster
+
+// Smallest distance among the leaves of node, depth first in search order;
+// a later leaf only wins when strictly nearer, so subtrees whose bound is
+// not below the best so far cannot change the answer and are skipped.
+void SearchBelow(const ColourOctree& tree, int n, const int target[3], int* best,
+                 int32_t* bestDistance) {
+  const OctreeNode& node = tree.nodes[n];
+  if (node.leafEnd - node.leafBegin <= kScanLeaves) {
+    for (int i = node.leafBegin; i < node.leafEnd; ++i) {
+      int32_t d = ChannelDistance(target[0], tree.leafRed[i]) +
+                  ChannelDistance(target[1], tree.leafGreen[i]) +
+                  ChannelDistance(target[2], tree.leafBlue[i]);
+      if (d < *bestDistance) {
+        *best = i;
+        *bestDistance = d;
+      }
+    }
+    return;
+  }
+  for (int16_t c : node.child) {
+    if (c < 0) continue;
+    const OctreeNode& child = tree.nodes[c];
+    if (child.leafEnd == child.leafBegin) continue;
+    if (LowerBound(child, target) >= *bestDistance) continue;
+    if (child.isLeaf) {
+      int i = child.leafBegin;
+      int32_t d = ChannelDistance(target[0], tree.leafRed[i]) +
+                  ChannelDistance(target[1], tree.leafGreen[i]) +
+                  ChannelDistance(target[2], tree.leafBlue[i]);
+      if (d < *bestDistance) {
+        *best = i;
+        *bestDistance = d;
+      }
+    } else {
+      SearchBelow(tree, c, target, best, bestDistance);
+    }
+  }
+}
+
+}  // namespace
+
+int SearchOctree(const ColourOctree& tree, uint32_t colour) {
   if (tree.nodeCount == 0) return -1;
   int node = 0;
   for (int level = 0; level < tree.maxDepth; ++level) {
@@ -87,18 +170,9 @@ int SearchOctree(const ColourOctree& tree, const uint32_t* values, uint32_t colo
   int tr = static_cast<int>((colour >> 16) & 0xFF);
   int tg = static_cast<int>((colour >> 8) & 0xFF);
   int tb = static_cast<int>(colour & 0xFF);
-  int best = -1;
-  int32_t bestDistance = 0;
-  for (int i = stop.leafBegin; i < stop.leafEnd; ++i) {
-    int index = tree.nodes[tree.leaves[i]].index;
-    uint32_t p = values[index];
-    int32_t d = ChannelDistance(tr, static_cast<int>((p >> 16) & 0xFF)) +
-                ChannelDistance(tg, static_cast<int>((p >> 8) & 0xFF)) +
-                ChannelDistance(tb, static_cast<int>(p & 0xFF));
-    if (best < 0 || d < bestDistance) {
-      best = index;
-      bestDistance = d;
-    }
-  }
-  return best;
+  const int target[3] = {tr, tg, tb};
+  int best = stop.leafBegin;
+  int32_t bestDistance = INT32_MAX;
+  SearchBelow(tree, node, target, &best, &bestDistance);
+  return tree.leafIndex[best];
 }

@@ -18,6 +18,8 @@ struct OctreeNode {
   int16_t child[8];   // node numbers, -1 for none
   int16_t leafBegin;  // this node's leaves in ColourOctree::leaves,
   int16_t leafEnd;    // depth first, children 0..7, not below a leaf
+  uint8_t low[3];     // red, green, blue bounds of those leaves' colours,
+  uint8_t high[3];    // for pruning the search
 };
 
 struct ColourOctree {
@@ -26,6 +28,12 @@ struct ColourOctree {
   OctreeNode nodes[kMaxOctreeNodes];
   int16_t leaves[kMaxOctreeNodes];  // leaf node numbers in search order
   int leafCount = 0;
+  // The same leaves' colours and palette indexes side by side, for the
+  // distance loop (filled by FinishOctreeColours).
+  int16_t leafRed[kMaxOctreeNodes];
+  int16_t leafGreen[kMaxOctreeNodes];
+  int16_t leafBlue[kMaxOctreeNodes];
+  int16_t leafIndex[kMaxOctreeNodes];
 };
 
 // Empties the tree to a bare root.
@@ -35,8 +43,9 @@ void ResetOctree(ColourOctree* tree);
 // creating nodes, and marks the end as a leaf for paletteIndex.
 void AddOctreePath(ColourOctree* tree, const uint8_t* digits, int count, int paletteIndex);
 
-// Fills the leaf lists once all paths are in.
-void FinishOctree(ColourOctree* tree);
+// Fills the leaf lists once all paths are in; values are the palette's
+// 0x00RRGGBB colours.
+void FinishOctree(ColourOctree* tree, const uint32_t* values);
 
 // Child index of colour (0x00RRGGBB) at level.
 inline int OctreeChildIndex(uint32_t colour, int level) {
@@ -48,5 +57,5 @@ inline int OctreeChildIndex(uint32_t colour, int level) {
 // The nearest-colour search: walk the colour's own path; a leaf on it is the
 // answer; otherwise the leaves below where the walk stopped are compared by
 // the sum over channels of (t - p + 1)^2, the first found winning ties.
-// values are the palette's 0x00RRGGBB colours. -1 when the tree has no leaf.
-int SearchOctree(const ColourOctree& tree, const uint32_t* values, uint32_t colour);
+// -1 when the tree has no leaf.
+int SearchOctree(const ColourOctree& tree, uint32_t colour);

@@ -147,7 +147,7 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
     table->palette.entries[i] = PaletteEntry{0, 0, 0, 0};
     table->values[i] = 0;
   }
-  FinishOctree(&table->octree);
+  FinishOctree(&table->octree, table->values);
   ctx->table = std::move(table);
   if (!ctx->cache) ctx->cache.reset(new (std::nothrow) NearestCache);
   if (ctx->cache) std::memset(ctx->cache->key, 0, sizeof ctx->cache->key);
@@ -181,10 +181,10 @@ int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   NearestCache* cache = ctx->cache.get();
   uint32_t slot = 0;
   if (cache) {
-    slot = (colour * 2654435761u) >> (32 - 14);
+    slot = (colour * 2654435761u) >> (32 - 16);
     if (cache->key[slot] == colour + 1) return cache->index[slot];
   }
-  int index = SearchOctree(ctx->table->octree, ctx->table->values, colour);
+  int index = SearchOctree(ctx->table->octree, colour);
   if (cache && index >= 0) {
     cache->key[slot] = colour + 1;
     cache->index[slot] = static_cast<uint16_t>(index);

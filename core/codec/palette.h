@@ -44,7 +44,7 @@ struct ColourTable {
 // A direct-mapped memo of search results: the search is a pure function of
 // the colour and the table, and dithering asks for the same colours often.
 struct NearestCache {
-  static constexpr int kSize = 1 << 14;
+  static constexpr int kSize = 1 << 16;
   uint32_t key[kSize];  // colour + 1 (0 = empty)
   uint16_t index[kSize];
 };

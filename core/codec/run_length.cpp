@@ -17,6 +17,7 @@ bool NextRun(const uint8_t* data, size_t size, size_t* pos, Run* run) {
   uint8_t b = data[(*pos)++];
   run->literal = false;
   run->value = 0;
+  run->source = 0;
   switch (b >> 5) {
     case 0:  // 0x00-0x1F: zeros
       run->count = static_cast<size_t>(b) + 1;
@@ -58,23 +59,143 @@ void InitRunLengthReader(RunLengthReader* reader, const uint8_t* data, size_t si
   reader->size = size;
 }
 
+namespace {
+
+// Per code byte: bytes it makes and bytes it takes (long runs, whose count
+// needs the next byte, are marked with a length of 0).
+struct CodeShape {
+  uint16_t makes;
+  uint8_t takes;
+};
+
+struct CodeShapes {
+  CodeShape shape[256];
+  CodeShapes() {
+    for (int b = 0; b < 256; ++b) {
+      CodeShape& s = shape[b];
+      switch (b >> 5) {
+        case 0:
+          s = {static_cast<uint16_t>(b + 1), 1};
+          break;
+        case 1:
+        case 3:
+          s = {1, 1};
+          break;
+        case 2:
+          s = {0, 0};
+          break;
+        case 4:
+          s = {static_cast<uint16_t>((b & 0x1F) + 1), 1};
+          break;
+        case 6:
+          s = {static_cast<uint16_t>((b & 0x1F) + 1), static_cast<uint8_t>((b & 0x1F) + 2)};
+          break;
+        default:
+          s = {0, 1};
+          break;
+      }
+    }
+  }
+};
+
+const CodeShapes kShapes;
+
+}  // namespace
+
 bool MeasureRunLength(const uint8_t* data, size_t size, uint64_t needed, uint64_t* made) {
   uint64_t total = 0;
   size_t pos = 0;
   while (total < needed) {
-    Run run;
-    if (pos >= size || !NextRun(data, size, &pos, &run)) {
-      *made = total;
-      return false;
+    if (pos >= size) break;
+    CodeShape s = kShapes.shape[data[pos]];
+    if (s.takes == 0) {  // long run of zeros
+      if (size - pos < 2) break;
+      total += ((static_cast<uint64_t>(data[pos] & 0x1F) << 8) | data[pos + 1]) + 1;
+      pos += 2;
+      continue;
     }
-    total += run.count;
+    if (size - pos < s.takes) break;  // literal bytes missing
+    total += s.makes;
+    pos += s.takes;
   }
   *made = total;
-  return true;
+  return total >= needed;
 }
+
+namespace {
+
+// Room the fast path needs: a short run or literal is written as a whole
+// 32-byte block, so the output and the input must have that much left.
+constexpr size_t kBlock = 32;
+
+// Fill codes (zero runs, 0xFF runs, the two one-byte codes and the skipped
+// codes, which fill nothing) as a byte value and a count, so the fast path
+// treats them all alike.
+struct FillCodes {
+  uint8_t value[256];
+  uint8_t count[256];
+  FillCodes() {
+    for (int b = 0; b < 256; ++b) {
+      switch (b >> 5) {
+        case 0:
+          value[b] = 0, count[b] = static_cast<uint8_t>(b + 1);
+          break;
+        case 1:
+          value[b] = static_cast<uint8_t>(b << 4), count[b] = 1;
+          break;
+        case 3:
+          value[b] = static_cast<uint8_t>(((b & 0x0F) << 4) | 0x0F), count[b] = 1;
+          break;
+        case 4:
+          value[b] = 0xFF, count[b] = static_cast<uint8_t>((b & 0x1F) + 1);
+          break;
+        default:
+          value[b] = 0, count[b] = 0;
+          break;  // long runs and literals are apart
+      }
+    }
+  }
+};
+
+const FillCodes kFills;
+
+// Decodes whole codes while every write and read stays inside its buffer
+// with a block to spare; stops early, leaving the rest to the exact loop.
+// Short runs are written as whole 32-byte blocks (the bytes past the run
+// are overwritten by the codes that follow).
+size_t FastRuns(RunLengthReader* r, uint8_t* out, size_t count) {
+  const uint8_t* data = r->data;
+  size_t pos = r->pos;
+  size_t written = 0;
+  while (count - written >= kBlock && r->size - pos >= kBlock + 2) {
+    const uint8_t b = data[pos];
+    uint8_t* o = out + written;
+    if ((b & 0xE0) == 0xC0) {  // literal bytes
+      std::memcpy(o, data + pos + 1, kBlock);
+      const size_t n = static_cast<size_t>(b & 0x1F) + 1;
+      written += n;
+      pos += n + 1;
+    } else if ((b & 0xE0) == 0x40) {  // long run of zeros, written exactly
+      const size_t n = ((static_cast<size_t>(b & 0x1F) << 8) | data[pos + 1]) + 1;
+      if (n > count - written) break;
+      std::memset(o, 0, n);
+      written += n;
+      pos += 2;
+    } else {
+      std::memset(o, kFills.value[b], kBlock);
+      written += kFills.count[b];
+      ++pos;
+    }
+  }
+  r->pos = pos;
+  return written;
+}
+
+}  // namespace
 
 bool DecodeRunLength(RunLengthReader* r, uint8_t* out, size_t count) {
   size_t written = 0;
+  if (r->pendingCount == 0) written = FastRuns(r, out, count);
   while (written < count) {
     if (r->pendingCount == 0) {
       Run run;

@@ -2,7 +2,9 @@
 // (t - p + 1)^2 distance, and the palette builder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,103 @@ TEST(NearestColourTest, SearchCases) {
     EXPECT_EQ(NearestColour(ctx.get(), c.colour), ctx->table->values[c.index]);
     // And again through the memo.
     EXPECT_EQ(NearestColourIndex(ctx.get(), c.colour), c.index);
+  }
+}
+
+// The search written plainly over the table's own lines: walk the colour's
+// path, else compare every leaf below the stop in depth-first order.
+struct PlainTree {
+  struct Node {
+    int child[8];
+    int leaf = -1;  // palette index
+    Node() {
+      for (int& c : child) c = -1;
+    }
+  };
+  std::vector<Node> nodes = std::vector<Node>(1);
+  std::vector<uint32_t> colours;
+  int maxDepth = 0;
+
+  void Add(uint32_t colour, const std::vector<int>& path) {
+    int n = 0;
+    for (int d : path) {
+      if (nodes[n].child[d] < 0) {
+        nodes[n].child[d] = static_cast<int>(nodes.size());
+        nodes.emplace_back();
+      }
+      n = nodes[n].child[d];
+    }
+    nodes[n].leaf = static_cast<int>(colours.size());
+    colours.push_back(colour);
+    maxDepth = std::max(maxDepth, static_cast<int>(path.size()));
+  }
+  void Collect(int n, std::vector<int>* out) const {
+    for (int c : nodes[n].child) {
+      if (c < 0) continue;
+      if (nodes[c].leaf >= 0) {
+        out->push_back(nodes[c].leaf);
+      } else {
+        Collect(c, out);
+      }
+    }
+  }
+  int Search(uint32_t colour) const {
+    int n = 0;
+    for (int level = 0; level < maxDepth; ++level) {
+      int c = nodes[n].child[OctreeChildIndex(colour, level)];
+      if (c < 0) break;
+      if (nodes[c].leaf >= 0) return nodes[c].leaf;
+      n = c;
+    }
+    if (nodes[n].leaf >= 0) return nodes[n].leaf;
+    std::vector<int> leaves;
+    Collect(n, &leaves);
+    int best = -1;
+    long bestDistance = 0;
+    for (int index : leaves) {
+      long d = 0;
+      for (int shift : {16, 8, 0}) {
+        long t = (colour >> shift) & 0xFF, p = (colours[index] >> shift) & 0xFF;
+        d += (t - p + 1) * (t - p + 1);
+      }
+      if (best < 0 || d < bestDistance) {
+        best = index;
+        bestDistance = d;
+      }
+    }
+    return best;
+  }
+};
+
+TEST(NearestColourTest, MatchesThePlainSearchOnRandomTables) {
+  std::mt19937 rng(73);
+  for (int round = 0; round < 60; ++round) {
+    SCOPED_TRACE(round);
+    PlainTree plain;
+    std::string text;
+    int lines = 1 + static_cast<int>(rng() % 256);
+    for (int i = 0; i < lines; ++i) {
+      uint32_t colour = rng() & 0xFFFFFF;
+      // Mostly the colour's own path at a random depth; now and then any
+      // path at all (tables are free to say anything).
+      std::vector<int> path;
+      int depth = 1 + static_cast<int>(rng() % 8);
+      bool own = rng() % 8 != 0;
+      for (int level = 0; level < depth; ++level) {
+        path.push_back(own ? OctreeChildIndex(colour, level) : static_cast<int>(rng() % 8));
+      }
+      plain.Add(colour, path);
+      text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
+              std::to_string(colour & 0xFF) + " -";
+      for (int d : path) text += " " + std::to_string(d);
+      text += "\n";
+    }
+    auto ctx = NewPalette();
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+    for (int i = 0; i < 3000; ++i) {
+      uint32_t colour = rng() & 0xFFFFFF;
+      ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour)) << std::hex << colour;
+    }
   }
 }
 
