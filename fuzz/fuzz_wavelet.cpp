@@ -1,0 +1,45 @@
+// libFuzzer target: any bytes as an .ART file, read and decoded in both
+// variants, then scaled both ways when they decode.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "codec/codec.h"
+
+namespace {
+
+CodecContext* Context(CodecVariant variant) {
+  CodecContext* ctx = new CodecContext;
+  InitCodecContext(ctx, variant);
+  ctx->displayBitsPerPixel = 16;
+  return ctx;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Kept for the whole run, as the programs keep theirs.
+  static CodecContext* const switcher = Context(CodecVariant::kSwitcher);
+  static CodecContext* const saver = Context(CodecVariant::kScreenSaver);
+  // Pictures beyond a million pixels only make the run slow, not wiser.
+  if (size >= kArtHeaderSize) {
+    ArtHeader h;
+    ParseArtHeader(data, &h);
+    // Sides beyond the decoder's limit are rejected by it, cheaply.
+    if (h.width > 0 && h.height > 0 && h.width <= kMaxArtSide && h.height <= kMaxArtSide) {
+      int64_t pixels = static_cast<int64_t>(h.width) * h.height * (h.pieces == 4 ? 4 : 1);
+      if (pixels > (1 << 20)) return 0;
+    }
+  }
+  CodecContext* ctx = (size & 1) ? saver : switcher;
+  WaveletPtr art;
+  if (ReadWaveletFromMemory(ctx, data, size, "fuzz.art", true, &art) != CodecStatus::kOk) return 0;
+  ScaledImage scaled;
+  FilterScaleImage(ctx, nullptr, 0, art.get(), 37, 23, -1, &scaled);
+  FilterScaleImage(ctx, nullptr, 0, art.get(), art->header.width, art->header.height, -1, &scaled);
+  NearestScaleImage(ctx, nullptr, 0, art.get(), 19, 41, &scaled);
+  // Decode again from the payload, into a target of exactly the image size.
+  std::unique_ptr<uint8_t[]> target(new uint8_t[static_cast<size_t>(art->header.imageSize) + 1]);
+  DecodeWavelet(ctx, *art, target.get(), static_cast<size_t>(art->header.imageSize));
+  return 0;
+}

@@ -1,0 +1,51 @@
+#!/bin/sh
+# libFuzzer targets of the art codec, built with clang and AddressSanitizer +
+# UndefinedBehaviorSanitizer into build/fuzz (apart from the CMake builds).
+#
+#   scripts/fuzz.sh build                      build both targets and seed corpora
+#   scripts/fuzz.sh run wavelet [SECONDS]      fuzz ReadWavelet + DecodeWavelet (+ scaling)
+#   scripts/fuzz.sh run colour_table [SECONDS] fuzz ReadColourTable (+ search, dithering)
+#
+# Runs default to 600 seconds. Corpora grow in build/fuzz/corpus/<target>;
+# crashes land in build/fuzz/artifacts/.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT="$ROOT/build/fuzz"
+CXX=${CXX_FUZZ:-clang++}
+CODEC_SOURCES=$(ls "$ROOT"/core/codec/*.cpp)
+FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/tools/imageio"
+SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
+
+build() {
+  mkdir -p "$OUT/corpus/wavelet" "$OUT/corpus/colour_table" "$OUT/artifacts"
+  for target in wavelet colour_table; do
+    echo "fuzz: building fuzz_$target"
+    # shellcheck disable=SC2086
+    $CXX $FLAGS $SANITIZERS -fsanitize=fuzzer $CODEC_SOURCES "$ROOT/fuzz/fuzz_$target.cpp" \
+      -o "$OUT/fuzz_$target"
+  done
+  echo "fuzz: writing seed corpora"
+  # shellcheck disable=SC2086
+  $CXX $FLAGS $CODEC_SOURCES "$ROOT/tools/imageio/sample_picture.cpp" \
+    "$ROOT/tools/imageio/image_io.cpp" "$ROOT/fuzz/make_seeds.cpp" -lpng -o "$OUT/make_seeds"
+  mkdir -p "$OUT/seeds/wavelet" "$OUT/seeds/colour_table"
+  "$OUT/make_seeds" "$OUT/seeds/wavelet" "$OUT/seeds/colour_table"
+}
+
+run() {
+  target=$1
+  seconds=${2:-600}
+  [ -x "$OUT/fuzz_$target" ] || build
+  extra=""
+  if [ "$target" = colour_table ]; then extra="-dict=$ROOT/fuzz/colour_table.dict"; fi
+  # shellcheck disable=SC2086
+  "$OUT/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+    -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" $extra \
+    "$OUT/corpus/$target" "$OUT/seeds/$target"
+}
+
+case "${1:-}" in
+  build) build ;;
+  run) shift; run "$@" ;;
+  *) echo "usage: $0 build | run wavelet|colour_table [SECONDS]" >&2; exit 2 ;;
+esac
