@@ -117,8 +117,8 @@ void DrawNetwork(Layer* layer, Colour colour, float s) {
     return d;
   };
   FillShape(layer, cables, o.line);
-  DrawMonitor(layer, colour, {8.5f * k, 8 * k}, {7.5f * k, 6 * k}, true, false);
-  DrawMonitor(layer, colour, {23.5f * k, 8 * k}, {7.5f * k, 6 * k}, true, false);
+  DrawMonitor(layer, colour, {8.5f * k, 8 * k}, {7 * k, 5.5f * k}, true, false);
+  DrawMonitor(layer, colour, {23.5f * k, 8 * k}, {7 * k, 5.5f * k}, true, false);
   DrawEmblem(layer, colour, hub, 7.2f * k);
 }
 

@@ -11,14 +11,24 @@ struct FontDesign {
   int32_t weight;  // 400 normal, 700 bold
 };
 
+struct FontSet {
+  FontDesign caption, smallCaption, menu, status, message, icon;
+};
+
+// Sizes in pixels. Bars are a few pixels taller than their font's cell so
+// that the system keeps them as given.
+struct SizeSet {
+  int32_t borderWidth, scrollWidth, captionWidth, captionHeight;
+  int32_t smallCaptionWidth, smallCaptionHeight, menuWidth, menuHeight;
+  int32_t iconSpacing;
+};
+
 struct ThemeDesign {
   Colour colour;
   // 0xRRGGBB by theme key, in the order of the "Control Panel\Colors" keys.
   uint32_t colours[25];
-  FontDesign caption, smallCaption, menu, status, message, icon;
-  int32_t borderWidth, scrollWidth, captionWidth, captionHeight;
-  int32_t smallCaptionWidth, smallCaptionHeight, menuWidth, menuHeight;
-  int32_t iconSpacing;
+  FontSet fonts;
+  SizeSet sizes;
 };
 
 const ThemeDesign& DesignOf(Colour colour);
