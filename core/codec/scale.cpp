@@ -38,7 +38,14 @@ bool SideOk(int32_t side) {
 // (or into place when given).
 CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, ByteBuffer* into,
                          uint8_t** pixels) {
-  if (art->decoded && art->pixels.size >= static_cast<size_t>(art->header.imageSize)) {
+  // A record's own pixels are used when they are really its decoded image
+  // (a record built by hand must still describe them truthfully).
+  const ArtHeader& h = art->header;
+  uint64_t bytes = h.width > 0 && h.height > 0
+                       ? static_cast<uint64_t>(h.width) * static_cast<uint64_t>(h.height) * 3
+                       : 0;
+  if (art->decoded && bytes && static_cast<uint64_t>(h.imageSize) == bytes &&
+      art->pixels.size >= bytes) {
     *pixels = art->pixels.data();
     return CodecStatus::kOk;
   }
