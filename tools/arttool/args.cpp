@@ -13,7 +13,7 @@ bool ParseInt(const std::string& text, int min, int max, int* value) {
   return true;
 }
 
-bool ParseVerbArgs(int argc, char** argv, const std::vector<OptionSpec>& specs, VerbArgs* args,
+bool ParseVerbArgs(int argc, char** argv, const std::vector<OptionRule>& rules, VerbArgs* args,
                    std::string* error) {
   for (int i = 0; i < argc; ++i) {
     std::string word = argv[i];
@@ -28,21 +28,21 @@ bool ParseVerbArgs(int argc, char** argv, const std::vector<OptionSpec>& specs, 
       value = word.substr(eq + 1);
       word = word.substr(0, eq);
     }
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& s : specs) {
-      if (word == s.name) spec = &s;
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& s : rules) {
+      if (word == s.name) rule = &s;
     }
-    if (!spec) {
+    if (!rule) {
       *error = "unknown option " + word;
       return false;
     }
-    if (spec->takesValue && !inlineValue) {
+    if (rule->takesValue && !inlineValue) {
       if (i + 1 >= argc) {
         *error = "option " + word + " needs a value";
         return false;
       }
       value = argv[++i];
-    } else if (!spec->takesValue && inlineValue) {
+    } else if (!rule->takesValue && inlineValue) {
       *error = "option " + word + " takes no value";
       return false;
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct OptionRule {
   const char* name;  // with the leading "--"
   bool takesValue;
 };
@@ -24,7 +24,7 @@ struct VerbArgs {
 
 // argv holds the words after the verb. False with a message on an unknown
 // option or a missing value.
-bool ParseVerbArgs(int argc, char** argv, const std::vector<OptionSpec>& specs, VerbArgs* args,
+bool ParseVerbArgs(int argc, char** argv, const std::vector<OptionRule>& rules, VerbArgs* args,
                    std::string* error);
 
 // Reads option `name` as a whole number in [min, max]; absent gives fallback.

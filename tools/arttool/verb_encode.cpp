@@ -9,9 +9,9 @@
 int RunEncode(int argc, char** argv) {
   VerbArgs args;
   std::string problem;
-  const std::vector<OptionSpec> specs = {
+  const std::vector<OptionRule> rules = {
       {"--quality", true}, {"--pieces", true}, {"--chroma", true}, {"--levels", true}};
-  if (!ParseVerbArgs(argc, argv, specs, &args, &problem)) return UsageFor("encode", problem);
+  if (!ParseVerbArgs(argc, argv, rules, &args, &problem)) return UsageFor("encode", problem);
   if (args.positional.size() != 2) return UsageFor("encode", "expected a picture and an art file");
   EncodeOptions options;
   if (!GetIntOption(args, "--quality", options.quality, 1, 100, &options.quality, &problem) ||

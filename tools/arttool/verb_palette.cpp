@@ -11,8 +11,8 @@
 int RunPalette(int argc, char** argv) {
   VerbArgs args;
   std::string problem;
-  const std::vector<OptionSpec> specs = {{"--colours", true}, {"--colors", true}};
-  if (!ParseVerbArgs(argc, argv, specs, &args, &problem)) return UsageFor("palette", problem);
+  const std::vector<OptionRule> rules = {{"--colours", true}, {"--colors", true}};
+  if (!ParseVerbArgs(argc, argv, rules, &args, &problem)) return UsageFor("palette", problem);
   if (args.positional.size() != 2) {
     return UsageFor("palette", "expected a picture and a colour table");
   }

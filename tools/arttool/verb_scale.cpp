@@ -15,8 +15,8 @@
 int RunScale(int argc, char** argv) {
   VerbArgs args;
   std::string problem;
-  const std::vector<OptionSpec> specs = {{"--tr", true}, {"--depth", true}};
-  if (!ParseVerbArgs(argc, argv, specs, &args, &problem)) return UsageFor("scale", problem);
+  const std::vector<OptionRule> rules = {{"--tr", true}, {"--depth", true}};
+  if (!ParseVerbArgs(argc, argv, rules, &args, &problem)) return UsageFor("scale", problem);
   if (args.positional.size() != 4) {
     return UsageFor("scale", "expected an art file, a width, a height and a picture");
   }
