@@ -111,14 +111,14 @@ void DrawNetwork(Layer* layer, Colour colour, float s) {
   const Vec2 hub = {16 * k, 24.5f * k};
   const float cable = std::max(0.7f, 0.9f * k);
   auto cables = [=](Vec2 p) {
-    float d = SdSegment(p, {8.5f * k, 17 * k}, {8.5f * k, 21 * k}, cable);
-    d = Union(d, SdSegment(p, {23.5f * k, 17 * k}, {23.5f * k, 21 * k}, cable));
-    d = Union(d, SdSegment(p, {8.5f * k, 21 * k}, {23.5f * k, 21 * k}, cable));
+    float d = SdSegment(p, {8 * k, 17 * k}, {8 * k, 21 * k}, cable);
+    d = Union(d, SdSegment(p, {24 * k, 17 * k}, {24 * k, 21 * k}, cable));
+    d = Union(d, SdSegment(p, {8 * k, 21 * k}, {24 * k, 21 * k}, cable));
     return d;
   };
   FillShape(layer, cables, o.line);
-  DrawMonitor(layer, colour, {8.5f * k, 8 * k}, {7 * k, 5.5f * k}, true, false);
-  DrawMonitor(layer, colour, {23.5f * k, 8 * k}, {7 * k, 5.5f * k}, true, false);
+  DrawMonitor(layer, colour, {8 * k, 8 * k}, {6.4f * k, 5.2f * k}, true, false);
+  DrawMonitor(layer, colour, {24 * k, 8 * k}, {6.4f * k, 5.2f * k}, true, false);
   DrawEmblem(layer, colour, hub, 7.2f * k);
 }
 
