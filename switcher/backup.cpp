@@ -70,6 +70,12 @@ void SaveDesktop() {
   RegKey key;
   key.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
   for (const char* name : kValues) SaveRegistryValue(key, name, kPathSize, kDesktopSection, name);
+  // Windows NT and Wine take the screen saver from here; the key is left out
+  // when the system has none, so restoring can tell.
+  char saver[kPathSize];
+  if (key.GetString("SCRNSAVE.EXE", saver, kPathSize)) {
+    WriteThemeValue(kDesktopSection, "SCRNSAVE.EXE", saver);
+  }
 }
 
 void SaveIcons() {

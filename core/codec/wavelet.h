@@ -12,12 +12,12 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/path_size.h"
 #include "codec/art_format.h"
 #include "codec/codec_base.h"
 
 struct CodecContext;
 
-constexpr size_t kPathSize = 261;  // 260 characters and the terminator
 
 // Decoded images get this much zeroed slack after imageSize bytes.
 constexpr size_t kDecodeSlack = 1000;

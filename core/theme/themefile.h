@@ -7,10 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/path_size.h"
+
 // Buffer sizes used when reading values, terminator included.
 constexpr size_t kColourValueSize = 20;
 constexpr size_t kMetricsValueSize = 16384;
-constexpr size_t kPathSize = 261;  // 260 characters and the terminator
 
 constexpr const char kColorsSection[] = "Control Panel\\Colors";
 constexpr const char kMetricsSection[] = "Metrics";

@@ -41,6 +41,7 @@ InstallHost::InstallHost() {
   g_switcher.hInstance = wc.hInstance;
   g_switcher.hwndMain = hwnd_;
   GetProgramDir(g_switcher.programDir, sizeof g_switcher.programDir);
+  g_switcher.ditherKernel = 2;
 }
 
 InstallHost::~InstallHost() {

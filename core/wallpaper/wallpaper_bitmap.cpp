@@ -1,0 +1,181 @@
+#include "wallpaper/wallpaper_bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr char kWallpaperModule[] = "wallpaper";
+
+void Put16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint16_t Pixel16(const uint8_t* bgr) {
+  const unsigned blue = bgr[0] & 0xF8u, green = bgr[1] & 0xF8u, red = bgr[2] & 0xF8u;
+  return static_cast<uint16_t>((((red * 32) | green) * 4) | (blue >> 3));
+}
+
+void FillColourTable(const LogicalPalette& palette, uint8_t* table) {
+  std::memset(table, 0, kWallpaperColourTableBytes);
+  for (int entry = 1; entry <= 254; ++entry) {
+    const int index = entry - 1;
+    if (index >= palette.entryCount) break;
+    uint8_t* quad = table + 4 * entry;
+    quad[0] = palette.entries[index].blue;
+    quad[1] = palette.entries[index].green;
+    quad[2] = palette.entries[index].red;
+    quad[3] = 0;
+  }
+  uint8_t* white = table + 4 * 235;
+  white[0] = white[1] = white[2] = white[3] = 255;
+}
+
+}  // namespace
+
+int32_t WallpaperFileDepth(int32_t displayDepth) {
+  return displayDepth == 8 || displayDepth == 16 ? displayDepth : 24;
+}
+
+size_t WallpaperRowBytes(int32_t width, int32_t fileDepth) {
+  const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(fileDepth / 8);
+  return (bytes + 3) & ~size_t{3};
+}
+
+void FillWallpaperHeaders(const WallpaperScreen& screen, size_t imageBytes, uint8_t* headers) {
+  std::memset(headers, 0, kWallpaperFileHeaderBytes + kWallpaperInfoHeaderBytes);
+  uint8_t* file = headers;
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file + 2, static_cast<uint32_t>(imageBytes + kWallpaperHeaderBytes));
+  Put32(file + 10, static_cast<uint32_t>(kWallpaperHeaderBytes));
+  uint8_t* info = headers + kWallpaperFileHeaderBytes;
+  Put32(info + 0, static_cast<uint32_t>(kWallpaperInfoHeaderBytes));
+  Put32(info + 4, static_cast<uint32_t>(screen.width));
+  Put32(info + 8, static_cast<uint32_t>(screen.height));
+  Put16(info + 12, 1);
+  Put16(info + 14, static_cast<uint32_t>(WallpaperFileDepth(screen.depth)));
+  Put32(info + 16, 0);
+  Put32(info + 20, static_cast<uint32_t>(imageBytes));
+  Put32(info + 24, static_cast<uint32_t>(screen.xPelsPerMeter));
+  Put32(info + 28, static_cast<uint32_t>(screen.yPelsPerMeter));
+  Put32(info + 32, 256);
+  Put32(info + 36, 236);
+}
+
+CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, int32_t width,
+                            int32_t height, int32_t fileDepth, uint8_t* colourTable,
+                            const char* tablePath, size_t* imageBytes) {
+  const LogicalPalette* palette = nullptr;
+  if (ReadColourTable(&ctx->palette, tablePath, &palette) != CodecStatus::kOk) {
+    ctx->error = ctx->palette.error;
+    return ctx->error.status;
+  }
+  FillColourTable(*palette, colourTable);
+
+  const size_t rowBytes = WallpaperRowBytes(width, fileDepth);
+  // Convert front to back: an output row never starts after its input row.
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* in = image + static_cast<size_t>(y) * stride;
+    uint8_t* out = image + static_cast<size_t>(y) * rowBytes;
+    if (fileDepth == 8) {
+      for (int32_t x = 0; x < width; ++x, in += 3) {
+        const uint32_t colour = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
+        out[x] = static_cast<uint8_t>(NearestColourIndex(&ctx->palette, colour) + 1);
+      }
+      std::memset(out + width, 0, rowBytes - static_cast<size_t>(width));
+    } else if (fileDepth == 16) {
+      for (int32_t x = 0; x < width; ++x, in += 3) Put16(out + 2 * x, Pixel16(in));
+      std::memset(out + 2 * static_cast<size_t>(width), 0,
+                  rowBytes - 2 * static_cast<size_t>(width));
+    } else {
+      std::memmove(out, in, static_cast<size_t>(width) * 3);
+      std::memset(out + 3 * static_cast<size_t>(width), 0,
+                  rowBytes - 3 * static_cast<size_t>(width));
+    }
+  }
+
+  // Rows 0 .. height - 2 reversed for the bottom-up file; the last (black)
+  // row stays last.
+  ByteBuffer row;
+  if (!AllocateBytes(&row, rowBytes, false)) {
+    return OutOfMemoryError(&ctx->error, kWallpaperModule, __LINE__);
+  }
+  for (int32_t i = 0; i < height / 2; ++i) {
+    uint8_t* a = image + static_cast<size_t>(i) * rowBytes;
+    uint8_t* b = image + static_cast<size_t>(height - 2 - i) * rowBytes;
+    if (a == b || height - 2 - i < 0) continue;
+    std::memcpy(row.data(), a, rowBytes);
+    std::memcpy(a, b, rowBytes);
+    std::memcpy(b, row.data(), rowBytes);
+  }
+  *imageBytes = rowBytes * static_cast<size_t>(height);
+  return CodecStatus::kOk;
+}
+
+CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const char* tablePath,
+                                const WallpaperScreen& screen, WallpaperBitmap* out) {
+  ClearCodecError(&ctx->error);
+  if (screen.width < 2 || screen.height < 2 || screen.width > 32768 || screen.height > 32768) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kWallpaperModule, __LINE__,
+                         "A screen of %d x %d pixels cannot have a wallpaper\n", screen.width,
+                         screen.height);
+  }
+  WaveletPtr art;
+  if (ReadWavelet(ctx, artPath, false, &art) != CodecStatus::kOk) return ctx->error.status;
+
+  const LogicalPalette* palette = nullptr;
+  if (ReadColourTable(&ctx->palette, tablePath, &palette) != CodecStatus::kOk) {
+    ctx->error = ctx->palette.error;
+    return ctx->error.status;
+  }
+  if (palette->entryCount > kWallpaperMaxColours) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadData, kWallpaperModule, __LINE__,
+                         "Colour table %s holds %d colours; a wallpaper's holds at most %d\n",
+                         tablePath, palette->entryCount, kWallpaperMaxColours);
+  }
+
+  ScaledImage scaled;
+  if (FilterScaleImage(ctx, nullptr, 0, art.get(), screen.width, screen.height, -1, &scaled) !=
+      CodecStatus::kOk) {
+    return ctx->error.status;
+  }
+  // An art of exactly the screen's size comes back as the decoded image
+  // itself, rows unpadded and perhaps inside the record: copy it into padded
+  // rows of its own, since the file's rows are padded.
+  ByteBuffer image;
+  uint8_t* pixels = scaled.pixels;
+  size_t stride = scaled.stride;
+  const size_t paddedStride = RowStride(screen.width);
+  if (scaled.owned.empty() || stride < paddedStride) {
+    if (!AllocateBytes(&image, paddedStride * static_cast<size_t>(screen.height), true)) {
+      return OutOfMemoryError(&ctx->error, kWallpaperModule, __LINE__);
+    }
+    for (int32_t y = 0; y < screen.height; ++y) {
+      std::memcpy(image.data() + paddedStride * static_cast<size_t>(y),
+                  pixels + stride * static_cast<size_t>(y), static_cast<size_t>(screen.width) * 3);
+    }
+    pixels = image.data();
+    stride = paddedStride;
+  } else {
+    image = std::move(scaled.owned);
+  }
+  art.reset();
+
+  const int32_t fileDepth = WallpaperFileDepth(screen.depth);
+  size_t imageBytes = 0;
+  if (BuildBitmapBits(ctx, pixels, stride, screen.width, screen.height, fileDepth,
+                      out->headers + kWallpaperFileHeaderBytes + kWallpaperInfoHeaderBytes,
+                      tablePath, &imageBytes) != CodecStatus::kOk) {
+    return ctx->error.status;
+  }
+  FillWallpaperHeaders(screen, imageBytes, out->headers);
+  out->pixels = std::move(image);
+  out->imageBytes = imageBytes;
+  return CodecStatus::kOk;
+}

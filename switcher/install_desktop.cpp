@@ -1,0 +1,129 @@
+// The desktop behind the windows: the wallpaper step of stage 1 and the
+// screen-saver step of stage 2.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "installtheme.h"
+#include "wallpaper.h"
+#include "win_raii.h"
+
+namespace {
+
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kSaverKey[] = "SCRNSAVE.EXE";
+
+// Read with a default that a theme value cannot hold, to tell a missing key.
+const char kMissing[] = "\x01";
+
+const char* ColourWord(ThemeId themeId) {
+  switch (themeId) {
+    case THEME_BLACK: return "BLACK";
+    case THEME_RED: return "RED";
+    case THEME_BLUE: return "BLUE";
+    case THEME_GREEN: return "GREEN";
+  }
+  return "WHITE";
+}
+
+bool WindowsPath(char* path, const char* fileName) {
+  char windowsDir[kPathSize];
+  UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+  if (length == 0 || length >= sizeof windowsDir) return false;
+  int n = std::snprintf(path, kPathSize, "%s%s", windowsDir, fileName);
+  return n > 0 && static_cast<size_t>(n) < kPathSize;
+}
+
+// The recorded wallpaper of the backup or start-up file, installed as it is.
+void InstallRecordedWallpaper(RegKey* desktop) {
+  char wallpaper[kPathSize];
+  ReadThemeValue(kDesktopSection, "Wallpaper", "", wallpaper, sizeof wallpaper);
+  SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, wallpaper, SPIF_UPDATEINIFILE);
+  desktop->SetString("Wallpaper", wallpaper);
+}
+
+// Puts the start-up copy of the made bitmap back in its place.
+void RestoreBitmapAtStart() {
+  char bitmap[kPathSize], copy[kPathSize];
+  if (!WindowsPath(bitmap, "\\Tavol The Corvane.BMP") ||
+      !WindowsPath(copy, "\\Tavol The Corvane.SAV")) {
+    return;
+  }
+  DeleteFileA(bitmap);
+  MoveFileA(copy, bitmap);  // no copy: the bitmap did not exist at start
+}
+
+// Windows NT and Wine take the saver from the user's desktop settings, not
+// from system.ini. The backup and start-up files carry that value too (key
+// "SCRNSAVE.EXE" of their desktop section, absent when the system had none);
+// colour themes name the saver in [boot] only.
+void InstallSaverSetting(const char* shortPath) {
+  RegKey desktop;
+  if (!desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE)) return;
+  const InstallerState& state = Installer();
+  const bool savedSettings = std::strstr(state.themeFile, "\\TavolBackup.theme") ||
+                             std::strstr(state.themeFile, "\\Restore.theme");
+  if (!savedSettings) {
+    desktop.SetString(kSaverKey, shortPath);
+    return;
+  }
+  char recorded[kPathSize];
+  ReadThemeValue(kDesktopSection, kSaverKey, kMissing, recorded, sizeof recorded);
+  if (std::strcmp(recorded, kMissing) == 0) {
+    RegDeleteValueA(desktop.get(), kSaverKey);
+  } else {
+    desktop.SetString(kSaverKey, recorded);
+  }
+}
+
+}  // namespace
+
+int InstallWallpaper(ThemeId themeId) {
+  RegKey desktop;
+  desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
+  static const struct {
+    const char* name;
+    const char* defaultValue;
+  } kValues[] = {{"ScreenSaveActive", "1"},
+                 {"TileWallpaper", "0"},
+                 {"WallpaperStyle", "2"},
+                 {"Pattern", "(None)"}};
+  for (const auto& v : kValues) {
+    char value[kPathSize];
+    ReadThemeValue(kDesktopSection, v.name, v.defaultValue, value, sizeof value);
+    desktop.SetString(v.name, value);
+  }
+
+  InstallerState& state = Installer();
+  state.wallpaperPending = false;
+  if (themeId == THEME_RESTORE) {
+    RestoreBitmapAtStart();
+    InstallRecordedWallpaper(&desktop);
+  } else if (themeId == THEME_REVERT) {
+    InstallRecordedWallpaper(&desktop);
+  } else {
+    const char* colour = ColourWord(themeId);
+    ShowInstallStatus("Creating the wallpaper...");
+    if (!WindowsPath(state.wallpaperPath, "\\Tavol The Corvane.BMP")) {
+      state.wallpaperPath[0] = '\0';
+      return 1;  // no place for the bitmap: the current wallpaper stays
+    }
+    // A constant word and a module buffer: both outlive the maker thread.
+    state.wallpaperThread = StartWallpaperMaker(colour, state.wallpaperPath);
+    state.wallpaperPending = true;
+  }
+  return 1;
+}
+
+int InstallScreenSaver() {
+  char value[kPathSize];
+  ReadThemeValue(kBootSection, kSaverKey, "", value, sizeof value);
+  char saver[kPathSize];
+  if (ExpandThemePath(saver, value) < 0) return 1;  // too long: the current saver stays
+  GetShortPathNameA(saver, saver, kPathSize - 1);
+  WritePrivateProfileStringA(kBootSection, kSaverKey, saver, "system.ini");
+  InstallSaverSetting(saver);
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
+  return 1;
+}
