@@ -4,6 +4,7 @@
 #
 #   scripts/fuzz.sh build                      build both targets and seed corpora
 #   scripts/fuzz.sh run wavelet [SECONDS]      fuzz ReadWavelet + DecodeWavelet (+ scaling)
+#   scripts/fuzz.sh run art_payload [SECONDS]  the same behind a consistent header
 #   scripts/fuzz.sh run colour_table [SECONDS] fuzz ReadColourTable (+ search, dithering)
 #
 # Runs default to 600 seconds. Corpora grow in build/fuzz/corpus/<target>;
@@ -17,8 +18,9 @@ FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/tools/imag
 SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 build() {
-  mkdir -p "$OUT/corpus/wavelet" "$OUT/corpus/colour_table" "$OUT/artifacts"
-  for target in wavelet colour_table; do
+  mkdir -p "$OUT/corpus/wavelet" "$OUT/corpus/art_payload" "$OUT/corpus/colour_table" \
+    "$OUT/artifacts"
+  for target in wavelet art_payload colour_table; do
     echo "fuzz: building fuzz_$target"
     # shellcheck disable=SC2086
     $CXX $FLAGS $SANITIZERS -fsanitize=fuzzer $CODEC_SOURCES "$ROOT/fuzz/fuzz_$target.cpp" \
@@ -28,8 +30,13 @@ build() {
   # shellcheck disable=SC2086
   $CXX $FLAGS $CODEC_SOURCES "$ROOT/tools/imageio/sample_picture.cpp" \
     "$ROOT/tools/imageio/image_io.cpp" "$ROOT/fuzz/make_seeds.cpp" -lpng -o "$OUT/make_seeds"
-  mkdir -p "$OUT/seeds/wavelet" "$OUT/seeds/colour_table"
+  mkdir -p "$OUT/seeds/wavelet" "$OUT/seeds/colour_table" "$OUT/seeds/art_payload"
   "$OUT/make_seeds" "$OUT/seeds/wavelet" "$OUT/seeds/colour_table"
+  # The payload target starts from the seeds' payloads behind 8 chosen bytes.
+  for f in "$OUT"/seeds/wavelet/*.art; do
+    { printf '\001\010\003\000\200\100\100\000'; tail -c +109 "$f"; } \
+      >"$OUT/seeds/art_payload/$(basename "$f")"
+  done
 }
 
 run() {
@@ -47,5 +54,5 @@ run() {
 case "${1:-}" in
   build) build ;;
   run) shift; run "$@" ;;
-  *) echo "usage: $0 build | run wavelet|colour_table [SECONDS]" >&2; exit 2 ;;
+  *) echo "usage: $0 build | run wavelet|art_payload|colour_table [SECONDS]" >&2; exit 2 ;;
 esac
