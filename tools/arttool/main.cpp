@@ -16,6 +16,8 @@ const Verb kVerbs[] = {
      RunPalette},
     {"scale", "FILE.art W H OUT [--tr T] [--depth 8|16|24]",
      "scale like the wallpaper maker and reduce the colours for a display depth", RunScale},
+    {"wallpaper", "FILE.art FILE.tr WIDTH HEIGHT DEPTH OUT.bmp [--ppm X Y]",
+     "write the bitmap file the wallpaper maker makes for this screen", RunWallpaper},
 };
 
 void PrintHelp(std::FILE* out) {

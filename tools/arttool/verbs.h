@@ -30,3 +30,4 @@ int RunDecode(int argc, char** argv);
 int RunEncode(int argc, char** argv);
 int RunPalette(int argc, char** argv);
 int RunScale(int argc, char** argv);
+int RunWallpaper(int argc, char** argv);
