@@ -1,22 +1,105 @@
 #!/bin/sh
-# Runs the Windows-side tests under Wine: a fresh prefix made for this run,
-# an Xvfb display, one persistent wineserver for the whole run.
+# Runs the Windows-side tests under Wine, in a fresh prefix made for this run
+# (build/wine-tests), with one persistent wineserver per display:
+#   1. every test except the display matrix, on a 1024x768 display of 32 bits;
+#   2. the wallpaper on displays of 8, 16 and 32 bits and three screen sizes,
+#      each bitmap compared byte for byte with `arttool wallpaper`, and a
+#      screenshot of a Wine virtual desktop showing it;
+#   3. a wallpaper write onto a file system that fills up (where the machine
+#      lets us mount a small tmpfs).
 #   scripts/run-wine-tests.sh [ctest arguments...]   e.g. -R AssertReporter
+# With arguments, only stage 1 runs, with them.
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
 export WINEPREFIX="$LUMIVEX_ROOT/build/wine-tests"
+ASSETS="$LUMIVEX_ROOT/build/native/assets-out"
+ARTTOOL="$LUMIVEX_ROOT/build/native/bin/arttool"
+OUT="$LUMIVEX_ROOT/build/wine-test-output"
 
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-
+rm -rf "$WINEPREFIX" "$OUT"
+mkdir -p "$OUT"
 cd "$LUMIVEX_ROOT"
-# Wine shows 32 bits a pixel on an Xvfb depth of 24.
-exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-  wineserver -p
-  wineboot -i >/dev/null 2>&1
-  rc=0
-  ctest --preset win64 "$@" || rc=$?
-  wineserver -k || true
-  exit $rc
-' run-wine-tests "$@"
+lumivex_make_prefix
+# The product art where the wallpaper maker reads it (again before each use:
+# some tests put art of their own there).
+install_art() {
+  if [ -d "$ASSETS/windows/TAVOL" ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/TAVOL"
+    cp "$ASSETS/windows/TAVOL/"* "$WINEPREFIX/drive_c/windows/TAVOL/"
+  fi
+}
+install_art
+
+# Runs a command under an Xvfb screen of the given geometry and a persistent
+# wineserver. wineboot starts Wine's own background programs first, so that
+# they do not hold on to the output of the first test that needs them.
+on_display() {
+  geometry=$1
+  shift
+  xvfb-run -a -s "-screen 0 $geometry" sh -c 'wineserver -p; wineboot -i >/dev/null 2>&1; rc=0; "$@" || rc=$?; wineserver -k || true; wineserver -w || true; exit $rc' on-display "$@"
+}
+
+if [ $# -gt 0 ]; then
+  on_display 1024x768x24 ctest --preset win64 -LE matrix "$@"
+  exit $?
+fi
+
+status=0
+on_display 1024x768x24 ctest --preset win64 -LE matrix || status=1
+
+# The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
+# 32 bits a pixel.
+for entry in 8:1024x768 16:1920x1080 24:1920x1080 24:1366x768; do
+  depth=${entry%%:*}
+  size=${entry#*:}
+  dir="$OUT/wallpaper-$depth-$size"
+  mkdir -p "$dir"
+  echo "== wallpaper on a $size display of Xvfb depth $depth"
+  install_art
+  LUMIVEX_MATRIX_OUT="Z:$(echo "$dir" | tr / '\\')" \
+    on_display "${size}x$depth" ctest --preset win64 -L matrix -E FullDisk || { status=1; continue; }
+  if [ ! -f "$dir/facts.txt" ]; then
+    echo "FAILED: no wallpaper came back from the $size display"; status=1; continue
+  fi
+  read -r w h d x y < "$dir/facts.txt"
+  "$ARTTOOL" wallpaper "$ASSETS/windows/TAVOL/WHITE.ART" "$ASSETS/windows/TAVOL/WHITE.tr" \
+    "$w" "$h" "$d" "$dir/expected.bmp" --ppm "$x" "$y"
+  if cmp -s "$dir/wallpaper.bmp" "$dir/expected.bmp"; then
+    echo "PASSED: ${w}x${h}, ${d} bits: the switcher's bitmap equals arttool's ($(stat -c %s "$dir/expected.bmp") bytes)"
+  else
+    echo "FAILED: ${w}x${h}, ${d} bits: the switcher's bitmap differs from arttool's"; status=1
+  fi
+done
+
+# A virtual desktop showing the last wallpaper made (1366x768, 32 bits).
+shot="$OUT/virtual-desktop.png"
+on_display 1366x768x24 sh -c "wine explorer /desktop=Lumivex,1366x768 >/dev/null 2>&1 & sleep 6; import -window root '$shot'" || true
+if [ -f "$shot" ] && [ -f "$OUT/wallpaper-24-1366x768/wallpaper.bmp" ]; then
+  # The desktop shows the bitmap one to one, apart from what Wine draws on it.
+  rmse=$(compare -metric RMSE "$shot" "$OUT/wallpaper-24-1366x768/wallpaper.bmp" null: 2>&1 | sed 's/.*(\(.*\))/\1/') || true
+  echo "virtual desktop screenshot: $shot (RMSE against the bitmap: $rmse)"
+  if awk "BEGIN { exit !($rmse < 0.05) }"; then
+    echo "PASSED: the virtual desktop shows the wallpaper"
+  else
+    echo "FAILED: the virtual desktop does not show the wallpaper"; status=1
+  fi
+fi
+
+# A full disk for real: the bitmap's path leads onto a 64 KiB tmpfs.
+tiny="$LUMIVEX_ROOT/build/tinyfs"
+mkdir -p "$tiny"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo -n"
+if $SUDO mount -t tmpfs -o size=64k,mode=1777 tmpfs "$tiny" 2>/dev/null; then
+  bitmap="$WINEPREFIX/drive_c/windows/Tavol The Corvane.BMP"
+  rm -f "$bitmap" "$WINEPREFIX/drive_c/windows/Tavol The Corvane.SAV"
+  ln -s "$tiny/wallpaper.bmp" "$bitmap"
+  echo "== wallpaper written onto a full file system"
+  LUMIVEX_TINY_FS=1 on_display 1024x768x24 ctest --preset win64 -L matrix -R FullDisk || status=1
+  rm -f "$bitmap"
+  $SUDO umount "$tiny" || true
+else
+  echo "NOTE: cannot mount a small tmpfs here; the full-disk test was not run"
+fi
+exit $status

@@ -80,6 +80,7 @@ TEST_F(BackupTest, TenRowsInTheirOrderWithTheSystemsValues) {
   RegSetString(HKEY_CURRENT_USER, kSoundEventKeys[3], nullptr, "C:\\snd\\popup.wav");
   RegSetString(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", "Shell Icon BPP", "16");
   ProfileSet("system.ini", "boot", "SCRNSAVE.EXE", "C:\\WINDOWS\\SAVER~1.SCR");
+  RegSetString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\NT\\SAVER.SCR");
 
   std::vector<Section> sections = ParseIni(SaveByStarting());
   std::vector<std::string> expectedOrder = {kColorsSection, kMetricsSection, kDesktopSection,
@@ -122,9 +123,12 @@ TEST_F(BackupTest, TenRowsInTheirOrderWithTheSystemsValues) {
   // Row 3.
   const char* desktopKeys[] = {"ScreenSaveActive", "TileWallpaper", "WallpaperStyle", "Pattern",
                                "Wallpaper"};
-  ASSERT_EQ(sections[2].keys.size(), 5u);
+  // Then the saver as Windows NT and Wine keep it.
+  ASSERT_EQ(sections[2].keys.size(), 6u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(sections[2].keys[i].first, desktopKeys[i]);
   EXPECT_EQ(sections[2].keys[4].second, "C:\\windows\\w.bmp");
+  EXPECT_EQ(sections[2].keys[5].first, "SCRNSAVE.EXE");
+  EXPECT_EQ(sections[2].keys[5].second, "C:\\NT\\SAVER.SCR");
 
   // Rows 4 to 7.
   EXPECT_EQ(sections[3].keys[0].first, "DefaultValue");
@@ -147,6 +151,14 @@ TEST_F(BackupTest, TenRowsInTheirOrderWithTheSystemsValues) {
   EXPECT_EQ(sections[8 + 3].keys[0].second, "C:\\snd\\popup.wav");
   EXPECT_EQ(sections.back().keys[0].first, "SCRNSAVE.EXE");
   EXPECT_EQ(sections.back().keys[0].second, "C:\\WINDOWS\\SAVER~1.SCR");
+}
+
+TEST_F(BackupTest, NoUserSaverNoSaverKey) {
+  RegDeleteValueIn(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE");
+  std::vector<Section> sections = ParseIni(SaveByStarting());
+  ASSERT_GT(sections.size(), 2u);
+  ASSERT_EQ(sections[2].keys.size(), 5u);
+  EXPECT_EQ(sections[2].keys[4].first, "Wallpaper");
 }
 
 TEST_F(BackupTest, RestoreFileIsRewrittenAtEveryStart) {
