@@ -2,7 +2,7 @@
 #   make test   installs what is missing, builds everything, runs every test
 #   make demo   runs the package in a Wine prefix of its own under build/
 .PHONY: all setup configure build build-native build-win64 build-win32 test test-native \
-        test-wine bench fuzz demo format clean
+        test-wine bench bench-codec bench-wallpaper fuzz demo format clean
 
 JOBS ?= $(shell nproc)
 
@@ -38,8 +38,25 @@ test-native:
 test-wine:
 	scripts/run-wine-tests.sh
 
-bench: setup build-native
+# Benchmarks, not tests: medians over repetitions, compared side by side.
+bench: setup
+	$(MAKE) build
+	$(MAKE) bench-codec bench-wallpaper
+
+bench-codec:
 	build/native/bin/codec_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# The switcher's wallpaper maker thread at 1920x1080 on 8-, 16- and 32-bit
+# Wine displays.
+bench-wallpaper:
+	scripts/bench-wallpaper.sh
+
+# The codec's libFuzzer targets (clang, ASan, UBSan), ten minutes each.
+fuzz: setup
+	scripts/fuzz.sh build
+	scripts/fuzz.sh run wavelet 600
+	scripts/fuzz.sh run art_payload 600
+	scripts/fuzz.sh run colour_table 600
 
 demo: setup
 	$(MAKE) build

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Times the switcher's wallpaper maker thread at 1920x1080 on displays of 8,
+# 16 and 32 bits, under Wine, with the product's WHITE art. Medians only.
+set -eu
+LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$LUMIVEX_ROOT/scripts/wine-env.sh"
+export WINEPREFIX="$LUMIVEX_ROOT/build/wine-bench"
+lumivex_make_prefix
+mkdir -p "$WINEPREFIX/drive_c/windows/TAVOL"
+cp "$LUMIVEX_ROOT/build/native/assets-out/windows/TAVOL/"* "$WINEPREFIX/drive_c/windows/TAVOL/"
+for depth in 8 16 24; do
+  xvfb-run -a -s "-screen 0 1920x1080x$depth" sh -c \
+    'wineserver -p; wineboot -i >/dev/null 2>&1; wine "$1" 9; wineserver -k' bench \
+    "$LUMIVEX_ROOT/build/win64/bin/wallpaper_bench.exe"
+done
