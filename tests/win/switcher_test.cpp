@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "switcher_driver.h"
 #include "system_state.h"
+#include "test_art.h"
 #include "winsupport.h"
 
 namespace {
@@ -446,6 +447,48 @@ TEST_F(SwitcherTest, TooltipTextFollowsTheState) {
   HWND box = FindDialog("Desktop Lumivex", run.Pid(), 10000);
   if (box) PostMessageA(box, WM_COMMAND, IDNO, 0);
   ASSERT_TRUE(run.WaitExit());
+}
+
+TEST_F(SwitcherTest, BadArtEndsTheProgramThroughTheReporterNamingTheFile) {
+  const std::string dir = TavolArtDir();
+  const std::string art = dir + "\\WHITE.ART", table = dir + "\\WHITE.tr";
+  struct Case {
+    const char* name;
+    std::string artBytes;    // empty: no art file
+    std::string tableBytes;
+    const char* named;       // the file the message must name
+    const char* says;
+  } cases[] = {
+      {"missing art", "", "", "WHITE.ART", "could not be opened: EXITING"},
+      {"short header", "BM not an art file", "0 0 0 -\n", "WHITE.ART", ""},
+      {"table line without a dash", "", "0 0 0 1 2\n", "WHITE.tr", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(WriteTestArt(dir, "WHITE", 128, 96, 4));
+    if (std::string(c.name) == "missing art") DeleteFileA(art.c_str());
+    if (!c.artBytes.empty()) WriteFileBytes(art, c.artBytes);
+    if (!c.tableBytes.empty()) WriteFileBytes(table, c.tableBytes);
+    DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+    SwitcherRun run;
+    ASSERT_TRUE(run.Start());
+    run.UseOnlyParts({IDC_WALLPAPER});
+    run.Click(IDC_APPLY);
+    HWND box = FindDialog("Assertion Error", run.Pid(), 30000);
+    ASSERT_NE(box, nullptr);
+    std::string text = DialogText(box);
+    EXPECT_NE(text.find(c.named), std::string::npos) << text;
+    EXPECT_NE(text.find(c.says), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("File-> ", 0), 0u) << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.WaitExit());
+    EXPECT_EQ(run.ExitCode(), 255u);
+    std::string log = ReadFileBytes(BinDir() + "\\assertFile.txt");
+    EXPECT_NE(log.find(c.named), std::string::npos) << log;
+  }
+  DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+  DeleteFileA(art.c_str());
+  DeleteFileA(table.c_str());
 }
 
 // An art colour table of eight colours, one per child of the octree's root.
