@@ -2,7 +2,7 @@
 #   make test   installs what is missing, builds everything, runs every test
 #   make demo   runs the package in a Wine prefix of its own under build/
 .PHONY: all setup configure build build-native build-win64 build-win32 test test-native \
-        test-wine bench bench-codec bench-wallpaper fuzz demo format clean
+        test-wine package bench bench-codec bench-wallpaper fuzz demo format clean
 
 JOBS ?= $(shell nproc)
 
@@ -25,8 +25,14 @@ build-win32: build/win32/CMakeCache.txt
 
 build: build-native build-win64 build-win32
 
+# The setup program and the tree of installed files, from the build.
+package: setup
+	$(MAKE) build
+	scripts/package.sh
+
 test: setup
 	$(MAKE) build
+	scripts/package.sh
 	$(MAKE) test-native
 	$(MAKE) test-wine
 

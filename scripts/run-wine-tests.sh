@@ -41,12 +41,12 @@ on_display() {
 }
 
 if [ $# -gt 0 ]; then
-  on_display 1024x768x24 ctest --preset win64 -LE matrix "$@"
+  on_display 1024x768x24 ctest --preset win64 -LE "matrix|package" "$@"
   exit $?
 fi
 
 status=0
-on_display 1024x768x24 ctest --preset win64 -LE matrix || status=1
+on_display 1024x768x24 ctest --preset win64 -LE "matrix|package" || status=1
 
 # The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
 # 32 bits a pixel.
@@ -101,5 +101,17 @@ if $SUDO mount -t tmpfs -o size=64k,mode=1777 tmpfs "$tiny" 2>/dev/null; then
   $SUDO umount "$tiny" || true
 else
   echo "NOTE: cannot mount a small tmpfs here; the full-disk test was not run"
+fi
+# The setup program, silently, in a prefix of its own.
+SETUP="$LUMIVEX_ROOT/build/package/DesktopLumivexSetup.exe"
+if [ -f "$SETUP" ]; then
+  echo "== the setup program in a fresh prefix"
+  export WINEPREFIX="$LUMIVEX_ROOT/build/wine-package"
+  rm -rf "$WINEPREFIX"
+  lumivex_make_prefix
+  on_display 1024x768x24 sh -c 'wine "$1" /S && ctest --preset win64 -L package' setup "$SETUP" \
+    || status=1
+else
+  echo "FAILED: no setup program; make package builds it"; status=1
 fi
 exit $status

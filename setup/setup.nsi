@@ -1,0 +1,105 @@
+; Desktop Lumivex setup. Puts the package where its programs look for it:
+;   <system drive>\Program Files\Plus!\Themes   the switcher, the five theme
+;                                               files, their pointers, icons and
+;                                               sounds ("Tavol"), "WALLART\PALALL9.TR"
+;   <Windows>\TAVOL                             the art and its colour tables
+;   <Windows>\Tavol The Corvane.scr, qvr-kill.exe   the screen saver and the
+;                                               uninstaller, once they are built
+; and records it: control.ini [Tavol] "switcher", the Orvello keys, the entry
+; "QvRThemes" in the list of installed programs, a Start menu group.
+;
+;   makensis -DARCH=amd64|x86 -DTREE=<package tree> -DPROGRAMS=<programs of that
+;            architecture> -DOUTFILE=<setup.exe> setup.nsi
+; A setup program carries the programs of its own architecture: the 64-bit
+; one for 64-bit Windows (and Wine), the 32-bit one for 32-bit Windows. Each
+; records its keys in the registry view its programs read. It runs silently
+; with /S.
+Unicode true
+SetCompressor /SOLID lzma
+
+!ifndef ARCH
+  !error "ARCH must be amd64 or x86"
+!endif
+!ifndef TREE
+  !error "TREE must name the folder tree of the installed files"
+!endif
+!ifndef PROGRAMS
+  !error "PROGRAMS must name the folder of the programs to install"
+!endif
+!ifndef OUTFILE
+  !define OUTFILE "DesktopLumivexSetup.exe"
+!endif
+Target ${ARCH}-unicode
+
+!define PACKAGE "${TREE}\Program Files\Plus!\Themes"
+!define WINDOWS "${TREE}\Windows"
+!define UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\QvRThemes"
+!define ORVELLO_KEY "SOFTWARE\Orvello\TavolTheCorvane"
+
+Name "Desktop Lumivex"
+Caption "Desktop Lumivex Setup"
+OutFile "${OUTFILE}"
+RequestExecutionLevel admin
+ShowInstDetails show
+BrandingText "Orvello"
+VIProductVersion "1.0.0.0"
+VIAddVersionKey "ProductName" "Desktop Lumivex"
+VIAddVersionKey "CompanyName" "Orvello"
+VIAddVersionKey "FileDescription" "Desktop Lumivex Setup"
+VIAddVersionKey "FileVersion" "1.0.0.0"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Orvello"
+
+Page instfiles
+
+Function .onInit
+  ; The package directory is fixed: the uninstaller and the switcher's users
+  ; know it as <system drive>\Program Files\Plus!\Themes.
+  StrCpy $0 $WINDIR 2
+  StrCpy $INSTDIR "$0\Program Files\Plus!\Themes"
+  SetShellVarContext all
+FunctionEnd
+
+Section "Desktop Lumivex"
+  SetOutPath "$INSTDIR"
+  File "${PROGRAMS}\switcher.exe"
+  File "${PACKAGE}\Tavol The Corvane WHITE.theme"
+  File "${PACKAGE}\Tavol The Corvane BLUE.theme"
+  File "${PACKAGE}\Tavol The Corvane BLACK.theme"
+  File "${PACKAGE}\Tavol The Corvane RED.theme"
+  File "${PACKAGE}\Tavol The Corvane GREEN.theme"
+  SetOutPath "$INSTDIR\Tavol"
+  File "${PACKAGE}\Tavol\*.*"
+  SetOutPath "$INSTDIR\WALLART"
+  File "${PACKAGE}\WALLART\PALALL9.TR"
+
+  SetOutPath "$WINDIR\TAVOL"
+  File "${WINDOWS}\TAVOL\*.*"
+  SetOutPath "$WINDIR"
+!if /FileExists "${PROGRAMS}\Tavol The Corvane.scr"
+  File "${PROGRAMS}\Tavol The Corvane.scr"
+!endif
+!if /FileExists "${PROGRAMS}\qvr-kill.exe"
+  File "${PROGRAMS}\qvr-kill.exe"
+!endif
+
+  ; Where the switcher finds the colour themes.
+  WriteINIStr "$WINDIR\control.ini" "Tavol" "switcher" "$INSTDIR"
+
+  WriteRegStr HKLM "${ORVELLO_KEY}" "InstallDir" "$INSTDIR"
+  WriteRegStr HKLM "${ORVELLO_KEY}" "Version" "1.0"
+  WriteRegStr HKLM "${ORVELLO_KEY}\DesktopThemes" "Themes" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Desktop Lumivex"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Orvello"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\switcher.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" "$WINDIR\qvr-kill.exe"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  CreateDirectory "$SMPROGRAMS\Tavol The Corvane"
+  CreateShortCut "$SMPROGRAMS\Tavol The Corvane\Desktop Lumivex.lnk" "$INSTDIR\switcher.exe"
+!if /FileExists "${PROGRAMS}\qvr-kill.exe"
+  CreateShortCut "$SMPROGRAMS\Tavol The Corvane\Uninstall Desktop Lumivex.lnk" "$WINDIR\qvr-kill.exe"
+!endif
+SectionEnd

@@ -1,0 +1,136 @@
+// The setup program, run silently in a fresh prefix (scripts/run-wine-tests.sh
+// does that first): every file, key and profile entry that the switcher, the
+// screen saver and the uninstaller look for is where they look.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "switcher_driver.h"
+#include "theme/themefile.h"
+#include "winsupport.h"
+
+namespace {
+
+std::string PackageDir() { return WindowsDir().substr(0, 2) + "\\Program Files\\Plus!\\Themes"; }
+
+const char* const kColours[] = {"WHITE", "BLUE", "BLACK", "RED", "GREEN"};
+
+class InstalledPackage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!FileExists(PackageDir() + "\\switcher.exe")) {
+      GTEST_SKIP() << "the setup program has not been run in this prefix";
+    }
+  }
+};
+
+TEST_F(InstalledPackage, TheSwitchersFiles) {
+  std::vector<std::string> files = {PackageDir() + "\\switcher.exe",
+                                    PackageDir() + "\\WALLART\\PALALL9.TR"};
+  for (const char* colour : kColours) {
+    files.push_back(PackageDir() + "\\Tavol The Corvane " + colour + ".theme");
+    files.push_back(WindowsDir() + "\\TAVOL\\" + colour + ".ART");
+    files.push_back(WindowsDir() + "\\TAVOL\\" + colour + ".tr");
+  }
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    EXPECT_TRUE(FileExists(file));
+  }
+  EXPECT_EQ(ProfileGet("control.ini", "Tavol", "switcher"), PackageDir());
+}
+
+TEST_F(InstalledPackage, EveryFileTheThemesNameIsThere) {
+  for (const char* colour : kColours) {
+    std::string theme = PackageDir() + "\\Tavol The Corvane " + colour + ".theme";
+    std::vector<std::pair<std::string, std::string>> entries = {
+        {kMyComputerIconKey, kDefaultValueKey}, {kNetworkIconKey, kDefaultValueKey},
+        {kRecycleBinIconKey, "full"},           {kRecycleBinIconKey, "empty"}};
+    for (const char* name : kCursorNames) entries.push_back({kCursorsSection, name});
+    for (const char* key : kSoundEventKeys) entries.push_back({key, kDefaultValueKey});
+    int named = 0;
+    for (const auto& entry : entries) {
+      std::string value = ProfileGet(theme, entry.first.c_str(), entry.second.c_str());
+      if (value.empty()) continue;
+      SCOPED_TRACE(std::string(colour) + " " + entry.first + " " + entry.second + " " + value);
+      ASSERT_EQ(value.rfind("%ThemeDir%", 0), 0u);
+      std::string path = PackageDir() + "\\" + value.substr(10);
+      size_t comma = path.rfind(',');
+      if (comma != std::string::npos && path.find(".ico") != std::string::npos) path.resize(comma);
+      EXPECT_TRUE(FileExists(path));
+      ++named;
+    }
+    EXPECT_GE(named, 4 + 10 + 8) << colour;
+    EXPECT_EQ(ProfileGet(theme, "boot", "SCRNSAVE.EXE"), "%WinDir%Tavol The Corvane.scr");
+  }
+}
+
+TEST_F(InstalledPackage, TheScreenSaversArt) {
+  for (const char* art : {"w-logo", "0340", "0893", "0930", "0793", "0731"}) {
+    SCOPED_TRACE(art);
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\TAVOL\\" + art + ".art"));
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\TAVOL\\" + art + ".tr"));
+  }
+  for (const char* file : {"spot.art", "logo1.art", "logo3.art", "PALALL9.TR"}) {
+    SCOPED_TRACE(file);
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\TAVOL\\" + file));
+  }
+}
+
+TEST_F(InstalledPackage, TheUninstallersKeysAndShortcuts) {
+  const char* uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QvRThemes";
+  EXPECT_EQ(RegGetString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"),
+            WindowsDir() + "\\qvr-kill.exe");
+  EXPECT_EQ(RegGetString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"), "Desktop Lumivex");
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvello\\TavolTheCorvane\\DesktopThemes"));
+  char programs[MAX_PATH];
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE));
+  EXPECT_TRUE(FileExists(std::string(programs) + "\\Tavol The Corvane\\Desktop Lumivex.lnk"));
+}
+
+TEST_F(InstalledPackage, ProgramsNotBuiltYetAreNotInstalled) {
+  // The screen saver and the uninstaller come with their own work; until
+  // then the setup names them but does not pretend to install them.
+  for (const char* program : {"Tavol The Corvane.scr", "qvr-kill.exe"}) {
+    SCOPED_TRACE(program);
+    const bool built = FileExists(BinDir() + "\\" + program);
+    EXPECT_EQ(FileExists(WindowsDir() + "\\" + program), built);
+  }
+}
+
+TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("\"" + PackageDir() + "\\switcher.exe\""));
+  HWND main = nullptr;
+  for (int i = 0; i < 500 && !(main && IsWindowVisible(main)); ++i) {
+    main = FindMainWindowOf(child.Id());
+    Sleep(20);
+  }
+  ASSERT_NE(main, nullptr);
+  Sleep(300);
+  // Green with every part.
+  PostMessageA(GetDlgItem(main, IDC_GREEN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageA(GetDlgItem(main, IDC_GREEN), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Sleep(200);
+  PostMessageA(GetDlgItem(main, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(child.Wait(120000));
+  EXPECT_EQ(child.ExitCode(), 0u);
+  EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, "Software\\TavolTheCorvane", "PaperArtFile"), "GREEN");
+  EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"),
+            WindowsDir() + "\\Tavol The Corvane.BMP");
+  EXPECT_TRUE(FileExists(PackageDir() + "\\TavolBackup.theme"));
+  // The saver's short path when it is installed, its full path until then.
+  std::string saver = WindowsDir() + "\\Tavol The Corvane.scr";
+  char shortPath[MAX_PATH] = "";
+  if (!GetShortPathNameA(saver.c_str(), shortPath, sizeof shortPath)) {
+    std::strcpy(shortPath, saver.c_str());
+  }
+  EXPECT_EQ(ProfileGet("system.ini", "boot", "SCRNSAVE.EXE"), shortPath);
+}
+
+}  // namespace
