@@ -66,6 +66,7 @@ fuzz: setup
 
 demo: setup
 	$(MAKE) build
+	scripts/package.sh
 	scripts/demo.sh
 
 format:

@@ -1,5 +1,57 @@
 #!/bin/sh
-# Runs the package in a Wine prefix of its own under build/.
+# Runs the package in a Wine prefix of its own, build/demo-prefix (made once,
+# reused): installs it with its setup program, then
+#   with a display: opens the Theme Switcher in a 1024x768 Wine virtual
+#     desktop for you to try;
+#   without one: applies each of the five colour themes and Revert on an Xvfb
+#     display and writes a screenshot after each step (build/demo/screenshots).
 set -eu
-echo "demo: the Theme Switcher is not built yet; nothing to show." 
-echo "demo: 'make test' builds and tests what exists so far."
+LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$LUMIVEX_ROOT/scripts/wine-env.sh"
+export WINEPREFIX="$LUMIVEX_ROOT/build/demo-prefix"
+SETUP="$LUMIVEX_ROOT/build/package/DesktopLumivexSetup.exe"
+DRIVER="$LUMIVEX_ROOT/build/win64/bin/demo_driver.exe"
+SHOTS="$LUMIVEX_ROOT/build/demo/screenshots"
+SWITCHER='C:\Program Files\Plus!\Themes\switcher.exe'
+
+[ -f "$SETUP" ] || { echo "demo: $SETUP is missing (make package)" >&2; exit 1; }
+lumivex_make_prefix
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "demo: installing Desktop Lumivex into $WINEPREFIX"
+  wine "$SETUP" /S
+  echo "demo: opening the Theme Switcher in a Wine virtual desktop; close it to end the demo"
+  wine explorer /desktop=Lumivex,1024x768 "$SWITCHER"
+  wineserver -w
+  exit 0
+fi
+
+rm -rf "$SHOTS"
+mkdir -p "$SHOTS"
+echo "demo: no display; driving the switcher on an Xvfb screen"
+xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+  wineserver -p
+  wineboot -i >/dev/null 2>&1
+  wine "$1" /S
+  wine explorer /desktop=Lumivex,1024x768 "$2" "$3" &
+  driver=$!
+  # Answer the driver: a screenshot of the X screen for every step it marks.
+  while kill -0 $driver 2>/dev/null; do
+    for ready in "$4"/*.ready; do
+      [ -e "$ready" ] || continue
+      name=$(basename "$ready" .ready)
+      import -window root "$4/$name.png"
+      rm -f "$ready"
+      touch "$4/$name.done"
+    done
+    sleep 0.2
+  done
+  wait $driver
+  rc=$?
+  wineserver -k || true
+  exit $rc
+' demo "$SETUP" "$DRIVER" "Z:$(echo "$SHOTS" | tr / '\\')" "$SHOTS"
+
+rm -f "$SHOTS/Tavol.txt" "$SHOTS"/*.done
+echo "demo: screenshots:"
+ls -1 "$SHOTS"/*.png

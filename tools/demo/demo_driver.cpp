@@ -1,0 +1,142 @@
+// Drives the installed Theme Switcher through the five colour themes and
+// Revert, and takes a screenshot of the screen after each step:
+//   demo_driver OUTDIR
+// Runs inside a Wine virtual desktop (scripts/demo.sh), which takes the
+// screenshots OUTDIR/NN-name.png when asked.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kApply = 112, kRevert = 121;
+
+struct Colour {
+  int id;
+  const char* name;
+};
+constexpr Colour kColours[] = {
+    {102, "white"}, {103, "blue"}, {100, "black"}, {101, "red"}, {104, "green"},
+};
+
+std::string g_outDir;
+
+BOOL CALLBACK RefreshWindow(HWND hwnd, LPARAM) {
+  if (IsWindowVisible(hwnd)) {
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    RedrawWindow(hwnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  return TRUE;
+}
+
+// Wine does not lay out and repaint the windows' frames when the non-client
+// metrics change (Windows does); do it, so the screenshot shows the new
+// caption fonts and colours.
+void RefreshAllWindows() { EnumWindows(RefreshWindow, 0); }
+
+// The screenshot is taken outside Wine, of the whole X screen: the driver
+// leaves NAME.ready and waits for the demo script to answer with NAME.done.
+bool SaveScreenshot(const std::string& name) {
+  RefreshAllWindows();
+  Sleep(1500);
+  const std::string ready = g_outDir + "\\" + name + ".ready";
+  const std::string done = g_outDir + "\\" + name + ".done";
+  if (FILE* f = std::fopen(ready.c_str(), "w")) std::fclose(f);
+  for (int waited = 0; waited < 60000; waited += 100) {
+    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      DeleteFileA(done.c_str());
+      std::printf("screenshot %s\n", name.c_str());
+      return true;
+    }
+    Sleep(100);
+  }
+  std::printf("FAILED: no screenshot %s\n", name.c_str());
+  return false;
+}
+
+HWND WaitForWindow(const char* cls, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    HWND hwnd = FindWindowA(cls, nullptr);
+    if (hwnd && IsWindowVisible(hwnd)) return hwnd;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+bool WaitIdle(HWND main, DWORD timeoutMs) {
+  Sleep(300);
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (!IsWindow(main) || IsWindowEnabled(GetDlgItem(main, IDOK))) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+PROCESS_INFORMATION Start(const std::string& commandLine, const char* directory) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string line = commandLine;
+  CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
+                 &process);
+  return process;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  g_outDir = argv[1];
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, sizeof windows);
+  const std::string package = std::string(windows, 2) + "\\Program Files\\Plus!\\Themes";
+
+  // A text window beside the switcher shows the window colours and fonts.
+  std::string note = g_outDir + "\\Tavol.txt";
+  if (FILE* f = std::fopen(note.c_str(), "w")) {
+    std::fputs("Desktop Lumivex\n\nThe desktop theme package for Tavol: The Corvane.\n", f);
+    std::fclose(f);
+  }
+  PROCESS_INFORMATION notepad = Start("notepad.exe \"" + note + "\"", nullptr);
+  if (HWND pad = WaitForWindow("Notepad", 20000)) {
+    SetWindowPos(pad, nullptr, 560, 380, 420, 300, SWP_NOZORDER);
+  }
+
+  PROCESS_INFORMATION switcher = Start("\"" + package + "\\switcher.exe\"", package.c_str());
+  HWND main = WaitForWindow("TAVOLTHEME_MainClass", 20000);
+  if (!main) {
+    std::printf("FAILED: the switcher did not start\n");
+    return 1;
+  }
+  SaveScreenshot("00-switcher");
+
+  int step = 1;
+  for (const Colour& colour : kColours) {
+    HWND button = GetDlgItem(main, colour.id);
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Sleep(300);
+    PostMessageA(GetDlgItem(main, kApply), BM_CLICK, 0, 0);
+    if (!WaitIdle(main, 180000)) {
+      std::printf("FAILED: the %s theme did not finish installing\n", colour.name);
+      return 1;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "%02d-%s", step++, colour.name);
+    SaveScreenshot(name);
+  }
+
+  PostMessageA(GetDlgItem(main, kRevert), BM_CLICK, 0, 0);
+  WaitForSingleObject(switcher.hProcess, 180000);
+  SaveScreenshot("06-reverted");
+
+  TerminateProcess(notepad.hProcess, 0);
+  CloseHandle(notepad.hProcess);
+  CloseHandle(notepad.hThread);
+  CloseHandle(switcher.hProcess);
+  CloseHandle(switcher.hThread);
+  return 0;
+}
