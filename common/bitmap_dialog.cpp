@@ -82,8 +82,7 @@ BOOL OnInitDialog(HWND dialog, const BitmapDialogParams* params) {
   GetClientRect(dialog, &client);
   GetWindowRect(ok, &button);
   SetWindowPos(ok, nullptr, client.right - (button.right - button.left) - 10,
-               client.bottom - (button.bottom - button.top) - 10, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+               client.bottom - (button.bottom - button.top) - 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   return TRUE;
 }
 
@@ -94,9 +93,8 @@ void PaintContent(HWND dialog, HDC dc) {
   GetClientRect(dialog, &client);
   SelectPalette(dc, state->palette, FALSE);
   RealizePalette(dc);
-  SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom,
-                    state->pixels, reinterpret_cast<const BITMAPINFO*>(&state->info),
-                    DIB_RGB_COLORS);
+  SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, state->pixels,
+                    reinterpret_cast<const BITMAPINFO*>(&state->info), DIB_RGB_COLORS);
 }
 
 void OnClose(HWND dialog) {

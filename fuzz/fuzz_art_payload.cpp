@@ -16,7 +16,8 @@ CodecContext* Context(CodecVariant variant) {
   CodecContext* ctx = new CodecContext;
   InitCodecContext(ctx, variant);
   ctx->displayBitsPerPixel = 8;
-  static const char kTable[] = "0 0 0 - 0\n255 0 0 - 1\n0 255 0 - 2\n0 0 255 - 4\n200 200 200 - 7\n";
+  static const char kTable[] =
+      "0 0 0 - 0\n255 0 0 - 1\n0 255 0 - 2\n0 0 255 - 4\n200 200 200 - 7\n";
   ReadColourTableFromText(&ctx->palette, kTable, sizeof kTable - 1, "fuzz.tr");
   return ctx;
 }

@@ -33,9 +33,9 @@ int main(int argc, char** argv) {
     int width, height, pieces, quality;
     bool halved;
   };
-  const Seed seeds[] = {{16, 16, 1, 90, true},  {32, 20, 1, 50, true},   {24, 18, 4, 75, false},
-                        {40, 30, 4, 95, true},  {9, 7, 1, 100, false},   {64, 48, 1, 20, true},
-                        {8, 4, 4, 80, true},    {48, 32, 4, 100, false}, {2, 1, 1, 90, false}};
+  const Seed seeds[] = {{16, 16, 1, 90, true}, {32, 20, 1, 50, true},   {24, 18, 4, 75, false},
+                        {40, 30, 4, 95, true}, {9, 7, 1, 100, false},   {64, 48, 1, 20, true},
+                        {8, 4, 4, 80, true},   {48, 32, 4, 100, false}, {2, 1, 1, 90, false}};
   int n = 0;
   for (const Seed& s : seeds) {
     Picture p = MakeSamplePicture(s.width, s.height);

@@ -21,7 +21,9 @@ HICON GetIcon(HWND hwnd) {
   return reinterpret_cast<HICON>(GetWindowLongPtrA(hwnd, kIconButtonIconOffset));
 }
 
-LONG_PTR GetDrawState(HWND hwnd) { return GetWindowLongPtrA(hwnd, kIconButtonStateOffset); }
+LONG_PTR GetDrawState(HWND hwnd) {
+  return GetWindowLongPtrA(hwnd, kIconButtonStateOffset);
+}
 
 void SetDrawState(HWND hwnd, LONG_PTR state) {
   SetWindowLongPtrA(hwnd, kIconButtonStateOffset, state);

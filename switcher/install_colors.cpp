@@ -27,8 +27,7 @@ namespace {
 const char kWindowMetrics[] = "WindowMetrics";
 
 void BroadcastMetricsChange(UINT action) {
-  SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, action,
-               reinterpret_cast<LPARAM>(kWindowMetrics));
+  SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, action, reinterpret_cast<LPARAM>(kWindowMetrics));
 }
 
 }  // namespace

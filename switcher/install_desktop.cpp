@@ -19,10 +19,14 @@ const char kMissing[] = "\x01";
 
 const char* ColourWord(ThemeId themeId) {
   switch (themeId) {
-    case THEME_BLACK: return "BLACK";
-    case THEME_RED: return "RED";
-    case THEME_BLUE: return "BLUE";
-    case THEME_GREEN: return "GREEN";
+    case THEME_BLACK:
+      return "BLACK";
+    case THEME_RED:
+      return "RED";
+    case THEME_BLUE:
+      return "BLUE";
+    case THEME_GREEN:
+      return "GREEN";
   }
   return "WHITE";
 }

@@ -47,8 +47,8 @@ bool ResolveThemeFile(ThemeId themeId, InstallerState* state) {
     }
     if (!fileName) return false;
   }
-  int n = std::snprintf(state->themeFile, sizeof state->themeFile, "%s%s", state->themeDir,
-                        fileName);
+  int n =
+      std::snprintf(state->themeFile, sizeof state->themeFile, "%s%s", state->themeDir, fileName);
   if (n < 0 || static_cast<size_t>(n) >= sizeof state->themeFile) state->themeFile[0] = '\0';
   return true;
 }
@@ -75,7 +75,9 @@ void InstallMadeWallpaper(const InstallerState& state) {
 
 }  // namespace
 
-InstallerState& Installer() { return g_installer; }
+InstallerState& Installer() {
+  return g_installer;
+}
 
 void ShowInstallStatus(const char* text) {
   HWND status = GetDlgItem(g_switcher.hwndMain, IDC_STATUS);
@@ -85,8 +87,7 @@ void ShowInstallStatus(const char* text) {
 
 DWORD ReadThemeValue(const char* section, const char* key, const char* defaultValue, char* buffer,
                      DWORD size) {
-  return GetPrivateProfileStringA(section, key, defaultValue, buffer, size,
-                                  g_installer.themeFile);
+  return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, g_installer.themeFile);
 }
 
 bool WriteThemeValue(const char* section, const char* key, const char* value) {
@@ -103,7 +104,7 @@ int ExpandThemePath(char* dest, const char* source) {
 int InstallTheme(ThemeId themeId, int useWallpaper, int useColors, int useFonts, int useIcons,
                  int useCursors, int useSounds, int useScreenSaver) {
   InstallerState& state = g_installer;
-  state.parts = ThemeParts{useWallpaper, useColors,  useFonts,      useIcons,
+  state.parts = ThemeParts{useWallpaper, useColors, useFonts,      useIcons,
                            useCursors,   useSounds, useScreenSaver};
 
   SetCapture(g_switcher.hwndMain);

@@ -38,7 +38,7 @@ struct InstallerState {
   ThemeParts parts;                // of the running install; read by stage 2
   char wallpaperPath[kPathSize] = "";
   HANDLE wallpaperThread = nullptr;
-  bool wallpaperPending = false;   // this install started the maker: stage 2 installs its bitmap
+  bool wallpaperPending = false;  // this install started the maker: stage 2 installs its bitmap
 };
 
 InstallerState& Installer();

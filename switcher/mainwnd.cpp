@@ -50,16 +50,22 @@ struct PushButton {
   DWORD style;
 };
 constexpr PushButton kPushButtons[kPushButtonCount] = {
-    {IDOK, "OK", BS_DEFPUSHBUTTON},   {IDCANCEL, "Cancel", BS_PUSHBUTTON},
-    {IDC_APPLY, "A&pply", BS_PUSHBUTTON}, {IDC_REVERT, "&Revert", BS_PUSHBUTTON},
+    {IDOK, "OK", BS_DEFPUSHBUTTON},          {IDCANCEL, "Cancel", BS_PUSHBUTTON},
+    {IDC_APPLY, "A&pply", BS_PUSHBUTTON},    {IDC_REVERT, "&Revert", BS_PUSHBUTTON},
     {IDC_ABOUT, "&About...", BS_PUSHBUTTON},
 };
 
-int& PartFlag(int checkBoxId) { return g_state.parts[checkBoxId - IDC_SCREENSAVER]; }
+int& PartFlag(int checkBoxId) {
+  return g_state.parts[checkBoxId - IDC_SCREENSAVER];
+}
 
-HWND Control(int id) { return GetDlgItem(g_switcher.hwndMain, id); }
+HWND Control(int id) {
+  return GetDlgItem(g_switcher.hwndMain, id);
+}
 
-void SetStatusText(const char* text) { SetWindowTextA(Control(IDC_STATUS), text); }
+void SetStatusText(const char* text) {
+  SetWindowTextA(Control(IDC_STATUS), text);
+}
 
 void AddTool(HWND control) {
   TOOLINFOA tool{};
@@ -119,8 +125,8 @@ void CreateControls(HWND hwnd) {
   CreateChild("BUTTON", "", BS_GROUPBOX, layout.groupBox, -1);
   for (int i = 0; i < kCheckBoxCount; ++i) {
     DWORD style = BS_CHECKBOX | WS_TABSTOP | (i == 0 ? WS_GROUP : 0);
-    HWND box = CreateChild("BUTTON", kCheckBoxes[i].text, style, layout.checkBoxes[i],
-                           kCheckBoxes[i].id);
+    HWND box =
+        CreateChild("BUTTON", kCheckBoxes[i].text, style, layout.checkBoxes[i], kCheckBoxes[i].id);
     SetUiFont(box);
     SubclassForTooltip(box);
     PartFlag(kCheckBoxes[i].id) = 1;
@@ -129,9 +135,9 @@ void CreateControls(HWND hwnd) {
   }
 
   for (int i = 0; i < kPushButtonCount; ++i) {
-    HWND button = CreateChild("BUTTON", kPushButtons[i].text,
-                              kPushButtons[i].style | WS_GROUP | WS_TABSTOP,
-                              layout.pushButtons[i], kPushButtons[i].id);
+    HWND button =
+        CreateChild("BUTTON", kPushButtons[i].text, kPushButtons[i].style | WS_GROUP | WS_TABSTOP,
+                    layout.pushButtons[i], kPushButtons[i].id);
     SetUiFont(button);
     SubclassForTooltip(button);
     AddTool(button);
@@ -283,11 +289,16 @@ void OnThemeInstalled(HWND hwnd) {
 const char* ColourTip(int id) {
   const bool selected = g_state.selectedColour == id;
   switch (id) {
-    case IDC_BLACK: return selected ? "Install black theme" : "Black theme";
-    case IDC_BLUE: return selected ? "Install blue theme" : "Blue theme";
-    case IDC_GREEN: return selected ? "Install green theme" : "Green theme";
-    case IDC_RED: return selected ? "Install red theme" : "Red theme";
-    case IDC_WHITE: return selected ? "Install white theme" : "White theme";
+    case IDC_BLACK:
+      return selected ? "Install black theme" : "Black theme";
+    case IDC_BLUE:
+      return selected ? "Install blue theme" : "Blue theme";
+    case IDC_GREEN:
+      return selected ? "Install green theme" : "Green theme";
+    case IDC_RED:
+      return selected ? "Install red theme" : "Red theme";
+    case IDC_WHITE:
+      return selected ? "Install white theme" : "White theme";
   }
   return nullptr;
 }
@@ -295,26 +306,36 @@ const char* ColourTip(int id) {
 const char* PartTip(int id) {
   const bool on = PartFlag(id) != 0;
   switch (id) {
-    case IDC_ICONS: return on ? "Use this theme's icons" : "Current icons will remain";
-    case IDC_COLORS: return on ? "Use this theme's colors" : "Current color scheme will remain";
-    case IDC_FONTS: return on ? "Use this theme's fonts" : "Current fonts will remain";
+    case IDC_ICONS:
+      return on ? "Use this theme's icons" : "Current icons will remain";
+    case IDC_COLORS:
+      return on ? "Use this theme's colors" : "Current color scheme will remain";
+    case IDC_FONTS:
+      return on ? "Use this theme's fonts" : "Current fonts will remain";
     case IDC_SCREENSAVER:
       return on ? "Use the Tavol screen saver" : "Current screen saver will remain";
-    case IDC_WALLPAPER: return on ? "Use this theme's wallpaper" : "Current wallpaper will remain";
+    case IDC_WALLPAPER:
+      return on ? "Use this theme's wallpaper" : "Current wallpaper will remain";
     case IDC_CURSORS:
       return on ? "Use this theme's mouse pointers" : "Current mouse pointers will remain";
-    case IDC_SOUNDS: return on ? "Use this theme's sounds" : "Current sound scheme will remain";
+    case IDC_SOUNDS:
+      return on ? "Use this theme's sounds" : "Current sound scheme will remain";
   }
   return nullptr;
 }
 
 const char* TooltipText(int id) {
   switch (id) {
-    case IDOK: return "Change to the theme and exit";
-    case IDCANCEL: return "Restore previous settings and exit";
-    case IDC_APPLY: return "Change the system to use the selected theme";
-    case IDC_REVERT: return "Restore settings from before Tavol was installed";
-    case IDC_ABOUT: return "Display info about the application";
+    case IDOK:
+      return "Change to the theme and exit";
+    case IDCANCEL:
+      return "Restore previous settings and exit";
+    case IDC_APPLY:
+      return "Change the system to use the selected theme";
+    case IDC_REVERT:
+      return "Restore settings from before Tavol was installed";
+    case IDC_ABOUT:
+      return "Display info about the application";
   }
   if (id >= IDC_BLACK && id <= IDC_GREEN) return ColourTip(id);
   if (id >= IDC_SCREENSAVER && id <= IDC_FONTS) return PartTip(id);
@@ -381,7 +402,9 @@ void OnDestroy() {
 
 }  // namespace
 
-const SwitcherState& GetSwitcherState() { return g_state; }
+const SwitcherState& GetSwitcherState() {
+  return g_state;
+}
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

@@ -51,10 +51,9 @@ void ComputeLayout() {
                                   0, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
   WindowDC desktop(GetDesktopWindow());
   SelectGuard font(desktop.get(), g_switcher.uiFont);
-  g_switcher.layout =
-      ComputeLayoutMetrics(MeasureText(desktop.get(), "Window Colors"),
-                           MeasureText(desktop.get(), "Cancel"), GetSystemMetrics(SM_CXICON),
-                           GetSystemMetrics(SM_CYICON));
+  g_switcher.layout = ComputeLayoutMetrics(
+      MeasureText(desktop.get(), "Window Colors"), MeasureText(desktop.get(), "Cancel"),
+      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
 }
 
 }  // namespace

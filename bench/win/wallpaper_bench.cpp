@@ -18,15 +18,16 @@ int main(int argc, char** argv) {
   g_switcher.hInstance = GetModuleHandleA(nullptr);
   GetProgramDir(g_switcher.programDir, sizeof g_switcher.programDir);
   g_switcher.ditherKernel = 2;
-  g_switcher.hwndMain = CreateWindowExA(0, "STATIC", "bench", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                        nullptr, g_switcher.hInstance, nullptr);
+  g_switcher.hwndMain = CreateWindowExA(0, "STATIC", "bench", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        g_switcher.hInstance, nullptr);
   char bitmap[MAX_PATH + 32];
   GetTempPathA(MAX_PATH, bitmap);
   lstrcatA(bitmap, "bench-wallpaper.bmp");
 
   HDC dc = GetDC(nullptr);
   std::printf("screen %dx%d, %d bits a pixel\n", GetSystemMetrics(SM_CXSCREEN),
-              GetSystemMetrics(SM_CYSCREEN), GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES));
+              GetSystemMetrics(SM_CYSCREEN),
+              GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES));
   ReleaseDC(nullptr, dc);
 
   LARGE_INTEGER frequency;

@@ -18,7 +18,6 @@
 
 struct CodecContext;
 
-
 // Decoded images get this much zeroed slack after imageSize bytes.
 constexpr size_t kDecodeSlack = 1000;
 

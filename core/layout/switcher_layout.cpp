@@ -26,8 +26,8 @@ LayoutMetrics ComputeLayoutMetrics(TextExtent windowColors, TextExtent cancel, i
 ClientSize MainClientSize(const LayoutMetrics& m, int captionHeight) {
   ClientSize size;
   size.width = 3 * m.iconCellWidth + 75 + m.buttonWidth + m.checkWidth;
-  size.height = std::max(7 * (m.lineHeight * 3 / 2) + 20, 3 * m.iconCellHeight) +
-                captionHeight + 10;
+  size.height =
+      std::max(7 * (m.lineHeight * 3 / 2) + 20, 3 * m.iconCellHeight) + captionHeight + 10;
   return size;
 }
 

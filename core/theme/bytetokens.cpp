@@ -2,10 +2,13 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // Reads one decimal token (optional sign, digits) ending at a blank or at the
-// end of the value, and moves over the blanks behind it. The number wraps in 32 bits, as the field arithmetic does.
+// end of the value, and moves over the blanks behind it. The number wraps in 32 bits, as the field
+// arithmetic does.
 const char* ReadToken(const char* pos, uint32_t* number) {
   while (IsBlank(*pos)) ++pos;
   bool negative = false;

@@ -3,20 +3,24 @@
 #include <cstring>
 
 const ThemeColour kThemeColours[kColourCount] = {
-    {"ActiveTitle", 2},        {"Background", 1},      {"Hilight", 13},
-    {"HilightText", 14},       {"TitleText", 9},       {"Window", 5},
-    {"WindowText", 8},         {"Scrollbar", 0},       {"InactiveTitle", 3},
-    {"Menu", 4},               {"WindowFrame", 6},     {"MenuText", 7},
-    {"ActiveBorder", 10},      {"InactiveBorder", 11}, {"AppWorkspace", 12},
-    {"ButtonFace", 15},        {"ButtonShadow", 16},   {"GrayText", 17},
-    {"ButtonText", 18},        {"InactiveTitleText", 19}, {"ButtonHilight", 20},
-    {"ButtonDkShadow", 21},    {"ButtonLight", 22},    {"InfoText", 23},
+    {"ActiveTitle", 2},    {"Background", 1},
+    {"Hilight", 13},       {"HilightText", 14},
+    {"TitleText", 9},      {"Window", 5},
+    {"WindowText", 8},     {"Scrollbar", 0},
+    {"InactiveTitle", 3},  {"Menu", 4},
+    {"WindowFrame", 6},    {"MenuText", 7},
+    {"ActiveBorder", 10},  {"InactiveBorder", 11},
+    {"AppWorkspace", 12},  {"ButtonFace", 15},
+    {"ButtonShadow", 16},  {"GrayText", 17},
+    {"ButtonText", 18},    {"InactiveTitleText", 19},
+    {"ButtonHilight", 20}, {"ButtonDkShadow", 21},
+    {"ButtonLight", 22},   {"InfoText", 23},
     {"InfoWindow", 24},
 };
 
 const char* const kCursorNames[kCursorCount] = {
-    "Arrow", "Help",   "AppStarting", "Crosshair", "IBeam",    "No",      "NWPen",
-    "SizeAll", "SizeNESW", "SizeNS",  "SizeWE",    "SizeNWSE", "UpArrow", "Wait",
+    "Arrow",   "Help",     "AppStarting", "Crosshair", "IBeam",    "No",      "NWPen",
+    "SizeAll", "SizeNESW", "SizeNS",      "SizeWE",    "SizeNWSE", "UpArrow", "Wait",
 };
 
 #define LUMIVEX_SOUND(app, event) "AppEvents\\Schemes\\Apps\\" app "\\" event "\\.Current"
@@ -51,7 +55,9 @@ const char kRecycleBinIconKey[] = "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 const char* ReadColourNumber(const char* pos, uint32_t* number) {
   while (IsSpace(*pos)) ++pos;

@@ -173,7 +173,7 @@ TEST(ByteTokens, IncompleteOrMismatchedMetricsAreRefused) {
   FormatNonclientMetrics(&full, metrics);
 
   std::string shortened = full.substr(0, full.size() - 4);  // 339 tokens
-  std::string wrongSize = "88 1 0 0 " + full.substr(9);    // cbSize 344
+  std::string wrongSize = "88 1 0 0 " + full.substr(9);     // cbSize 344
   std::string garbage = full;
   garbage[100] = 'q';
   std::string extra = full + "7 7 7 7 ";  // more than needed: the rest is ignored
@@ -183,8 +183,10 @@ TEST(ByteTokens, IncompleteOrMismatchedMetricsAreRefused) {
     std::string text;
     bool accepted;
   } cases[] = {
-      {"empty", "", false},       {"339 tokens", shortened, false},
-      {"cbSize 344", wrongSize, false}, {"not a number", garbage, false},
+      {"empty", "", false},
+      {"339 tokens", shortened, false},
+      {"cbSize 344", wrongSize, false},
+      {"not a number", garbage, false},
       {"trailing tokens", extra, true},
   };
   for (const Case& c : cases) {

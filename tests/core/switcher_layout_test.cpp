@@ -8,7 +8,9 @@
 namespace {
 
 // "Window Colors" 86 x 16 and "Cancel" 40 x 16 in the UI font, 32 x 32 icons.
-LayoutMetrics TypicalMetrics() { return ComputeLayoutMetrics({86, 16}, {40, 16}, 32, 32); }
+LayoutMetrics TypicalMetrics() {
+  return ComputeLayoutMetrics({86, 16}, {40, 16}, 32, 32);
+}
 
 TEST(SwitcherLayout, MetricsFromTextAndIcons) {
   struct Case {

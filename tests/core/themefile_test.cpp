@@ -55,10 +55,10 @@ TEST(ThemeValueExpansion, Rules) {
   } cases[] = {
       {"%WinDir%Media\\ding.wav", "C:\\windows\\Media\\ding.wav"},
       {"%ThemeDir%Tavol\\arrow.cur", "C:\\Program Files\\Plus!\\Themes\\Tavol\\arrow.cur"},
-      {"%WinDir%", "C:\\windows\\"},                   // the backslash is always added
-      {"%WinDir%\\x.scr", "C:\\windows\\\\x.scr"},     // two in a row: accepted as is
+      {"%WinDir%", "C:\\windows\\"},                           // the backslash is always added
+      {"%WinDir%\\x.scr", "C:\\windows\\\\x.scr"},             // two in a row: accepted as is
       {"%windir%Media\\ding.wav", "%windir%Media\\ding.wav"},  // case matters
-      {"C:\\x\\%WinDir%y", "C:\\x\\%WinDir%y"},        // only at the very start
+      {"C:\\x\\%WinDir%y", "C:\\x\\%WinDir%y"},                // only at the very start
       {"%THEMEDIR%a", "%THEMEDIR%a"},
       {"%WinDir", "%WinDir"},
       {"", ""},

@@ -12,8 +12,12 @@
 
 namespace {
 
-uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t Get16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 // A small test art and its colour table on disk.
 class WallpaperBitmapTest : public ::testing::Test {
@@ -102,12 +106,10 @@ TEST_F(WallpaperBitmapTest, HeadersForEachDepth) {
     uint32_t imageBytes;
   } cases[] = {
       {{640, 480, 8, 3780, 3779}, 8, 307200},  // file size 308278
-      {{640, 480, 16, 1, 2}, 16, 614400},
-      {{640, 480, 24, 0, 0}, 24, 921600},
-      {{640, 480, 32, 0, 0}, 24, 921600},  // a 32-bit display gets a 24-bit file
-      {{1366, 768, 8, 0, 0}, 8, 1368u * 768},   // rows padded to 4 bytes
-      {{1366, 768, 24, 0, 0}, 24, 4100u * 768},
-      {{1366, 768, 16, 0, 0}, 16, 2732u * 768},
+      {{640, 480, 16, 1, 2}, 16, 614400},       {{640, 480, 24, 0, 0}, 24, 921600},
+      {{640, 480, 32, 0, 0}, 24, 921600},      // a 32-bit display gets a 24-bit file
+      {{1366, 768, 8, 0, 0}, 8, 1368u * 768},  // rows padded to 4 bytes
+      {{1366, 768, 24, 0, 0}, 24, 4100u * 768}, {{1366, 768, 16, 0, 0}, 16, 2732u * 768},
       {{41, 30, 15, 0, 0}, 24, 124u * 30},  // other depths: 24 bits
   };
   for (const Case& c : cases) {

@@ -11,7 +11,9 @@
 
 namespace {
 
-std::string LogPath() { return BinDir() + "\\assertFile.txt"; }
+std::string LogPath() {
+  return BinDir() + "\\assertFile.txt";
+}
 std::string Probe(const std::string& args) {
   return "\"" + BinDir() + "\\assert_probe.exe\" " + args;
 }
@@ -112,8 +114,9 @@ TEST_F(AssertReporterTest, EntryForms) {
       {"saver nosource", "No source given\n"},
       {"saver noline", "No line given\n"},
       // A message ending in "\r\n" leaves an empty line after its entry.
-      {"saver crlf", "File-> D42SAVE, Line-> 77\nFile C:\\x\\WHITE.ART could not be opened: "
-                     "EXITING\r\n\n"},
+      {"saver crlf",
+       "File-> D42SAVE, Line-> 77\nFile C:\\x\\WHITE.ART could not be opened: "
+       "EXITING\r\n\n"},
       {"saver percent", "File-> probe, Line-> 7\n100% sure: %s %n %d\n"},
   };
   for (const Case& c : cases) {

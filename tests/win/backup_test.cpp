@@ -83,10 +83,9 @@ TEST_F(BackupTest, TenRowsInTheirOrderWithTheSystemsValues) {
   RegSetString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE", "C:\\NT\\SAVER.SCR");
 
   std::vector<Section> sections = ParseIni(SaveByStarting());
-  std::vector<std::string> expectedOrder = {kColorsSection, kMetricsSection, kDesktopSection,
-                                            kMyComputerIconKey, kNetworkIconKey,
-                                            kRecycleBinIconKey, kMasterThemeSection,
-                                            kCursorsSection};
+  std::vector<std::string> expectedOrder = {
+      kColorsSection,  kMetricsSection,    kDesktopSection,     kMyComputerIconKey,
+      kNetworkIconKey, kRecycleBinIconKey, kMasterThemeSection, kCursorsSection};
   for (const char* key : kSoundEventKeys) expectedOrder.push_back(key);
   expectedOrder.push_back(kBootSection);
   ASSERT_EQ(sections.size(), expectedOrder.size());

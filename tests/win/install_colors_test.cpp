@@ -188,8 +188,8 @@ TEST_F(InstallColoursTest, RevertAndRestoreFilesComeFromTheProgramDirectory) {
     SCOPED_TRACE(c.file);
     std::string values[kColourCount];
     for (int i = 0; i < kColourCount; ++i) {
-      values[i] = std::to_string(c.grey) + " " + std::to_string(c.grey) + " " +
-                  std::to_string(c.grey);
+      values[i] =
+          std::to_string(c.grey) + " " + std::to_string(c.grey) + " " + std::to_string(c.grey);
     }
     std::string inProgramDir = BinDir() + "\\" + c.file;
     ASSERT_TRUE(WriteFileBytes(inProgramDir, ThemeColoursSection(values)));
@@ -215,7 +215,8 @@ TEST_F(InstallColoursTest, ProgressTextsAndBusyState) {
     ThemeParts parts;
     std::vector<std::string> texts;
   } cases[] = {
-      {"colours and fonts", OnlyParts(true, true),
+      {"colours and fonts",
+       OnlyParts(true, true),
        {"Setting desktop colors...", "Setting desktop fonts..."}},
       {"fonts only", OnlyParts(false, true), {"Setting desktop fonts..."}},
       {"nothing", ThemeParts{}, {}},

@@ -50,8 +50,8 @@ template <typename T>
   const auto* pb = reinterpret_cast<const unsigned char*>(&b);
   for (size_t i = 0; i < sizeof(T); ++i) {
     if (pa[i] != pb[i]) {
-      return ::testing::AssertionFailure() << "first difference at byte " << i << ": "
-                                           << int(pa[i]) << " vs " << int(pb[i]);
+      return ::testing::AssertionFailure()
+             << "first difference at byte " << i << ": " << int(pa[i]) << " vs " << int(pb[i]);
     }
   }
   return ::testing::AssertionSuccess();
@@ -148,7 +148,8 @@ TEST_F(InstallFontsTest, IncompleteOrMismatchedValuesAreNotApplied) {
     std::string nonclient;
   } cases[] = {
       {"empty values", "", ""},
-      {"one token short", icon.substr(0, icon.size() - 2), nonclient.substr(0, nonclient.size() - 4)},
+      {"one token short", icon.substr(0, icon.size() - 2),
+       nonclient.substr(0, nonclient.size() - 4)},
       {"wrong cbSize", "72 0 0 0 " + icon.substr(9), "88 1 0 0 " + nonclient.substr(9)},
       {"not numbers", "76 0 0 0 x", "84 1 0 0 1 0 0 0 junk"},
   };

@@ -83,23 +83,25 @@ TEST_F(InstallStepsTest, DesktopIconsAndShellDepth) {
   RegSetString(HKEY_CLASSES_ROOT, kMyComputerIconKey, nullptr, "before");
   RegDeleteTreeIn(HKEY_CLASSES_ROOT, kNetworkIconKey);
   RegSetString(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", "Shell Icon BPP", "4");
-  InstallWhite(std::string("[") + kMyComputerIconKey + "]\r\nDefaultValue=%ThemeDir%Tavol\\pc.ico,0\r\n[" +
-                   kNetworkIconKey + "]\r\nDefaultValue=%WinDir%net.ico\r\n",
+  InstallWhite(std::string("[") + kMyComputerIconKey +
+                   "]\r\nDefaultValue=%ThemeDir%Tavol\\pc.ico,0\r\n[" + kNetworkIconKey +
+                   "]\r\nDefaultValue=%WinDir%net.ico\r\n",
                Only(&ThemeParts::icons));
   EXPECT_EQ(RegGetString(HKEY_CLASSES_ROOT, kMyComputerIconKey, nullptr),
             themeDir_ + "\\Tavol\\pc.ico,0");
   EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kNetworkIconKey));  // opened, never created
   // No [MasterThemeSelector]: the default depth.
-  EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics",
-                         "Shell Icon BPP"),
-            "16");
+  EXPECT_EQ(
+      RegGetString(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", "Shell Icon BPP"),
+      "16");
 }
 
 TEST_F(InstallStepsTest, CursorsAreSetAndTheSchemeNameBlanked) {
   RegSetString(HKEY_CURRENT_USER, kCursorsKey, nullptr, "Old Scheme");
   RegSetString(HKEY_CURRENT_USER, kCursorsKey, "Help", "C:\\old\\help.cur");
   std::string text = "[Control Panel\\Cursors]\r\n";
-  for (const char* name : kCursorNames) text += std::string(name) + "=%ThemeDir%c\\" + name + ".cur\r\n";
+  for (const char* name : kCursorNames)
+    text += std::string(name) + "=%ThemeDir%c\\" + name + ".cur\r\n";
   text += "DefaultValue=Tavol White\r\n";
   InstallWhite(text, Only(&ThemeParts::cursors));
   for (const char* name : kCursorNames) {
@@ -185,8 +187,9 @@ TEST_F(InstallStepsTest, DesktopValuesAndTheirDefaults) {
     const char* values[4];
   } cases[] = {
       {"no section", "[boot]\r\n", {"1", "0", "2", "(None)"}},
-      {"given", "[Control Panel\\Desktop]\r\nScreenSaveActive=0\r\nTileWallpaper=1\r\n"
-                "WallpaperStyle=0\r\nPattern=170 85 170 85 170 85 170 85\r\n",
+      {"given",
+       "[Control Panel\\Desktop]\r\nScreenSaveActive=0\r\nTileWallpaper=1\r\n"
+       "WallpaperStyle=0\r\nPattern=170 85 170 85 170 85 170 85\r\n",
        {"0", "1", "0", "170 85 170 85 170 85 170 85"}},
   };
   const char* names[] = {"ScreenSaveActive", "TileWallpaper", "WallpaperStyle", "Pattern"};
@@ -265,9 +268,9 @@ TEST_F(InstallStepsTest, ColourThemeMakesItsWallpaperOnAThread) {
   std::string file = ReadFileBytes(bitmap);
   ASSERT_EQ(file.size(), kWallpaperHeaderBytes + expected.imageBytes);
   EXPECT_EQ(std::memcmp(file.data(), expected.headers, kWallpaperHeaderBytes), 0);
-  EXPECT_EQ(std::memcmp(file.data() + kWallpaperHeaderBytes, expected.pixels.data(),
-                        expected.imageBytes),
-            0);
+  EXPECT_EQ(
+      std::memcmp(file.data() + kWallpaperHeaderBytes, expected.pixels.data(), expected.imageBytes),
+      0);
 
   const char* key = "Software\\TavolTheCorvane";
   EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, key, "PaperArtFile"), "WHITE");

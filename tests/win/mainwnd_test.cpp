@@ -89,11 +89,13 @@ TEST_F(MainWindowTest, StatusTextDriftsWhileTheWallpaperIsMade) {
   ASSERT_TRUE(Installing());
   std::string first = Status();
   std::vector<std::string> seen;
-  PumpUntil([&] {
-    std::string now = Status();
-    if (seen.empty() || seen.back() != now) seen.push_back(now);
-    return seen.size() >= 8;
-  }, 5000);
+  PumpUntil(
+      [&] {
+        std::string now = Status();
+        if (seen.empty() || seen.back() != now) seen.push_back(now);
+        return seen.size() >= 8;
+      },
+      5000);
   ASSERT_GE(seen.size(), 8u);
   // One blank more on each tick.
   for (size_t i = 1; i < seen.size(); ++i) {
@@ -105,8 +107,8 @@ TEST_F(MainWindowTest, StatusTextDriftsWhileTheWallpaperIsMade) {
   EXPECT_EQ(Status(), "Choose the Tavol color (by mana symbol) and the parts of the theme to use.");
   EXPECT_FALSE(IsWindowEnabled(Item(IDC_APPLY)));
   EXPECT_EQ(GetFocus(), Item(IDOK));
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256,
-                                           (4 * 29 + 5 * 11) % 256));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW),
+            RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256, (4 * 29 + 5 * 11) % 256));
 }
 
 TEST_F(MainWindowTest, CloseWhileInstallingWaitsForTheWallpaper) {
@@ -193,7 +195,9 @@ TEST_F(MainWindowTest, TooltipTexts) {
   EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hwnd_, IDC_FONTS));
 }
 
-LONG_PTR DrawState(HWND button) { return GetWindowLongPtrA(button, sizeof(LONG_PTR)); }
+LONG_PTR DrawState(HWND button) {
+  return GetWindowLongPtrA(button, sizeof(LONG_PTR));
+}
 
 TEST_F(MainWindowTest, IconButtonPressSemantics) {
   HWND blue = Item(IDC_BLUE);
@@ -247,7 +251,8 @@ TEST_F(MainWindowTest, IconButtonPressSemantics) {
 TEST_F(MainWindowTest, IconButtonPaintsFaceFrameAndIcon) {
   HWND white = Item(IDC_WHITE);  // selected: framed
   HWND green = Item(IDC_GREEN);  // plain
-  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   PumpUntil([] { return false; }, 200);
   RECT r;
   GetClientRect(white, &r);
@@ -260,10 +265,9 @@ TEST_F(MainWindowTest, IconButtonPaintsFaceFrameAndIcon) {
     int x, y;
     COLORREF colour;
   } framed[] = {
-      {0, 0, shadow},          {w - 2, 0, shadow},     {0, h - 2, shadow},
-      {w - 2, h - 2, shadow},  {1, 1, light},          {w - 3, 1, light},
-      {w - 1, h - 1, light},   {w - 1, 0, light},      {0, h - 1, light},
-      {3, 3, face},            {w - 4, h / 2, face},
+      {0, 0, shadow},    {w - 2, 0, shadow}, {0, h - 2, shadow},    {w - 2, h - 2, shadow},
+      {1, 1, light},     {w - 3, 1, light},  {w - 1, h - 1, light}, {w - 1, 0, light},
+      {0, h - 1, light}, {3, 3, face},       {w - 4, h / 2, face},
   };
   for (const Pixel& p : framed) {
     SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));

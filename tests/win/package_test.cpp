@@ -17,7 +17,9 @@
 
 namespace {
 
-std::string PackageDir() { return WindowsDir().substr(0, 2) + "\\Program Files\\Plus!\\Themes"; }
+std::string PackageDir() {
+  return WindowsDir().substr(0, 2) + "\\Program Files\\Plus!\\Themes";
+}
 
 const char* const kColours[] = {"WHITE", "BLUE", "BLACK", "RED", "GREEN"};
 
@@ -49,8 +51,10 @@ TEST_F(InstalledPackage, EveryFileTheThemesNameIsThere) {
   for (const char* colour : kColours) {
     std::string theme = PackageDir() + "\\Tavol The Corvane " + colour + ".theme";
     std::vector<std::pair<std::string, std::string>> entries = {
-        {kMyComputerIconKey, kDefaultValueKey}, {kNetworkIconKey, kDefaultValueKey},
-        {kRecycleBinIconKey, "full"},           {kRecycleBinIconKey, "empty"}};
+        {kMyComputerIconKey, kDefaultValueKey},
+        {kNetworkIconKey, kDefaultValueKey},
+        {kRecycleBinIconKey, "full"},
+        {kRecycleBinIconKey, "empty"}};
     for (const char* name : kCursorNames) entries.push_back({kCursorsSection, name});
     for (const char* key : kSoundEventKeys) entries.push_back({key, kDefaultValueKey});
     int named = 0;
@@ -87,7 +91,8 @@ TEST_F(InstalledPackage, TheUninstallersKeysAndShortcuts) {
   EXPECT_EQ(RegGetString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString"),
             WindowsDir() + "\\qvr-kill.exe");
   EXPECT_EQ(RegGetString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName"), "Desktop Lumivex");
-  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvello\\TavolTheCorvane\\DesktopThemes"));
+  EXPECT_TRUE(
+      RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvello\\TavolTheCorvane\\DesktopThemes"));
   char programs[MAX_PATH];
   ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE));
   EXPECT_TRUE(FileExists(std::string(programs) + "\\Tavol The Corvane\\Desktop Lumivex.lnk"));

@@ -59,7 +59,8 @@ std::string OnlyRecordedWindowMetrics(const std::string& text) {
       line += c;
       continue;
     }
-    if (!line.empty() && line[0] == '[') inMetrics = line.find("\\WindowMetrics]") != std::string::npos;
+    if (!line.empty() && line[0] == '[')
+      inMetrics = line.find("\\WindowMetrics]") != std::string::npos;
     if (!inMetrics || line[0] == '[' || line.compare(0, 16, "\"Shell Icon BPP\"") == 0) {
       // Continuation lines of binary values start with blanks.
       if (!(inMetrics && !line.empty() && line[0] == ' ')) out += line + "\n";
@@ -117,21 +118,23 @@ void ExpectSame(const Snapshot& before, const Snapshot& after) {
   ASSERT_TRUE(before.view.ok && after.view.ok);
   for (int i = 0; i < kColourCount; ++i) EXPECT_EQ(after.view.sys[i], before.view.sys[i]);
   EXPECT_TRUE(SameMetricsBytes(&after.view.icon, &before.view.icon, sizeof after.view.icon));
-  EXPECT_TRUE(SameMetricsBytes(&after.view.nonclient, &before.view.nonclient,
-                               sizeof after.view.nonclient));
+  EXPECT_TRUE(
+      SameMetricsBytes(&after.view.nonclient, &before.view.nonclient, sizeof after.view.nonclient));
 }
 
 // A colour theme with every section, for every part.
 std::string FullTheme(const ThemeIconMetrics& icon, const ThemeNonclientMetrics& nonclient) {
   std::string text = ColourSectionText(9) + MetricsSectionText(icon, nonclient);
-  text += "[Control Panel\\Desktop]\r\nScreenSaveActive=1\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\n"
-          "Pattern=(None)\r\n";
+  text +=
+      "[Control Panel\\Desktop]\r\nScreenSaveActive=1\r\nTileWallpaper=1\r\nWallpaperStyle=0\r\n"
+      "Pattern=(None)\r\n";
   text += std::string("[") + kMyComputerIconKey + "]\r\nDefaultValue=%ThemeDir%Tavol\\pc.ico,0\r\n";
   text += std::string("[") + kNetworkIconKey + "]\r\nDefaultValue=%ThemeDir%Tavol\\net.ico,0\r\n";
   text += std::string("[") + kRecycleBinIconKey +
           "]\r\nfull=%ThemeDir%Tavol\\full.ico,0\r\nempty=%ThemeDir%Tavol\\empty.ico,0\r\n";
   text += "[MasterThemeSelector]\r\nThemeColorBPP=8\r\n[Control Panel\\Cursors]\r\n";
-  for (const char* name : kCursorNames) text += std::string(name) + "=%ThemeDir%Tavol\\" + name + ".cur\r\n";
+  for (const char* name : kCursorNames)
+    text += std::string(name) + "=%ThemeDir%Tavol\\" + name + ".cur\r\n";
   text += "DefaultValue=Tavol White\r\n";
   for (const char* key : kSoundEventKeys) {
     text += std::string("[") + key + "]\r\nDefaultValue=%ThemeDir%Tavol\\ding.wav\r\n";
@@ -177,7 +180,8 @@ class RevertTest : public ::testing::Test {
     RegSetString(HKEY_CURRENT_USER, desktop, "WallpaperStyle", "2");
     RegSetString(HKEY_CURRENT_USER, desktop, "Pattern", "(None)");
     std::string mine = WindowsDir() + "\\mine.bmp";
-    WriteFileBytes(mine, ReadFileBytes(BinDir() + "\\..\\..\\native\\assets-out\\switcher\\AboutBox.bmp"));
+    WriteFileBytes(
+        mine, ReadFileBytes(BinDir() + "\\..\\..\\native\\assets-out\\switcher\\AboutBox.bmp"));
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(mine.c_str()),
                           SPIF_UPDATEINIFILE);
     RegSetString(HKEY_CURRENT_USER, desktop, "Wallpaper", mine);

@@ -134,9 +134,9 @@ TEST_F(SwitcherTest, ClientAreaAndControlsFollowTheLayout) {
   SelectObject(dc, old);
   ReleaseDC(GetDesktopWindow(), dc);
   DeleteObject(font);
-  LayoutMetrics metrics = ComputeLayoutMetrics({colors.cx, colors.cy}, {cancel.cx, cancel.cy},
-                                               GetSystemMetrics(SM_CXICON),
-                                               GetSystemMetrics(SM_CYICON));
+  LayoutMetrics metrics =
+      ComputeLayoutMetrics({colors.cx, colors.cy}, {cancel.cx, cancel.cy},
+                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
   if (GetSystemMetrics(SM_CXICON) == 32) {
     EXPECT_EQ(metrics.iconCellWidth, 48);
   }
@@ -454,9 +454,9 @@ TEST_F(SwitcherTest, BadArtEndsTheProgramThroughTheReporterNamingTheFile) {
   const std::string art = dir + "\\WHITE.ART", table = dir + "\\WHITE.tr";
   struct Case {
     const char* name;
-    std::string artBytes;    // empty: no art file
+    std::string artBytes;  // empty: no art file
     std::string tableBytes;
-    const char* named;       // the file the message must name
+    const char* named;  // the file the message must name
     const char* says;
   } cases[] = {
       {"missing art", "", "", "WHITE.ART", "could not be opened: EXITING"},

@@ -41,8 +41,8 @@ int RunWallpaper(int argc, char** argv) {
   ctx->displayBitsPerPixel = screen.depth;
   ctx->ditherKernel = 2;
   WallpaperBitmap bitmap;
-  if (MakeWallpaperBitmap(ctx.get(), args.positional[0].c_str(), args.positional[1].c_str(),
-                          screen, &bitmap) != CodecStatus::kOk) {
+  if (MakeWallpaperBitmap(ctx.get(), args.positional[0].c_str(), args.positional[1].c_str(), screen,
+                          &bitmap) != CodecStatus::kOk) {
     return FailCodec(ctx->error);
   }
   const std::string& out = args.positional[5];

@@ -26,8 +26,7 @@ BOOL CALLBACK RefreshWindow(HWND hwnd, LPARAM) {
   if (IsWindowVisible(hwnd)) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    RedrawWindow(hwnd, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   return TRUE;
 }
@@ -35,7 +34,9 @@ BOOL CALLBACK RefreshWindow(HWND hwnd, LPARAM) {
 // Wine does not lay out and repaint the windows' frames when the non-client
 // metrics change (Windows does); do it, so the screenshot shows the new
 // caption fonts and colours.
-void RefreshAllWindows() { EnumWindows(RefreshWindow, 0); }
+void RefreshAllWindows() {
+  EnumWindows(RefreshWindow, 0);
+}
 
 // The screenshot is taken outside Wine, of the whole X screen: the driver
 // leaves NAME.ready and waits for the demo script to answer with NAME.done.

@@ -16,9 +16,9 @@ int main(int argc, char** argv) {
   if (argc < 3) return 2;
   static char programDir[MAX_PATH + 1];
   GetProgramDir(programDir, sizeof programDir);
-  InitAssertReporter(std::strcmp(argv[1], "saver") == 0 ? AssertFlavour::kScreenSaver
-                                                        : AssertFlavour::kSwitcher,
-                     programDir);
+  InitAssertReporter(
+      std::strcmp(argv[1], "saver") == 0 ? AssertFlavour::kScreenSaver : AssertFlavour::kSwitcher,
+      programDir);
   std::string which = argv[2];
   if (which == "true") {
     Assert(1, "winmain", 112, "Main window creation failed");

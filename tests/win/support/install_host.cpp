@@ -13,7 +13,9 @@ InstallHost* g_host = nullptr;
 
 }  // namespace
 
-ThemeParts AllParts() { return ThemeParts{1, 1, 1, 1, 1, 1, 1}; }
+ThemeParts AllParts() {
+  return ThemeParts{1, 1, 1, 1, 1, 1, 1};
+}
 
 ThemeParts OnlyParts(bool colors, bool fonts) {
   ThemeParts parts;

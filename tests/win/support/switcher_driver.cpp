@@ -58,9 +58,13 @@ void SwitcherRun::Click(int id) const {
   PostMessageA(Item(id), BM_CLICK, 0, 0);
 }
 
-void SwitcherRun::Command(int id) const { PostMessageA(main_, WM_COMMAND, id, 0); }
+void SwitcherRun::Command(int id) const {
+  PostMessageA(main_, WM_COMMAND, id, 0);
+}
 
-void SwitcherRun::Close() const { PostMessageA(main_, WM_CLOSE, 0, 0); }
+void SwitcherRun::Close() const {
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+}
 
 bool SwitcherRun::IsChecked(int id) const {
   return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -84,7 +88,9 @@ bool SwitcherRun::WaitIdle(DWORD timeoutMs) const {
   return false;
 }
 
-std::string SwitcherRun::StatusText() const { return WindowTextOf(Item(IDC_STATUS)); }
+std::string SwitcherRun::StatusText() const {
+  return WindowTextOf(Item(IDC_STATUS));
+}
 
 HWND SwitcherRun::Focus() const {
   GUITHREADINFO info{};
@@ -94,7 +100,15 @@ HWND SwitcherRun::Focus() const {
   return info.hwndFocus;
 }
 
-std::string BackupThemePath() { return BinDir() + "\\TavolBackup.theme"; }
-std::string RestoreThemePath() { return BinDir() + "\\Restore.theme"; }
-std::string WallpaperPath() { return WindowsDir() + "\\Tavol The Corvane.BMP"; }
-std::string WallpaperCopyPath() { return WindowsDir() + "\\Tavol The Corvane.SAV"; }
+std::string BackupThemePath() {
+  return BinDir() + "\\TavolBackup.theme";
+}
+std::string RestoreThemePath() {
+  return BinDir() + "\\Restore.theme";
+}
+std::string WallpaperPath() {
+  return WindowsDir() + "\\Tavol The Corvane.BMP";
+}
+std::string WallpaperCopyPath() {
+  return WindowsDir() + "\\Tavol The Corvane.SAV";
+}

@@ -9,8 +9,8 @@
 ColourSnapshot TakeColourSnapshot() {
   ColourSnapshot snapshot;
   for (int i = 0; i < kColourCount; ++i) {
-    snapshot.text[i] = RegGetString(HKEY_CURRENT_USER, "Control Panel\\Colors",
-                                    kThemeColours[i].name);
+    snapshot.text[i] =
+        RegGetString(HKEY_CURRENT_USER, "Control Panel\\Colors", kThemeColours[i].name);
     snapshot.sys[i] = GetSysColor(kThemeColours[i].element);
   }
   return snapshot;
@@ -69,8 +69,7 @@ std::string MetricsSectionText(const ThemeIconMetrics& icon,
   std::string iconText, nonclientText;
   FormatIconMetrics(&iconText, icon);
   FormatNonclientMetrics(&nonclientText, nonclient);
-  return "[Metrics]\r\nIconMetrics=" + iconText + "\r\nNonclientMetrics=" + nonclientText +
-         "\r\n";
+  return "[Metrics]\r\nIconMetrics=" + iconText + "\r\nNonclientMetrics=" + nonclientText + "\r\n";
 }
 
 void VaryMetrics(ThemeIconMetrics* icon, ThemeNonclientMetrics* nonclient) {

@@ -189,8 +189,7 @@ std::string ProfileGet(const std::string& file, const char* section, const char*
   return buffer;
 }
 
-void ProfileSet(const std::string& file, const char* section, const char* key,
-                const char* value) {
+void ProfileSet(const std::string& file, const char* section, const char* key, const char* value) {
   WritePrivateProfileStringA(section, key, value, file.c_str());
 }
 

@@ -81,8 +81,7 @@ void RegDeleteTreeIn(HKEY root, const std::string& key);
 // Profile files.
 std::string ProfileGet(const std::string& file, const char* section, const char* key,
                        const char* def = "");
-void ProfileSet(const std::string& file, const char* section, const char* key,
-                const char* value);
+void ProfileSet(const std::string& file, const char* section, const char* key, const char* value);
 
 // Files.
 bool FileExists(const std::string& path);
