@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install_host.h"
+#include "system_state.h"
 #include "switcher_globals.h"
 #include "theme/bytetokens.h"
 #include "theme/themefile.h"
@@ -14,35 +15,6 @@ namespace {
 
 const char kColorsKey[] = "Control Panel\\Colors";
 const char kAppearanceKey[] = "Control Panel\\Appearance";
-
-struct ColourState {
-  std::string text[kColourCount];
-  COLORREF sys[kColourCount];
-};
-
-ColourState ReadColourState() {
-  ColourState state;
-  for (int i = 0; i < kColourCount; ++i) {
-    state.text[i] = RegGetString(HKEY_CURRENT_USER, kColorsKey, kThemeColours[i].name);
-    state.sys[i] = GetSysColor(kThemeColours[i].element);
-  }
-  return state;
-}
-
-// Gives every colour a known value in the registry and the running system.
-void SetBaselineColours() {
-  int elements[kColourCount];
-  COLORREF colours[kColourCount];
-  for (int i = 0; i < kColourCount; ++i) {
-    int v = 10 + i;
-    char text[32];
-    std::snprintf(text, sizeof text, "%d %d %d", v, v, v);
-    RegSetString(HKEY_CURRENT_USER, kColorsKey, kThemeColours[i].name, text);
-    elements[i] = kThemeColours[i].element;
-    colours[i] = RGB(v, v, v);
-  }
-  SetSysColors(kColourCount, elements, colours);
-}
 
 std::string ThemeColoursSection(const std::string (&values)[kColourCount]) {
   std::string text = "[Control Panel\\Colors]\r\n";
@@ -94,7 +66,7 @@ TEST_F(InstallColoursTest, WritesAllTwentyFiveWithTheThemesTextAndSetsTheSystem)
   EXPECT_EQ(host.Install(THEME_WHITE, OnlyParts(true, false)), 1);
   ASSERT_TRUE(host.finished());
 
-  ColourState after = ReadColourState();
+  ColourSnapshot after = TakeColourSnapshot();
   for (int i = 0; i < kColourCount; ++i) {
     SCOPED_TRACE(kThemeColours[i].name);
     EXPECT_EQ(after.text[i], values[i]);
@@ -114,13 +86,13 @@ TEST_F(InstallColoursTest, BrokenColourValuesKeepTheCurrentColour) {
   } broken[] = {{0, "12 34"}, {2, ""}, {5, "red green blue"}, {7, "300 0 0"}, {9, "1,2,3"}};
   for (const Broken& b : broken) values[b.index] = b.value;
   ASSERT_TRUE(WriteFileBytes(ThemePath("RED"), ThemeColoursSection(values)));
-  ColourState before = ReadColourState();
+  ColourSnapshot before = TakeColourSnapshot();
 
   InstallHost host;
   host.Install(THEME_RED, OnlyParts(true, false));
   ASSERT_TRUE(host.finished());
 
-  ColourState after = ReadColourState();
+  ColourSnapshot after = TakeColourSnapshot();
   for (int i = 0; i < kColourCount; ++i) {
     SCOPED_TRACE(kThemeColours[i].name);
     bool isBroken = false;
@@ -143,7 +115,7 @@ TEST_F(InstallColoursTest, ColourValueIsCutToNineteenCharacters) {
 }
 
 TEST_F(InstallColoursTest, MissingThemeFileChangesNothingAndSaysSo) {
-  ColourState before = ReadColourState();
+  ColourSnapshot before = TakeColourSnapshot();
   DialogAnswerer answerer("Tavol: The Corvane  Theme Switcher", IDOK);
   InstallHost host;
   EXPECT_EQ(host.Install(THEME_GREEN, AllParts()), 0);
@@ -153,7 +125,7 @@ TEST_F(InstallColoursTest, MissingThemeFileChangesNothingAndSaysSo) {
   // Stage 2 still ends the busy state, without touching anything.
   EXPECT_TRUE(host.finished());
   EXPECT_NE(GetCapture(), host.hwnd());
-  ColourState after = ReadColourState();
+  ColourSnapshot after = TakeColourSnapshot();
   for (int i = 0; i < kColourCount; ++i) {
     SCOPED_TRACE(kThemeColours[i].name);
     EXPECT_EQ(after.text[i], before.text[i]);

@@ -6,33 +6,11 @@
 #include <string>
 
 #include "install_host.h"
+#include "system_state.h"
 #include "theme/bytetokens.h"
 #include "winsupport.h"
 
 namespace {
-
-ThemeIconMetrics GetIconMetrics() {
-  ThemeIconMetrics m;
-  std::memset(&m, 0, sizeof m);
-  m.cbSize = sizeof m;
-  SystemParametersInfoA(SPI_GETICONMETRICS, sizeof m, &m, 0);
-  return m;
-}
-
-ThemeNonclientMetrics GetNonclientMetrics() {
-  ThemeNonclientMetrics m;
-  std::memset(&m, 0, sizeof m);
-  m.cbSize = sizeof m;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
-  return m;
-}
-
-void SetMetrics(const ThemeIconMetrics& icon, const ThemeNonclientMetrics& nonclient) {
-  ThemeIconMetrics i = icon;
-  ThemeNonclientMetrics n = nonclient;
-  SystemParametersInfoA(SPI_SETICONMETRICS, sizeof i, &i, SPIF_UPDATEINIFILE);
-  SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof n, &n, SPIF_UPDATEINIFILE);
-}
 
 std::string MetricsTheme(const std::string& icon, const std::string& nonclient) {
   return "[Metrics]\r\nIconMetrics=" + icon + "\r\nNonclientMetrics=" + nonclient + "\r\n";
@@ -43,18 +21,9 @@ void SetFace(ThemeLogFont* font, const char* face) {
   std::strcpy(font->lfFaceName, face);
 }
 
-// Compares two structures byte for byte, naming the first differing offset.
 template <typename T>
 ::testing::AssertionResult SameBytes(const T& a, const T& b) {
-  const auto* pa = reinterpret_cast<const unsigned char*>(&a);
-  const auto* pb = reinterpret_cast<const unsigned char*>(&b);
-  for (size_t i = 0; i < sizeof(T); ++i) {
-    if (pa[i] != pb[i]) {
-      return ::testing::AssertionFailure()
-             << "first difference at byte " << i << ": " << int(pa[i]) << " vs " << int(pb[i]);
-    }
-  }
-  return ::testing::AssertionSuccess();
+  return SameMetricsBytes(&a, &b, sizeof(T));
 }
 
 class InstallFontsTest : public ::testing::Test {
