@@ -119,33 +119,6 @@ class SelectGuard {
   HGDIOBJ old_;
 };
 
-// A kernel handle (thread, process, file) closed at scope end.
-class KernelHandle {
- public:
-  explicit KernelHandle(HANDLE h = nullptr) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-  ~KernelHandle() { Reset(); }
-  KernelHandle(KernelHandle&& other) noexcept : h_(other.release()) {}
-  KernelHandle& operator=(KernelHandle&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      h_ = other.release();
-    }
-    return *this;
-  }
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  void Reset(HANDLE h = nullptr) {
-    if (h_) CloseHandle(h_);
-    h_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
-  }
-  HANDLE get() const { return h_; }
-  HANDLE release() { return std::exchange(h_, nullptr); }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
-
 // A directory listing handle from FindFirstFileA.
 class FindHandle {
  public:

@@ -156,7 +156,8 @@ LRESULT CALLBACK IconButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
       return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTA*>(lParam));
     case WM_DESTROY:
-      if (HICON icon = GetIcon(hwnd)) DestroyIcon(icon);
+      // LoadIconA hands out the module's shared icon: it is not ours to destroy.
+      SetWindowLongPtrA(hwnd, kIconButtonIconOffset, 0);
       return 0;
     case WM_SETFOCUS:
       OnSetFocus(hwnd);

@@ -65,10 +65,8 @@ void RestoreBitmapAtStart() {
 void InstallSaverSetting(const char* shortPath) {
   RegKey desktop;
   if (!desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE)) return;
-  const InstallerState& state = Installer();
-  const bool savedSettings = std::strstr(state.themeFile, "\\TavolBackup.theme") ||
-                             std::strstr(state.themeFile, "\\Restore.theme");
-  if (!savedSettings) {
+  const ThemeId themeId = Installer().themeId;
+  if (themeId != THEME_REVERT && themeId != THEME_RESTORE) {
     desktop.SetString(kSaverKey, shortPath);
     return;
   }

@@ -97,13 +97,15 @@ bool WriteThemeValue(const char* section, const char* key, const char* value) {
 int ExpandThemePath(char* dest, const char* source) {
   char windowsDir[kPathSize];
   UINT length = GetWindowsDirectoryA(windowsDir, kPathSize - 1);
-  if (length == 0 || length >= kPathSize - 1) windowsDir[0] = '\0';
-  return ExpandThemeValue(dest, kPathSize, source, windowsDir, g_installer.themeDir);
+  const bool known = length > 0 && length < kPathSize - 1;
+  return ExpandThemeValue(dest, kPathSize, source, known ? windowsDir : nullptr,
+                          g_installer.themeDir);
 }
 
 int InstallTheme(ThemeId themeId, int useWallpaper, int useColors, int useFonts, int useIcons,
                  int useCursors, int useSounds, int useScreenSaver) {
   InstallerState& state = g_installer;
+  state.themeId = themeId;
   state.parts = ThemeParts{useWallpaper, useColors, useFonts,      useIcons,
                            useCursors,   useSounds, useScreenSaver};
 

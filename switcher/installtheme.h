@@ -33,6 +33,7 @@ struct ThemeParts {
 
 // Module state shared by the install and save steps.
 struct InstallerState {
+  ThemeId themeId = 0;             // of the running install
   char themeDir[kPathSize] = "";   // what "%ThemeDir%" stands for
   char themeFile[kPathSize] = "";  // read by the install steps, written by the save steps
   ThemeParts parts;                // of the running install; read by stage 2
@@ -64,7 +65,8 @@ bool WriteThemeValue(const char* section, const char* key, const char* value);
 
 // Expands a leading "%WinDir%" or "%ThemeDir%" into dest (kPathSize bytes).
 // Returns the length, or -1 when the result would be longer than 260
-// characters; such a value must not be applied.
+// characters or the Windows directory cannot be had; such a value must not
+// be applied.
 int ExpandThemePath(char* dest, const char* source);
 
 // Shows a progress text on the main window's status line and repaints it.

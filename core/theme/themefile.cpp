@@ -97,9 +97,10 @@ int ExpandThemeValue(char* dest, size_t destSize, const char* source, const char
     prefix = themeDir;
     rest = source + sizeof kThemeDir - 1;
   }
+  const bool unknownDir = rest != source && prefix == nullptr;
   size_t length = std::strlen(rest);
   if (prefix) length += std::strlen(prefix) + 1;
-  if (destSize == 0 || length >= destSize) {
+  if (destSize == 0 || length >= destSize || unknownDir) {
     if (destSize) dest[0] = '\0';
     return -1;
   }

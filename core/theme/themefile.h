@@ -50,6 +50,7 @@ bool ParseColourValue(const char* value, uint32_t* colorref);
 // Expands a leading "%WinDir%" (windowsDir) or "%ThemeDir%" (themeDir) token,
 // case-sensitively and only at the very start, always inserting one
 // backslash; any other value is copied. Returns the length of the result, or
-// -1 (dest set empty) when it would not fit in destSize - 1 characters.
+// -1 (dest set empty) when it would not fit in destSize - 1 characters or the
+// token's directory is null (not known).
 int ExpandThemeValue(char* dest, size_t destSize, const char* source, const char* windowsDir,
                      const char* themeDir);

@@ -73,6 +73,15 @@ TEST(ThemeValueExpansion, Rules) {
   }
 }
 
+TEST(ThemeValueExpansion, UnknownDirectoryIsRefused) {
+  char dest[kPathSize];
+  std::memset(dest, '#', sizeof dest);
+  EXPECT_EQ(ExpandThemeValue(dest, sizeof dest, "%WinDir%x.scr", nullptr, "C:\\t"), -1);
+  EXPECT_STREQ(dest, "");
+  EXPECT_EQ(ExpandThemeValue(dest, sizeof dest, "plain.scr", nullptr, nullptr), 9);
+  EXPECT_STREQ(dest, "plain.scr");
+}
+
 TEST(ThemeValueExpansion, ResultLongerThan260IsRefused) {
   std::string longDir(250, 'd');
   char dest[kPathSize];

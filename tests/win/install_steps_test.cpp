@@ -166,6 +166,32 @@ TEST_F(InstallStepsTest, ScreenSaverInItsShortFormInSystemIniAndTheUserSettings)
   DeleteFileA(saver.c_str());
 }
 
+TEST_F(InstallStepsTest, SavedSettingsPutTheUsersSaverBackAsItWas) {
+  struct Case {
+    const char* name;
+    std::string desktop;  // the saved [Control Panel\Desktop] section
+    bool present;
+    const char* value;
+  } cases[] = {
+      {"the user had one", "[Control Panel\\Desktop]\r\nSCRNSAVE.EXE=C:\\NT\\MINE.SCR\r\n", true,
+       "C:\\NT\\MINE.SCR"},
+      {"the user had none", "[Control Panel\\Desktop]\r\nPattern=(None)\r\n", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RegSetString(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", "C:\\THEME.SCR");
+    WriteFileBytes(BinDir() + "\\TavolBackup.theme",
+                   c.desktop + "[boot]\r\nSCRNSAVE.EXE=C:\\OLD.SCR\r\n");
+    InstallHost host;
+    host.Install(THEME_REVERT, Only(&ThemeParts::screenSaver));
+    DeleteFileA((BinDir() + "\\TavolBackup.theme").c_str());
+    EXPECT_EQ(ProfileGet("system.ini", "boot", "SCRNSAVE.EXE"), "C:\\OLD.SCR");
+    bool found = false;
+    EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, kDesktopKey, "SCRNSAVE.EXE", &found), c.value);
+    EXPECT_EQ(found, c.present);
+  }
+}
+
 TEST_F(InstallStepsTest, OverlongExpandedPathsAreNotApplied) {
   RegSetString(HKEY_CURRENT_USER, kCursorsKey, "Arrow", "C:\\kept\\arrow.cur");
   ProfileSet("system.ini", "boot", "SCRNSAVE.EXE", "C:\\KEPT.SCR");

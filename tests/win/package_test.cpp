@@ -119,9 +119,11 @@ TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
   ASSERT_NE(main, nullptr);
   Sleep(300);
   // Green with every part.
-  PostMessageA(GetDlgItem(main, IDC_GREEN), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  PostMessageA(GetDlgItem(main, IDC_GREEN), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  Sleep(200);
+  DWORD_PTR result = 0;
+  HWND green = GetDlgItem(main, IDC_GREEN);
+  SendMessageTimeoutA(green, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5), SMTO_NORMAL, 5000,
+                      &result);
+  SendMessageTimeoutA(green, WM_LBUTTONUP, 0, MAKELPARAM(5, 5), SMTO_NORMAL, 5000, &result);
   PostMessageA(GetDlgItem(main, IDOK), BM_CLICK, 0, 0);
   ASSERT_TRUE(child.Wait(120000));
   EXPECT_EQ(child.ExitCode(), 0u);

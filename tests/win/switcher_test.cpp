@@ -275,15 +275,18 @@ TEST_F(SwitcherTest, TabOntoAColourButtonSelectsItAndDoubleClickApplies) {
   // follow in the tab order.
   ASSERT_EQ(run.Focus(), run.Item(IDC_APPLY));
   for (int i = 0; i < 4; ++i) {
-    PostMessageA(run.Focus(), WM_KEYDOWN, VK_TAB, 0);
-    PostMessageA(run.Focus(), WM_KEYUP, VK_TAB, 0xC0000001);
-    Sleep(150);
+    // Keys go through the message loop's dialog handling: post them.
+    HWND before = run.Focus();
+    PostMessageA(before, WM_KEYDOWN, VK_TAB, 0);
+    PostMessageA(before, WM_KEYUP, VK_TAB, 0xC0000001);
+    for (int wait = 0; wait < 150 && run.Focus() == before; ++wait) Sleep(20);
   }
   EXPECT_EQ(run.Focus(), run.Item(IDC_BLUE));
   run.UseOnlyParts({IDC_COLORS});
   // A double-click on a colour button applies the selected theme.
-  PostMessageA(run.Item(IDC_BLUE), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
-  Sleep(300);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(run.Item(IDC_BLUE), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10),
+                      SMTO_NORMAL, 5000, &result);
   ASSERT_TRUE(run.WaitIdle());
   EXPECT_EQ(SysColourIn(ReadSystemView(), COLOR_HIGHLIGHT), ThemeColour(IDC_BLUE, COLOR_HIGHLIGHT));
   run.Close();
@@ -549,7 +552,7 @@ TEST_F(AboutBoxTest, FitsThePictureAndPutsOkInTheCorner) {
     DWORD start = GetTickCount();
     while (IsWindow(about) && GetTickCount() - start < 5000) Sleep(20);
     EXPECT_FALSE(IsWindow(about));
-    Sleep(100);
+    for (int wait = 0; wait < 150 && run.Focus() != run.Item(IDC_ABOUT); ++wait) Sleep(20);
     EXPECT_EQ(run.Focus(), run.Item(IDC_ABOUT));
   }
   run.Close();

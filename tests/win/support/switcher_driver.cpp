@@ -48,14 +48,26 @@ bool SwitcherRun::Start(const std::string& args, bool waitForWindow) {
   return false;
 }
 
+namespace {
+
+// Delivered and handled before the call returns, so that what the test
+// looks at next is the state after the click. A click that opens a modal box
+// returns after the time-out with the box open.
+void SendAndWait(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_NORMAL, 3000, &result);
+}
+
+}  // namespace
+
 void SwitcherRun::Click(int id) const {
   if (id >= IDC_BLACK && id <= IDC_GREEN) {
     // Colour buttons are our own class: press and release inside them.
-    PostMessageA(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageA(Item(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendAndWait(Item(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendAndWait(Item(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     return;
   }
-  PostMessageA(Item(id), BM_CLICK, 0, 0);
+  SendAndWait(Item(id), BM_CLICK, 0, 0);
 }
 
 void SwitcherRun::Command(int id) const {

@@ -21,7 +21,8 @@ class SwitcherRun {
   DWORD Pid() const { return child_.Id(); }
   ChildProcess& child() { return child_; }
 
-  // A real click on a button or check box (BM_CLICK), posted.
+  // A real click on a button or check box (BM_CLICK), or a press and release
+  // on a colour button; returns once the switcher has handled it.
   void Click(int id) const;
   void Command(int id) const;
   void Close() const;

@@ -1,5 +1,7 @@
 #include "winsupport.h"
 
+#include "win_raii.h"
+
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -212,8 +214,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
+  // The listing is closed before the folder itself goes.
+  if (FindHandle find(FindFirstFileA((path + "\\*").c_str(), &data)); find) {
     do {
       std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
@@ -224,8 +226,7 @@ void RemoveTree(const std::string& path) {
         SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(full.c_str());
       }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &data));
   }
   RemoveDirectoryA(path.c_str());
 }
