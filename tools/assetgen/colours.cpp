@@ -43,17 +43,5 @@ const ColourTones& TonesOf(Colour colour) {
                                    Hex(0xFFA82E), Hex(0xFFF0A0), Hex(0x5A1000)};
   static const ColourTones kGreen = {Hex(0x2F8C3A), Hex(0x9EDC8E), Hex(0x144A1A), Hex(0x08280C),
                                      Hex(0xE2F4C4), Hex(0xFFFFF0), Hex(0x0E3A12)};
-  switch (colour) {
-    case Colour::kWhite:
-      return kWhite;
-    case Colour::kBlue:
-      return kBlue;
-    case Colour::kBlack:
-      return kBlack;
-    case Colour::kRed:
-      return kRed;
-    case Colour::kGreen:
-      return kGreen;
-  }
-  return kWhite;
+  return ByColour(colour, kWhite, kBlue, kBlack, kRed, kGreen);
 }

@@ -9,6 +9,25 @@ constexpr int kColourKindCount = 5;
 constexpr Colour kColours[kColourKindCount] = {Colour::kWhite, Colour::kBlue, Colour::kBlack,
                                                Colour::kRed, Colour::kGreen};
 
+// One of five per-colour values, chosen by the colour.
+template <typename T>
+const T& ByColour(Colour colour, const T& white, const T& blue, const T& black, const T& red,
+                  const T& green) {
+  switch (colour) {
+    case Colour::kBlue:
+      return blue;
+    case Colour::kBlack:
+      return black;
+    case Colour::kRed:
+      return red;
+    case Colour::kGreen:
+      return green;
+    case Colour::kWhite:
+      break;
+  }
+  return white;
+}
+
 // "WHITE": resource names, art names, theme file names.
 const char* ColourWord(Colour colour);
 // "White": file names inside the theme folder, scheme names.

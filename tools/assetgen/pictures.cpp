@@ -30,19 +30,7 @@ const ObjectTones& ObjectTonesOf(Colour colour) {
                                    Hex(0xFFD890), Hex(0xDC3E1E), Hex(0x320400)};
   static const ObjectTones kGreen = {Hex(0x98B484), Hex(0xE2F0D0), Hex(0x08280C),
                                      Hex(0xD4F4B4), Hex(0x3C9A48), Hex(0x062A0A)};
-  switch (colour) {
-    case Colour::kWhite:
-      return kWhite;
-    case Colour::kBlue:
-      return kBlue;
-    case Colour::kBlack:
-      return kBlack;
-    case Colour::kRed:
-      return kRed;
-    case Colour::kGreen:
-      return kGreen;
-  }
-  return kWhite;
+  return ByColour(colour, kWhite, kBlue, kBlack, kRed, kGreen);
 }
 
 // A vertical gradient shader between two tones over y0..y1.

@@ -27,19 +27,7 @@ const Voicing& VoicingOf(Colour colour) {
   static const Voicing kRed = {
       329.63f, {0, 1, 4, 5, 7, 8, 10}, 0.15f, 0.9f};                    // E phrygian dominant
   static const Voicing kGreen = {392.0f, {0, 2, 4, 7, 9}, 0.2f, 0.7f};  // G major pentatonic
-  switch (colour) {
-    case Colour::kWhite:
-      return kWhite;
-    case Colour::kBlue:
-      return kBlue;
-    case Colour::kBlack:
-      return kBlack;
-    case Colour::kRed:
-      return kRed;
-    case Colour::kGreen:
-      return kGreen;
-  }
-  return kWhite;
+  return ByColour(colour, kWhite, kBlue, kBlack, kRed, kGreen);
 }
 
 float DegreeHz(const Voicing& v, int degree) {

@@ -102,19 +102,7 @@ const ContrastPair kContrastPairs[kContrastPairCount] = {
 };
 
 const ThemeDesign& DesignOf(Colour colour) {
-  switch (colour) {
-    case Colour::kWhite:
-      return kWhite;
-    case Colour::kBlue:
-      return kBlue;
-    case Colour::kBlack:
-      return kBlack;
-    case Colour::kRed:
-      return kRed;
-    case Colour::kGreen:
-      return kGreen;
-  }
-  return kWhite;
+  return ByColour(colour, kWhite, kBlue, kBlack, kRed, kGreen);
 }
 
 double ContrastRatio(uint32_t a, uint32_t b) {
