@@ -7,7 +7,7 @@ PACKAGES="
   cmake make g++ pkg-config git python3
   googletest libbenchmark-dev libpng-dev libjpeg62-turbo-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  wine wine64 xvfb xauth x11-apps x11-utils imagemagick fonts-urw-base35 nsis
+  wine wine64 fonts-wine xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-urw-base35 nsis
   clang clang-format
 "
 
