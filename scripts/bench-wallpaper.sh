@@ -9,7 +9,5 @@ lumivex_make_prefix
 mkdir -p "$WINEPREFIX/drive_c/windows/TAVOL"
 cp "$LUMIVEX_ROOT/build/native/assets-out/windows/TAVOL/"* "$WINEPREFIX/drive_c/windows/TAVOL/"
 for depth in 8 16 24; do
-  xvfb-run -a -s "-screen 0 1920x1080x$depth" sh -c \
-    'wineserver -p; wineboot -i >/dev/null 2>&1; wine "$1" 9; wineserver -k' bench \
-    "$LUMIVEX_ROOT/build/win64/bin/wallpaper_bench.exe"
+  lumivex_on_display "1920x1080x$depth" wine "$LUMIVEX_ROOT/build/win64/bin/wallpaper_bench.exe" 9
 done

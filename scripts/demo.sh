@@ -29,9 +29,7 @@ fi
 rm -rf "$SHOTS"
 mkdir -p "$SHOTS"
 echo "demo: no display; driving the switcher on an Xvfb screen"
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
-  wineserver -p
-  wineboot -i >/dev/null 2>&1
+lumivex_on_display 1024x768x24 sh -c '
   wine "$1" /S
   wine explorer /desktop=Lumivex,1024x768 "$2" "$3" &
   driver=$!
@@ -47,9 +45,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     sleep 0.2
   done
   wait $driver
-  rc=$?
-  wineserver -k || true
-  exit $rc
 ' demo "$SETUP" "$DRIVER" "Z:$(echo "$SHOTS" | tr / '\\')" "$SHOTS"
 
 rm -f "$SHOTS/Tavol.txt" "$SHOTS"/*.done

@@ -36,3 +36,68 @@ lumivex_make_prefix() {
   fi
   lumivex_prefix_fonts
 }
+
+# Starts an Xvfb screen of the given geometry (WxHxD) and exports DISPLAY.
+# The server picks a free display number itself and reports it once it
+# accepts connections (-displayfd), so two runs starting at once can never
+# pick the same number (xvfb-run -a only looks for lock files, which races).
+lumivex_start_display() {
+  LUMIVEX_XVFB_DIR=$(mktemp -d "${TMPDIR:-/tmp}/lumivex-xvfb.XXXXXX")
+  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset \
+    3>"$LUMIVEX_XVFB_DIR/display" 2>"$LUMIVEX_XVFB_DIR/log" &
+  LUMIVEX_XVFB_PID=$!
+  tries=0
+  while ! grep -q '^[0-9]' "$LUMIVEX_XVFB_DIR/display" 2>/dev/null; do
+    if ! kill -0 "$LUMIVEX_XVFB_PID" 2>/dev/null || [ $tries -ge 200 ]; then
+      echo "wine-env: Xvfb did not start:" >&2
+      cat "$LUMIVEX_XVFB_DIR/log" >&2
+      lumivex_stop_display
+      return 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.05
+  done
+  DISPLAY=:$(head -n 1 "$LUMIVEX_XVFB_DIR/display")
+  export DISPLAY
+}
+
+# Ends the Xvfb screen of lumivex_start_display and waits until it is gone.
+lumivex_stop_display() {
+  if [ -n "${LUMIVEX_XVFB_PID:-}" ]; then
+    kill "$LUMIVEX_XVFB_PID" 2>/dev/null || true
+    wait "$LUMIVEX_XVFB_PID" 2>/dev/null || true
+  fi
+  [ -n "${LUMIVEX_XVFB_DIR:-}" ] && rm -rf "$LUMIVEX_XVFB_DIR"
+  LUMIVEX_XVFB_PID=
+  LUMIVEX_XVFB_DIR=
+}
+
+# Starts the prefix's wineserver for a run: any server still left of this
+# prefix is ended and waited for first, so the new one never meets a server
+# that is shutting down. Wine's background programs start before the first
+# test, so they do not hold on to a test's output.
+lumivex_start_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  wineserver -p
+  wineboot -i >/dev/null 2>&1
+}
+
+# Ends the prefix's wineserver and every Wine process, and waits for it.
+lumivex_stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w || true
+}
+
+# Runs a command on a new Xvfb screen (WxHxD) with a persistent wineserver,
+# and takes both down afterwards; returns the command's status.
+lumivex_on_display() (
+  geometry=$1
+  shift
+  lumivex_start_display "$geometry" || exit 1
+  trap 'lumivex_stop_wineserver; lumivex_stop_display' EXIT
+  lumivex_start_wineserver
+  rc=0
+  "$@" || rc=$?
+  exit $rc
+)
