@@ -13,13 +13,20 @@ const char kSupportLine[] = "ORV Customer Support (+1) 555-0142";
 namespace {
 
 constexpr size_t kMessageCut = 2000;
+// Source names are file names of our own; longer ones are cut in the header.
+constexpr size_t kSourceCut = 300;
+constexpr char kSupportPrefix[] = "\nPlease call ";
+// "File-> %s, Line-> %d\n" with the longest source and the longest int.
+constexpr size_t kHeaderMax =
+    (sizeof "File-> , Line-> \n" - 1) + kSourceCut + (sizeof "-2147483648" - 1);
 
 AssertFlavour g_flavour = AssertFlavour::kSwitcher;
 const char* g_programDir = nullptr;
 
 // One process-wide buffer: the header line, the caller's message and the
-// switcher's support line. Used once, since the reporter ends the process.
-char g_message[MAX_PATH + 64 + kMessageCut + 1 + sizeof kSupportLine + 8];
+// switcher's support line (sizeof kSupportLine counts the terminator). Used
+// once, since the reporter ends the process.
+char g_message[kHeaderMax + kMessageCut + (sizeof kSupportPrefix - 1) + sizeof kSupportLine];
 volatile LONG g_reporting = 0;
 
 }  // namespace
@@ -43,7 +50,8 @@ void Assert(int condition, const char* source, int line, const char* format, ...
   size_t used = 0;
   g_message[0] = '\0';
   if (source != nullptr && line != 0) {
-    int n = std::snprintf(g_message, MAX_PATH + 64, "File-> %s, Line-> %d\n", source, line);
+    int n = std::snprintf(g_message, kHeaderMax + 1, "File-> %.*s, Line-> %d\n",
+                          static_cast<int>(kSourceCut), source, line);
     used = n < 0 ? 0 : std::strlen(g_message);
   }
   va_list args;
@@ -60,8 +68,8 @@ void Assert(int condition, const char* source, int line, const char* format, ...
 
   if (g_flavour == AssertFlavour::kScreenSaver) std::exit(1);
 
-  std::strcat(g_message, "\nPlease call ");
-  std::strcat(g_message, kSupportLine);
+  used = std::strlen(g_message);
+  std::snprintf(g_message + used, sizeof g_message - used, "%s%s", kSupportPrefix, kSupportLine);
   MessageBoxA(nullptr, g_message, "Assertion Error", MB_OK | MB_SYSTEMMODAL);
   std::exit(255);
 }

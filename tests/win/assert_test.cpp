@@ -139,6 +139,18 @@ TEST_F(AssertReporterTest, MessageIsCutAfter2000Characters) {
   EXPECT_EQ(entries[0], expected + message + "\n");
 }
 
+TEST_F(AssertReporterTest, LongestSourceAndMessageFitWholeWithTheSupportLine) {
+  ProbeRun run = RunProbe("switcher longest", true);
+  EXPECT_EQ(run.exitCode, 255u);
+  const std::string body =
+      "File-> " + std::string(300, 's') + ", Line-> -2147483648\n" + std::string(2000, 'm');
+  ASSERT_TRUE(run.box.found);
+  EXPECT_EQ(run.box.text, body + "\nPlease call ORV Customer Support (+1) 555-0142");
+  std::vector<std::string> entries = LogEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0], body + "\n");
+}
+
 TEST_F(AssertReporterTest, TwoFailuresInTwoRunsKeepBothEntriesInOrder) {
   EXPECT_EQ(RunProbe("saver nosource", false).exitCode, 1u);
   EXPECT_EQ(RunProbe("saver noline", false).exitCode, 1u);

@@ -40,6 +40,12 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < text.size(); i += 100) text[i] = 'B';
     Assert(0, "probe", 8, "%s", text.c_str());
   }
+  if (which == "longest") {
+    // The longest header and message the buffer has to hold at once.
+    std::string source(300, 's');
+    std::string text(2500, 'm');
+    Assert(0, source.c_str(), -2147483647 - 1, "%s", text.c_str());
+  }
   if (which == "badid") {
     InstallHost host;
     host.Install(999, AllParts());
