@@ -71,11 +71,12 @@ void SaveDesktop() {
   key.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
   for (const char* name : kValues) SaveRegistryValue(key, name, kPathSize, kDesktopSection, name);
   // Windows NT and Wine take the screen saver from here; the key is left out
-  // when the system has none, so restoring can tell.
+  // when the system has none, so restoring can tell. A file left over from
+  // an earlier run may still hold one: it goes, so the file says what the
+  // system has now.
   char saver[kPathSize];
-  if (key.GetString("SCRNSAVE.EXE", saver, kPathSize)) {
-    WriteThemeValue(kDesktopSection, "SCRNSAVE.EXE", saver);
-  }
+  const bool hasSaver = key.GetString("SCRNSAVE.EXE", saver, kPathSize);
+  WriteThemeValue(kDesktopSection, "SCRNSAVE.EXE", hasSaver ? saver : nullptr);
 }
 
 void SaveIcons() {

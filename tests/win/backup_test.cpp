@@ -160,6 +160,25 @@ TEST_F(BackupTest, NoUserSaverNoSaverKey) {
   EXPECT_EQ(sections[2].keys[4].first, "Wallpaper");
 }
 
+TEST_F(BackupTest, StaleSaverKeyInALeftOverRestoreFileGoes) {
+  // An earlier run ended abnormally while the system had a saver; now it has none.
+  WriteFileBytes(RestoreThemePath(),
+                 "[Control Panel\\Desktop]\r\nSCRNSAVE.EXE=C:\\WINDOWS\\OLDSAV~1.SCR\r\n");
+  RegDeleteValueIn(HKEY_CURRENT_USER, "Control Panel\\Desktop", "SCRNSAVE.EXE");
+  SwitcherRun run;
+  ASSERT_TRUE(run.Start());
+  std::vector<Section> sections = ParseIni(ReadFileBytes(RestoreThemePath()));
+  run.Close();
+  ASSERT_TRUE(run.WaitExit());
+  bool sawDesktop = false;
+  for (const Section& section : sections) {
+    if (section.name != "Control Panel\\Desktop") continue;
+    sawDesktop = true;
+    for (const auto& kv : section.keys) EXPECT_NE(kv.first, "SCRNSAVE.EXE") << kv.second;
+  }
+  EXPECT_TRUE(sawDesktop);
+}
+
 TEST_F(BackupTest, RestoreFileIsRewrittenAtEveryStart) {
   SetBaselineColours(20);
   SwitcherRun run;
