@@ -119,6 +119,26 @@ class SelectGuard {
   HGDIOBJ old_;
 };
 
+// A kernel object handle (thread, process, event, mapping) closed at scope
+// end or when another is put in its place.
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() { reset(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  void reset(HANDLE h = nullptr) {
+    if (h_) CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
 // A directory listing handle from FindFirstFileA.
 class FindHandle {
  public:

@@ -2,8 +2,10 @@
 // non-client metrics carried as byte-token lists.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 
+#include "bounded_call.h"
 #include "installtheme.h"
 #include "theme/bytetokens.h"
 #include "win_raii.h"
@@ -26,8 +28,28 @@ namespace {
 
 const char kWindowMetrics[] = "WindowMetrics";
 
+// Each top-level window gets a short while to answer; one that has stopped
+// pumping messages is passed over, so it cannot freeze the switcher.
+constexpr UINT kBroadcastTimeoutMs = 500;
+// How long a system call that broadcasts its change may hold up the
+// installation before it is left to finish on its own.
+constexpr DWORD kSystemCallTimeoutMs = 2000;
+
+// The structures are copied: a call that outlives the wait still reads them.
+template <typename Metrics>
+void SetMetricsBounded(UINT action, Metrics metrics) {
+  RunBoundedCall(
+      [action, metrics]() mutable {
+        SystemParametersInfoA(action, 0, &metrics, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+      },
+      kSystemCallTimeoutMs);
+}
+
 void BroadcastMetricsChange(UINT action) {
-  SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, action, reinterpret_cast<LPARAM>(kWindowMetrics));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, action,
+                      reinterpret_cast<LPARAM>(kWindowMetrics), SMTO_ABORTIFHUNG,
+                      kBroadcastTimeoutMs, &result);
 }
 
 }  // namespace
@@ -51,7 +73,17 @@ int InstallColors() {
       ++count;
     }
   }
-  if (count > 0) SetSysColors(count, elements, colours);
+  if (count > 0) {
+    struct Change {
+      int count;
+      int elements[kColourCount];
+      COLORREF colours[kColourCount];
+    } change{count, {}, {}};
+    std::copy(elements, elements + count, change.elements);
+    std::copy(colours, colours + count, change.colours);
+    RunBoundedCall([change] { SetSysColors(change.count, change.elements, change.colours); },
+                   kSystemCallTimeoutMs);
+  }
 
   RegKey appearance;
   if (appearance.Open(HKEY_CURRENT_USER, "Control Panel\\Appearance", KEY_SET_VALUE)) {
@@ -67,16 +99,14 @@ int InstallFonts() {
   ReadThemeValue(kMetricsSection, "IconMetrics", "", value, sizeof value);
   ThemeIconMetrics iconMetrics;
   if (ParseIconMetrics(&iconMetrics, value)) {
-    SystemParametersInfoA(SPI_SETICONMETRICS, 0, &iconMetrics,
-                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    SetMetricsBounded(SPI_SETICONMETRICS, iconMetrics);
     BroadcastMetricsChange(SPI_SETICONMETRICS);
   }
 
   ReadThemeValue(kMetricsSection, "NonclientMetrics", "", value, sizeof value);
   ThemeNonclientMetrics nonclientMetrics;
   if (ParseNonclientMetrics(&nonclientMetrics, value)) {
-    SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, 0, &nonclientMetrics,
-                          SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+    SetMetricsBounded(SPI_SETNONCLIENTMETRICS, nonclientMetrics);
     BroadcastMetricsChange(SPI_SETNONCLIENTMETRICS);
   }
   return 1;
