@@ -61,7 +61,7 @@ bool ThemeFileOpens(const char* path) {
 void ReportMissingThemeFile(const char* path) {
   char text[64 + kPathSize];
   std::snprintf(text, sizeof text, "Cannot find the theme file \n  %s", path);
-  MessageBoxA(g_switcher.hwndMain, text, kMessageBoxTitle, MB_ICONEXCLAMATION | MB_OK);
+  InstallMessageBox(text, kMessageBoxTitle, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void InstallMadeWallpaper(const InstallerState& state) {
@@ -83,6 +83,13 @@ void ShowInstallStatus(const char* text) {
   HWND status = GetDlgItem(g_switcher.hwndMain, IDC_STATUS);
   SetWindowTextA(status, text);
   UpdateWindow(status);
+}
+
+int InstallMessageBox(const char* text, const char* title, UINT type) {
+  KillTimer(g_switcher.hwndMain, ID_INSTALL_TIMER);
+  int answer = MessageBoxA(g_switcher.hwndMain, text, title, type);
+  SetTimer(g_switcher.hwndMain, ID_INSTALL_TIMER, 100, nullptr);
+  return answer;
 }
 
 DWORD ReadThemeValue(const char* section, const char* key, const char* defaultValue, char* buffer,
@@ -115,6 +122,7 @@ int InstallTheme(ThemeId themeId, int useWallpaper, int useColors, int useFonts,
   if (state.wallpaperThread) CloseHandle(state.wallpaperThread);
   state.wallpaperThread = nullptr;
   state.wallpaperPending = false;
+  state.wallpaperDiskFull = false;
 
   SetTimer(g_switcher.hwndMain, ID_INSTALL_TIMER, 100, nullptr);
 

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "theme/themefile.h"
 
 using ThemeId = int;
@@ -40,6 +42,10 @@ struct InstallerState {
   char wallpaperPath[kPathSize] = "";
   HANDLE wallpaperThread = nullptr;
   bool wallpaperPending = false;  // this install started the maker: stage 2 installs its bitmap
+  // Set by the maker thread when the disk filled up, before it posts Cancel
+  // to the main window; read by the main window when that Cancel arrives.
+  // Tells the maker's Cancel from a user's while an installation runs.
+  std::atomic<bool> wallpaperDiskFull{false};
 };
 
 InstallerState& Installer();
@@ -71,3 +77,9 @@ int ExpandThemePath(char* dest, const char* source);
 
 // Shows a progress text on the main window's status line and repaints it.
 void ShowInstallStatus(const char* text);
+
+// A message box owned by the main window while an installation runs. Timer 1
+// is stopped while it is up, so no tick ends the cycle (and, with OK, the
+// window and the box with it) before the user has answered; the cycle goes
+// on after the answer.
+int InstallMessageBox(const char* text, const char* title, UINT type);

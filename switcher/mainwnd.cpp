@@ -200,9 +200,11 @@ void OnPartToggled(HWND hwnd, int id) {
 
 void OnCommand(HWND hwnd, int id) {
   if (g_state.installing) {
-    // Only a posted Cancel (the wallpaper maker's disk-full report) can come
-    // now: it runs once the wallpaper thread has ended.
-    if (id == IDCANCEL) g_state.deferredCommand = IDCANCEL;
+    // The push buttons are off while an installation runs, but the dialog
+    // manager still turns Esc into Cancel: a user's Cancel is ignored like
+    // the other commands. Only the wallpaper maker's disk-full Cancel counts;
+    // it runs once the maker has ended.
+    if (id == IDCANCEL && Installer().wallpaperDiskFull) g_state.diskFullCancel = true;
     if (id == IDOK || id == IDCANCEL || id == IDC_APPLY || id == IDC_REVERT || id == IDC_ABOUT) {
       return;
     }
@@ -264,8 +266,23 @@ void OnThemeInstalled(HWND hwnd) {
   if (!g_state.installing) return;
   KillTimer(hwnd, ID_INSTALL_TIMER);
   g_state.scrollCounter = 0;
+  const bool diskFullCancel = g_state.diskFullCancel;
+  g_state.diskFullCancel = false;
+  if (diskFullCancel) {
+    // The wallpaper could not be written: nothing more of this theme is
+    // installed, and Cancel puts back the settings found at start.
+    Installer().parts = ThemeParts{};
+    Installer().wallpaperPending = false;
+  }
   FinishThemeInstall();
   g_state.installing = false;
+  if (diskFullCancel) {
+    // Stage 1 may have changed colours and fonts, so this counts as an
+    // installation of this run, whatever OK or a close asked for next.
+    g_state.themeApplied = true;
+    SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
   if (g_state.exitWhenDone) {
     DestroyWindow(hwnd);
     return;
@@ -280,10 +297,6 @@ void OnThemeInstalled(HWND hwnd) {
   g_state.settingsClean = true;
   g_state.themeApplied = true;
   SetStatusText(kPrompt);
-  if (int command = g_state.deferredCommand) {
-    g_state.deferredCommand = 0;
-    SendMessageA(hwnd, WM_COMMAND, command, 0);
-  }
 }
 
 const char* ColourTip(int id) {

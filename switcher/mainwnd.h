@@ -19,8 +19,8 @@ struct SwitcherState {
   bool exitWhenDone = false;
   int scrollCounter = 0;
   int scrollPeriod = 40;
-  bool installing = false;  // between going busy and WM_THEME_INSTALLED
-  int deferredCommand = 0;  // a Cancel that arrived while installing
+  bool installing = false;      // between going busy and WM_THEME_INSTALLED
+  bool diskFullCancel = false;  // the wallpaper maker posted Cancel during this installation
 };
 
 const SwitcherState& GetSwitcherState();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "assert_report.h"
+#include "installtheme.h"
 #include "switcher_globals.h"
 #include "theme/themefile.h"
 #include "wallpaper/wallpaper_bitmap.h"
@@ -56,6 +57,7 @@ void ReportDiskFull(const char* bitmapPath) {
                 "space and try again\n%s\n",
                 bitmapPath[0], kSupportLine);
   MessageBoxA(g_switcher.hwndMain, text, "Wallpaper Creation Failed", MB_ICONEXCLAMATION | MB_OK);
+  Installer().wallpaperDiskFull = true;
   PostMessageA(g_switcher.hwndMain, WM_COMMAND, IDCANCEL, 0);
 }
 
@@ -125,9 +127,8 @@ HANDLE StartWallpaperMaker(const char* artName, const char* bitmapPath) {
   g_bitmapPath = bitmapPath;
   HANDLE thread = CreateThread(nullptr, 0, WallpaperThread, nullptr, 0, nullptr);
   if (!thread) {
-    MessageBoxA(g_switcher.hwndMain,
-                "Not enough system resources to make the wallpaper (CreateThread).\n",
-                "Wallpaper Maker", MB_OK);
+    InstallMessageBox("Not enough system resources to make the wallpaper (CreateThread).\n",
+                      "Wallpaper Maker", MB_OK);
   }
   return thread;
 }

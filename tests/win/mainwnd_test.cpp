@@ -70,6 +70,27 @@ class MainWindowTest : public ::testing::Test {
     Installer().wallpaperThread = duplicate;  // stage 2 closes its copy
   }
   void ReleaseWallpaper() { SetEvent(release_); }
+  // What the wallpaper maker does when the disk is full.
+  void ReportDiskFull() {
+    Installer().wallpaperDiskFull = true;
+    PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
+  }
+  // Gives every theme file the colours of seed.
+  void WriteThemes(int seed) {
+    for (const char* colour : {"BLACK", "RED", "WHITE", "BLUE", "GREEN"}) {
+      WriteFileBytes(themeDir_ + "\\Tavol The Corvane " + colour + ".theme",
+                     ColourSectionText(seed));
+    }
+  }
+  // A key press as the switcher's message loop hands it to the dialog manager.
+  void PressKeyThroughDialogManager(WPARAM key) {
+    MSG msg{};
+    msg.hwnd = GetFocus() ? GetFocus() : hwnd_;
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
+    msg.lParam = 1;
+    IsDialogMessageA(hwnd_, &msg);
+  }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   std::string Status() const {
     char text[256] = "";
@@ -124,8 +145,7 @@ TEST_F(MainWindowTest, CloseWhileInstallingWaitsForTheWallpaper) {
 TEST_F(MainWindowTest, CancelPostedDuringTheWallpaperRunsAfterIt) {
   ColourSnapshot atStart = TakeColourSnapshot();
   ApplyWithLongWallpaper();
-  // What the wallpaper maker posts when the disk is full.
-  PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
+  ReportDiskFull();
   PumpUntil([] { return false; }, 400);
   EXPECT_TRUE(IsWindow(hwnd_));
   ReleaseWallpaper();
@@ -133,6 +153,62 @@ TEST_F(MainWindowTest, CancelPostedDuringTheWallpaperRunsAfterIt) {
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 10000));
   ColourSnapshot after = TakeColourSnapshot();
   for (int i = 0; i < kColourCount; ++i) EXPECT_EQ(after.text[i], atStart.text[i]);
+}
+
+TEST_F(MainWindowTest, DiskFullCancelAfterOkStillRestoresTheSettingsAtStart) {
+  ColourSnapshot atStart = TakeColourSnapshot();
+  for (bool earlierApply : {false, true}) {
+    SCOPED_TRACE(earlierApply ? "after an Apply" : "first installation");
+    if (earlierApply) {
+      SendMessageA(hwnd_, WM_COMMAND, IDC_APPLY, 0);
+      ASSERT_TRUE(PumpUntil([&] { return !Installing(); }, 5000));
+      ASSERT_EQ(GetSysColor(COLOR_WINDOW),
+                RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256, (4 * 29 + 5 * 11) % 256));
+      WriteThemes(6);
+      SendMessageA(hwnd_, WM_COMMAND, IDC_RED, 0);  // something to install with OK
+    }
+    ApplyWithLongWallpaper(IDOK);
+    ReportDiskFull();
+    PumpUntil([] { return false; }, 300);
+    ReleaseWallpaper();
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 10000));
+    ColourSnapshot after = TakeColourSnapshot();
+    for (int i = 0; i < kColourCount; ++i) {
+      EXPECT_EQ(after.text[i], atStart.text[i]) << kThemeColours[i].name;
+      EXPECT_EQ(after.sys[i], atStart.sys[i]) << kThemeColours[i].name;
+    }
+    if (!earlierApply) {
+      // Again with a new window, after an Apply this time.
+      WaitForSingleObject(thread_, 5000);
+      CloseHandle(thread_);
+      CloseHandle(release_);
+      thread_ = release_ = nullptr;
+      WriteThemes(4);
+      hwnd_ = CreateMainWindow();
+      ASSERT_NE(hwnd_, nullptr);
+      ShowWindow(hwnd_, SW_SHOWNORMAL);
+      SendMessageA(hwnd_, WM_COMMAND, IDC_WALLPAPER, 0);
+      SendMessageA(hwnd_, WM_COMMAND, IDC_ICONS, 0);
+      SendMessageA(hwnd_, WM_COMMAND, IDC_FONTS, 0);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, EscDuringAnInstallationIsIgnored) {
+  ApplyWithLongWallpaper();
+  ASSERT_TRUE(Installing());
+  PressKeyThroughDialogManager(VK_ESCAPE);
+  SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Item(IDCANCEL)));
+  PumpUntil([] { return false; }, 300);
+  ReleaseWallpaper();
+  ASSERT_TRUE(PumpUntil([&] { return !Installing(); }, 5000));
+  // The Apply finished and stays: no restore, no exit.
+  PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(IsWindow(hwnd_));
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW),
+            RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256, (4 * 29 + 5 * 11) % 256));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDCANCEL)));
 }
 
 TEST_F(MainWindowTest, TooltipTexts) {

@@ -345,6 +345,42 @@ TEST_F(SwitcherTest, CloseWithoutChangesAsksNothing) {
   EXPECT_EQ(FindDialog("Desktop Lumivex", run.Pid(), 0), nullptr);
 }
 
+TEST_F(SwitcherTest, AWindowThatStopsAnsweringDoesNotHoldUpApply) {
+  ChildProcess hung;
+  ASSERT_TRUE(hung.Start("\"" + BinDir() + "\\hung_window_probe.exe\""));
+  ASSERT_TRUE(
+      PumpUntil([] { return FindWindowA("LumivexHungWindow", nullptr) != nullptr; }, 10000));
+  SwitcherRun run;
+  ASSERT_TRUE(run.Start());
+  run.UseOnlyParts({IDC_COLORS, IDC_FONTS});
+  run.Click(IDC_APPLY);
+  EXPECT_TRUE(run.WaitIdle(10000));
+  SystemView view = ReadSystemView();
+  ASSERT_TRUE(view.ok);
+  EXPECT_EQ(SysColourIn(view, COLOR_WINDOW), ThemeColour(IDC_WHITE, COLOR_WINDOW));
+  EXPECT_EQ(view.nonclient.iScrollWidth, originalNonclient_.iScrollWidth + 4);
+  hung.Kill();
+  run.Command(IDOK);
+  EXPECT_TRUE(run.WaitExit(10000));
+}
+
+TEST_F(SwitcherTest, MissingThemeFileBoxStaysUntilAnswered) {
+  for (int i = 0; i < 5; ++i) DeleteFileA(ThemePath(i).c_str());
+  SwitcherRun run;
+  ASSERT_TRUE(run.Start());
+  run.Command(IDOK);
+  HWND box = FindDialog("Tavol: The Corvane  Theme Switcher", run.Pid(), 10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(DialogText(box).find("Cannot find the theme file"), std::string::npos);
+  // Many timer ticks later the box is still there, waiting for the user.
+  EXPECT_FALSE(run.WaitExit(6000));
+  EXPECT_TRUE(IsWindow(box));
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  // The cycle ends after the answer: OK closes the program.
+  ASSERT_TRUE(run.WaitExit(10000));
+  EXPECT_EQ(run.ExitCode(), 0u);
+}
+
 TEST_F(SwitcherTest, RevertPutsColoursAndMetricsBackAsBeforeTheFirstStart) {
   ColourSnapshot before = TakeColourSnapshot();
   for (const char* how : {"Revert button", "/r"}) {
