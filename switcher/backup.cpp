@@ -8,6 +8,7 @@
 
 #include "assert_report.h"
 #include "installtheme.h"
+#include "package_paths.h"
 #include "switcher_globals.h"
 #include "theme/bytetokens.h"
 #include "theme/themefile.h"
@@ -18,11 +19,9 @@ namespace {
 void SetThemeFileIn(const char* fileName) {
   InstallerState& state = Installer();
   std::snprintf(state.themeDir, sizeof state.themeDir, "%s", g_switcher.programDir);
-  int n = std::snprintf(state.themeFile, sizeof state.themeFile, "%s%s", g_switcher.programDir,
-                        fileName);
-  // A program directory too long for the name: nothing is written anywhere
-  // else by accident.
-  if (n < 0 || static_cast<size_t>(n) >= sizeof state.themeFile) state.themeFile[0] = '\0';
+  // A program directory too long for the name leaves the file name empty:
+  // nothing is written anywhere else by accident.
+  JoinPath(state.themeFile, sizeof state.themeFile, g_switcher.programDir, fileName);
 }
 
 // Copies one registry string into the theme file; a value that cannot be
@@ -136,28 +135,23 @@ void SaveThemeSettings() {
 }
 
 int WriteBackupTheme() {
-  SetThemeFileIn("\\TavolBackup.theme");
+  SetThemeFileIn(kBackupThemeName);
   SaveThemeSettings();
   return 1;
 }
 
 int WriteRestoreTheme() {
-  SetThemeFileIn("\\Restore.theme");
+  SetThemeFileIn(kRestoreThemeName);
   SaveThemeSettings();
   CopyWallpaperAtStart();
   return 1;
 }
 
 void CopyWallpaperAtStart() {
-  char windowsDir[kPathSize];
-  UINT length = GetWindowsDirectoryA(windowsDir, kPathSize - 1);
-  if (length == 0 || length >= kPathSize - 1) return;
   char bitmapPath[kPathSize];
   char copyPath[kPathSize];
-  if (std::snprintf(bitmapPath, sizeof bitmapPath, "%s\\Tavol the Corvane.bmp", windowsDir) >=
-          static_cast<int>(sizeof bitmapPath) ||
-      std::snprintf(copyPath, sizeof copyPath, "%s\\Tavol the Corvane.sav", windowsDir) >=
-          static_cast<int>(sizeof copyPath)) {
+  if (!WindowsDirPath(bitmapPath, sizeof bitmapPath, kWallpaperBitmapName) ||
+      !WindowsDirPath(copyPath, sizeof copyPath, kWallpaperCopyName)) {
     return;
   }
 

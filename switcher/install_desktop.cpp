@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "installtheme.h"
+#include "package_paths.h"
 #include "wallpaper.h"
 #include "win_raii.h"
 
@@ -31,14 +32,6 @@ const char* ColourWord(ThemeId themeId) {
   return "WHITE";
 }
 
-bool WindowsPath(char* path, const char* fileName) {
-  char windowsDir[kPathSize];
-  UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-  if (length == 0 || length >= sizeof windowsDir) return false;
-  int n = std::snprintf(path, kPathSize, "%s%s", windowsDir, fileName);
-  return n > 0 && static_cast<size_t>(n) < kPathSize;
-}
-
 // The recorded wallpaper of the backup or start-up file, installed as it is.
 void InstallRecordedWallpaper(RegKey* desktop) {
   char wallpaper[kPathSize];
@@ -50,8 +43,8 @@ void InstallRecordedWallpaper(RegKey* desktop) {
 // Puts the start-up copy of the made bitmap back in its place.
 void RestoreBitmapAtStart() {
   char bitmap[kPathSize], copy[kPathSize];
-  if (!WindowsPath(bitmap, "\\Tavol The Corvane.BMP") ||
-      !WindowsPath(copy, "\\Tavol The Corvane.SAV")) {
+  if (!WindowsDirPath(bitmap, sizeof bitmap, kWallpaperBitmapName) ||
+      !WindowsDirPath(copy, sizeof copy, kWallpaperCopyName)) {
     return;
   }
   DeleteFileA(bitmap);
@@ -107,8 +100,7 @@ int InstallWallpaper(ThemeId themeId) {
   } else {
     const char* colour = ColourWord(themeId);
     ShowInstallStatus("Creating the wallpaper...");
-    if (!WindowsPath(state.wallpaperPath, "\\Tavol The Corvane.BMP")) {
-      state.wallpaperPath[0] = '\0';
+    if (!WindowsDirPath(state.wallpaperPath, sizeof state.wallpaperPath, kWallpaperBitmapName)) {
       return 1;  // no place for the bitmap: the current wallpaper stays
     }
     // A constant word and a module buffer: both outlive the maker thread.

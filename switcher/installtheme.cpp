@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assert_report.h"
+#include "package_paths.h"
 #include "resource.h"
 #include "switcher_globals.h"
 #include "win_raii.h"
@@ -19,11 +20,8 @@ struct ColourThemeFile {
   const char* fileName;
 };
 constexpr ColourThemeFile kColourThemes[] = {
-    {THEME_BLACK, "\\Tavol The Corvane BLACK.theme"},
-    {THEME_RED, "\\Tavol The Corvane RED.theme"},
-    {THEME_WHITE, "\\Tavol The Corvane WHITE.theme"},
-    {THEME_BLUE, "\\Tavol The Corvane BLUE.theme"},
-    {THEME_GREEN, "\\Tavol The Corvane GREEN.theme"},
+    {THEME_BLACK, kBlackThemeName}, {THEME_RED, kRedThemeName},     {THEME_WHITE, kWhiteThemeName},
+    {THEME_BLUE, kBlueThemeName},   {THEME_GREEN, kGreenThemeName},
 };
 
 const char kMessageBoxTitle[] = "Tavol: The Corvane  Theme Switcher";
@@ -35,7 +33,7 @@ bool ResolveThemeFile(ThemeId themeId, InstallerState* state) {
   const char* fileName = nullptr;
   if (themeId == THEME_RESTORE || themeId == THEME_REVERT) {
     std::snprintf(state->themeDir, sizeof state->themeDir, "%s", g_switcher.programDir);
-    fileName = themeId == THEME_RESTORE ? "\\Restore.theme" : "\\TavolBackup.theme";
+    fileName = themeId == THEME_RESTORE ? kRestoreThemeName : kBackupThemeName;
   } else {
     GetPrivateProfileStringA("Tavol", "switcher", "", state->themeDir, sizeof state->themeDir,
                              "control.ini");
@@ -47,9 +45,7 @@ bool ResolveThemeFile(ThemeId themeId, InstallerState* state) {
     }
     if (!fileName) return false;
   }
-  int n =
-      std::snprintf(state->themeFile, sizeof state->themeFile, "%s%s", state->themeDir, fileName);
-  if (n < 0 || static_cast<size_t>(n) >= sizeof state->themeFile) state->themeFile[0] = '\0';
+  JoinPath(state->themeFile, sizeof state->themeFile, state->themeDir, fileName);
   return true;
 }
 
@@ -103,8 +99,7 @@ bool WriteThemeValue(const char* section, const char* key, const char* value) {
 
 int ExpandThemePath(char* dest, const char* source) {
   char windowsDir[kPathSize];
-  UINT length = GetWindowsDirectoryA(windowsDir, kPathSize - 1);
-  const bool known = length > 0 && length < kPathSize - 1;
+  const bool known = GetWindowsDir(windowsDir, sizeof windowsDir);
   return ExpandThemeValue(dest, kPathSize, source, known ? windowsDir : nullptr,
                           g_installer.themeDir);
 }

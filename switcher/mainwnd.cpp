@@ -10,8 +10,10 @@
 #include "iconbutton.h"
 #include "installtheme.h"
 #include "layout/switcher_layout.h"
+#include "package_paths.h"
 #include "resource.h"
 #include "switcher_globals.h"
+#include "win_raii.h"
 
 const char kMainClass[] = "TAVOLTHEME_MainClass";
 
@@ -90,13 +92,9 @@ void SetUiFont(HWND control) {
 }
 
 void SaveSettingsAtStart() {
-  char backupPath[MAX_PATH + 32];
-  std::snprintf(backupPath, sizeof backupPath, "%s\\TavolBackup.theme", g_switcher.programDir);
-  if (FILE* existing = std::fopen(backupPath, "rb")) {
-    std::fclose(existing);
-  } else {
-    WriteBackupTheme();
-  }
+  char backupPath[kPathSize];
+  JoinPath(backupPath, sizeof backupPath, g_switcher.programDir, kBackupThemeName);
+  if (!StdioFile(backupPath, "rb")) WriteBackupTheme();
   WriteRestoreTheme();
 }
 
@@ -174,8 +172,8 @@ void StartInstall(int themeId, bool exitWhenDone) {
 }
 
 void ShowAbout(HWND hwnd) {
-  char tablePath[MAX_PATH + 32];
-  std::snprintf(tablePath, sizeof tablePath, "%s\\WALLART\\PALALL9.TR", g_switcher.programDir);
+  char tablePath[kPathSize];
+  JoinPath(tablePath, sizeof tablePath, g_switcher.programDir, kAboutColourTable);
   BitmapDialogParams params{"AboutBox", tablePath};
   ShowBitmapDialog(g_switcher.hInstance, "AboutBox", hwnd, params);
   SetFocus(Control(IDC_ABOUT));
@@ -401,15 +399,9 @@ void OnClose(HWND hwnd) {
 }
 
 void OnDestroy() {
-  char path[MAX_PATH + 32];
-  char windowsDir[MAX_PATH + 1];
-  UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-  if (length > 0 && length < sizeof windowsDir) {
-    std::snprintf(path, sizeof path, "%s\\Tavol The Corvane.SAV", windowsDir);
-    DeleteFileA(path);
-  }
-  std::snprintf(path, sizeof path, "%s\\Restore.theme", g_switcher.programDir);
-  DeleteFileA(path);
+  char path[kPathSize];
+  if (WindowsDirPath(path, sizeof path, kWallpaperCopyName)) DeleteFileA(path);
+  if (JoinPath(path, sizeof path, g_switcher.programDir, kRestoreThemeName)) DeleteFileA(path);
   PostQuitMessage(0);
 }
 

@@ -5,6 +5,7 @@
 
 #include "assert_report.h"
 #include "installtheme.h"
+#include "package_paths.h"
 #include "switcher_globals.h"
 #include "theme/themefile.h"
 #include "wallpaper/wallpaper_bitmap.h"
@@ -91,11 +92,11 @@ DWORD WINAPI WallpaperThread(LPVOID) {
   const char* bitmapPath = g_bitmapPath;
 
   char windowsDir[kPathSize];
-  UINT length = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-  Assert(length > 0 && length < sizeof windowsDir, "wallpaper", __LINE__,
+  Assert(GetWindowsDir(windowsDir, sizeof windowsDir), "wallpaper", __LINE__,
          "The Windows directory cannot be found\n");
   char artPath[kPathSize];
-  int n = std::snprintf(artPath, sizeof artPath, "%s\\TAVOL\\%s.ART", windowsDir, artName);
+  int n =
+      std::snprintf(artPath, sizeof artPath, "%s\\%s\\%s.ART", windowsDir, kArtFolderName, artName);
   Assert(n > 0 && static_cast<size_t>(n) < sizeof artPath, "wallpaper", __LINE__,
          "The art path for %s is longer than 260 characters\n", artName);
   char tablePath[kPathSize];

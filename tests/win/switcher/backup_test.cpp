@@ -11,6 +11,7 @@
 #include "system_state.h"
 #include "theme/bytetokens.h"
 #include "theme/themefile.h"
+#include "assert_log.h"
 #include "winsupport.h"
 
 namespace {
@@ -209,7 +210,7 @@ TEST_F(BackupTest, WallpaperCopyIsNeverWrittenThroughAFailedOpen) {
   WriteFileBytes(WallpaperPath(), std::string(3000, 'b'));
   // A directory where the copy should go: the copy cannot be created.
   ASSERT_TRUE(CreateDirectoryA(WallpaperCopyPath().c_str(), nullptr));
-  DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+  DeleteFileA(AssertLogPath().c_str());
   SwitcherRun run;
   ASSERT_TRUE(run.Start("", false));
   HWND box = FindDialog("Assertion Error", run.Pid(), 20000);
@@ -221,7 +222,7 @@ TEST_F(BackupTest, WallpaperCopyIsNeverWrittenThroughAFailedOpen) {
   ASSERT_TRUE(run.WaitExit());
   EXPECT_EQ(run.ExitCode(), 255u);
   EXPECT_EQ(ReadFileBytes(WallpaperPath()), std::string(3000, 'b'));
-  DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+  DeleteFileA(AssertLogPath().c_str());
 }
 
 }  // namespace

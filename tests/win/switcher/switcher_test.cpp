@@ -14,6 +14,7 @@
 #include "switcher_driver.h"
 #include "system_state.h"
 #include "test_art.h"
+#include "assert_log.h"
 #include "winsupport.h"
 
 namespace {
@@ -508,7 +509,7 @@ TEST_F(SwitcherTest, BadArtEndsTheProgramThroughTheReporterNamingTheFile) {
     if (std::string(c.name) == "missing art") DeleteFileA(art.c_str());
     if (!c.artBytes.empty()) WriteFileBytes(art, c.artBytes);
     if (!c.tableBytes.empty()) WriteFileBytes(table, c.tableBytes);
-    DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+    DeleteFileA(AssertLogPath().c_str());
     SwitcherRun run;
     ASSERT_TRUE(run.Start());
     run.UseOnlyParts({IDC_WALLPAPER});
@@ -522,10 +523,10 @@ TEST_F(SwitcherTest, BadArtEndsTheProgramThroughTheReporterNamingTheFile) {
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(run.WaitExit());
     EXPECT_EQ(run.ExitCode(), 255u);
-    std::string log = ReadFileBytes(BinDir() + "\\assertFile.txt");
+    std::string log = ReadFileBytes(AssertLogPath());
     EXPECT_NE(log.find(c.named), std::string::npos) << log;
   }
-  DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+  DeleteFileA(AssertLogPath().c_str());
   DeleteFileA(art.c_str());
   DeleteFileA(table.c_str());
 }
@@ -548,12 +549,12 @@ class AboutBoxTest : public SwitcherTest {
     SwitcherTest::SetUp();
     CreateDirectoryA((BinDir() + "\\WALLART").c_str(), nullptr);
     WriteTestArtPalette(TablePath());
-    DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+    DeleteFileA(AssertLogPath().c_str());
   }
   void TearDown() override {
     DeleteFileA(TablePath().c_str());
     RemoveDirectoryA((BinDir() + "\\WALLART").c_str());
-    DeleteFileA((BinDir() + "\\assertFile.txt").c_str());
+    DeleteFileA(AssertLogPath().c_str());
     SwitcherTest::TearDown();
   }
   static std::string TablePath() { return BinDir() + "\\WALLART\\PALALL9.TR"; }

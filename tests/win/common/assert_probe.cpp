@@ -8,9 +8,7 @@
 #include <string>
 
 #include "assert_report.h"
-#include "install_host.h"
 #include "program_dir.h"
-#include "switcher_globals.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
@@ -45,10 +43,6 @@ int main(int argc, char** argv) {
     std::string source(300, 's');
     std::string text(2500, 'm');
     Assert(0, source.c_str(), -2147483647 - 1, "%s", text.c_str());
-  }
-  if (which == "badid") {
-    InstallHost host;
-    host.Install(999, AllParts());
   }
   return 3;  // not reached when the reporter ends the process
 }

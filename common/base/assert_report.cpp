@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "package_paths.h"
+
 const char kSupportLine[] = "ORV Customer Support (+1) 555-0142";
 
 namespace {
@@ -44,8 +46,8 @@ void Assert(int condition, const char* source, int line, const char* format, ...
     for (;;) Sleep(INFINITE);
   }
 
-  char logPath[MAX_PATH + 32];
-  std::snprintf(logPath, sizeof logPath, "%s\\assertFile.txt", g_programDir ? g_programDir : "");
+  char logPath[kPathSize];
+  JoinPath(logPath, sizeof logPath, g_programDir ? g_programDir : "", kAssertLogName);
 
   size_t used = 0;
   g_message[0] = '\0';
