@@ -16,32 +16,33 @@
 
 namespace {
 
-void SetThemeFileIn(const char* fileName) {
-  InstallerState& state = Installer();
-  std::snprintf(state.themeDir, sizeof state.themeDir, "%s", g_switcher.programDir);
+ThemeFileRef ThemeFileIn(const char* fileName) {
+  ThemeFileRef theme;
+  std::snprintf(theme.dir, sizeof theme.dir, "%s", g_switcher.programDir);
   // A program directory too long for the name leaves the file name empty:
   // nothing is written anywhere else by accident.
-  JoinPath(state.themeFile, sizeof state.themeFile, g_switcher.programDir, fileName);
+  JoinPath(theme.path, sizeof theme.path, g_switcher.programDir, fileName);
+  return theme;
 }
 
 // Copies one registry string into the theme file; a value that cannot be
 // read is written as empty.
-void SaveRegistryValue(const RegKey& key, const char* valueName, DWORD size, const char* section,
-                       const char* themeKey) {
+void SaveRegistryValue(const ThemeFileRef& theme, const RegKey& key, const char* valueName,
+                       DWORD size, const char* section, const char* themeKey) {
   char value[kPathSize];
   key.GetString(valueName, value, size);
-  WriteThemeValue(section, themeKey, value);
+  WriteThemeValue(theme, section, themeKey, value);
 }
 
-void SaveColors() {
+void SaveColors(const ThemeFileRef& theme) {
   RegKey key;
   key.Open(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_QUERY_VALUE);
   for (const ThemeColour& colour : kThemeColours) {
-    SaveRegistryValue(key, colour.name, kColourValueSize, kColorsSection, colour.name);
+    SaveRegistryValue(theme, key, colour.name, kColourValueSize, kColorsSection, colour.name);
   }
 }
 
-void SaveMetrics() {
+void SaveMetrics(const ThemeFileRef& theme) {
   std::string text;
   text.reserve(kLongestMetricsText + 1);
 
@@ -51,7 +52,7 @@ void SaveMetrics() {
   if (SystemParametersInfoA(SPI_GETICONMETRICS, kIconMetricsBytes, &icon, 0)) {
     FormatIconMetrics(&text, icon);
   }
-  WriteThemeValue(kMetricsSection, "IconMetrics", text.c_str());
+  WriteThemeValue(theme, kMetricsSection, "IconMetrics", text.c_str());
 
   text.clear();
   ThemeNonclientMetrics nonclient;
@@ -60,89 +61,89 @@ void SaveMetrics() {
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonclientMetricsBytes, &nonclient, 0)) {
     FormatNonclientMetrics(&text, nonclient);
   }
-  WriteThemeValue(kMetricsSection, "NonclientMetrics", text.c_str());
+  WriteThemeValue(theme, kMetricsSection, "NonclientMetrics", text.c_str());
 }
 
-void SaveDesktop() {
+void SaveDesktop(const ThemeFileRef& theme) {
   static const char* const kValues[] = {"ScreenSaveActive", "TileWallpaper", "WallpaperStyle",
                                         "Pattern", "Wallpaper"};
   RegKey key;
   key.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
-  for (const char* name : kValues) SaveRegistryValue(key, name, kPathSize, kDesktopSection, name);
+  for (const char* name : kValues)
+    SaveRegistryValue(theme, key, name, kPathSize, kDesktopSection, name);
   // Windows NT and Wine take the screen saver from here; the key is left out
   // when the system has none, so restoring can tell. A file left over from
   // an earlier run may still hold one: it goes, so the file says what the
   // system has now.
   char saver[kPathSize];
   const bool hasSaver = key.GetString("SCRNSAVE.EXE", saver, kPathSize);
-  WriteThemeValue(kDesktopSection, "SCRNSAVE.EXE", hasSaver ? saver : nullptr);
+  WriteThemeValue(theme, kDesktopSection, "SCRNSAVE.EXE", hasSaver ? saver : nullptr);
 }
 
-void SaveIcons() {
+void SaveIcons(const ThemeFileRef& theme) {
   for (const char* section : {kMyComputerIconKey, kNetworkIconKey}) {
     RegKey key;
     key.Open(HKEY_CLASSES_ROOT, section, KEY_QUERY_VALUE);
-    SaveRegistryValue(key, nullptr, kPathSize, section, kDefaultValueKey);
+    SaveRegistryValue(theme, key, nullptr, kPathSize, section, kDefaultValueKey);
   }
   {
     RegKey key;
     key.Open(HKEY_CLASSES_ROOT, kRecycleBinIconKey, KEY_QUERY_VALUE);
-    SaveRegistryValue(key, "full", kPathSize, kRecycleBinIconKey, "full");
-    SaveRegistryValue(key, "empty", kPathSize, kRecycleBinIconKey, "empty");
-    SaveRegistryValue(key, nullptr, kPathSize, kRecycleBinIconKey, kDefaultValueKey);
+    SaveRegistryValue(theme, key, "full", kPathSize, kRecycleBinIconKey, "full");
+    SaveRegistryValue(theme, key, "empty", kPathSize, kRecycleBinIconKey, "empty");
+    SaveRegistryValue(theme, key, nullptr, kPathSize, kRecycleBinIconKey, kDefaultValueKey);
   }
   RegKey metrics;
   metrics.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", KEY_QUERY_VALUE);
-  SaveRegistryValue(metrics, "Shell Icon BPP", kPathSize, kMasterThemeSection, "ThemeColorBPP");
+  SaveRegistryValue(theme, metrics, "Shell Icon BPP", kPathSize, kMasterThemeSection,
+                    "ThemeColorBPP");
 }
 
-void SaveCursors() {
+void SaveCursors(const ThemeFileRef& theme) {
   RegKey key;
   key.Open(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_QUERY_VALUE);
   for (const char* name : kCursorNames) {
-    SaveRegistryValue(key, name, kPathSize, kCursorsSection, name);
+    SaveRegistryValue(theme, key, name, kPathSize, kCursorsSection, name);
   }
-  SaveRegistryValue(key, nullptr, kPathSize, kCursorsSection, kDefaultValueKey);
+  SaveRegistryValue(theme, key, nullptr, kPathSize, kCursorsSection, kDefaultValueKey);
 }
 
-void SaveEventSound(const char* keyName) {
+void SaveEventSound(const ThemeFileRef& theme, const char* keyName) {
   RegKey key;
   key.Open(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE);
-  SaveRegistryValue(key, nullptr, kPathSize, keyName, kDefaultValueKey);
+  SaveRegistryValue(theme, key, nullptr, kPathSize, keyName, kDefaultValueKey);
 }
 
-void SaveSounds() {
-  for (const char* keyName : kSoundEventKeys) SaveEventSound(keyName);
+void SaveSounds(const ThemeFileRef& theme) {
+  for (const char* keyName : kSoundEventKeys) SaveEventSound(theme, keyName);
 }
 
-void SaveScreenSaver() {
+void SaveScreenSaver(const ThemeFileRef& theme) {
   char value[kPathSize];
   GetPrivateProfileStringA(kBootSection, "SCRNSAVE.EXE", "", value, sizeof value, "system.ini");
-  WriteThemeValue(kBootSection, "SCRNSAVE.EXE", value);
+  WriteThemeValue(theme, kBootSection, "SCRNSAVE.EXE", value);
 }
 
 }  // namespace
 
-void SaveThemeSettings() {
-  if (Installer().themeFile[0] == '\0') return;
-  SaveColors();
-  SaveMetrics();
-  SaveDesktop();
-  SaveIcons();
-  SaveCursors();
-  SaveSounds();
-  SaveScreenSaver();
+void SaveThemeSettings(const ThemeFileRef& theme) {
+  if (theme.path[0] == '\0') return;
+  SaveColors(theme);
+  SaveMetrics(theme);
+  SaveDesktop(theme);
+  SaveIcons(theme);
+  SaveCursors(theme);
+  SaveSounds(theme);
+  SaveScreenSaver(theme);
 }
 
 int WriteBackupTheme() {
-  SetThemeFileIn(kBackupThemeName);
-  SaveThemeSettings();
+  SaveThemeSettings(ThemeFileIn(kBackupThemeName));
   return 1;
 }
 
 int WriteRestoreTheme() {
-  SetThemeFileIn(kRestoreThemeName);
-  SaveThemeSettings();
+  SaveThemeSettings(ThemeFileIn(kRestoreThemeName));
   CopyWallpaperAtStart();
   return 1;
 }

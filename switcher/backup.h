@@ -3,9 +3,11 @@
 // something to install.
 #pragma once
 
+#include "installtheme.h"
+
 int WriteBackupTheme();
 int WriteRestoreTheme();
-// Writes the ten groups of settings into the current theme file.
-void SaveThemeSettings();
+// Writes the ten groups of settings into a theme file.
+void SaveThemeSettings(const ThemeFileRef& theme);
 // Keeps the made wallpaper bitmap aside as its ".sav" twin.
 void CopyWallpaperAtStart();

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "mainwnd.h"
 #include "resource.h"
 #include "switcher_globals.h"
 #include "win_raii.h"
@@ -137,7 +138,9 @@ void OnDoubleClick(HWND hwnd) {
 }  // namespace
 
 void RelayToTooltip(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!IsRelayedMouseMessage(msg) || !g_switcher.hwndTooltip) return;
+  if (!IsRelayedMouseMessage(msg)) return;
+  HWND tooltip = static_cast<HWND>(GetPropA(GetParent(hwnd), kTooltipProperty));
+  if (!tooltip) return;
   MSG relayed{};
   relayed.hwnd = hwnd;
   relayed.message = msg;
@@ -147,7 +150,7 @@ void RelayToTooltip(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   DWORD pos = GetMessagePos();
   relayed.pt.x = static_cast<short>(LOWORD(pos));
   relayed.pt.y = static_cast<short>(HIWORD(pos));
-  SendMessageA(g_switcher.hwndTooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  SendMessageA(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 LRESULT CALLBACK IconButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -54,7 +54,7 @@ void BroadcastMetricsChange(UINT action) {
 
 }  // namespace
 
-int InstallColors() {
+int InstallColors(const InstallerState& state) {
   int elements[kColourCount];
   COLORREF colours[kColourCount];
   int count = 0;
@@ -63,7 +63,7 @@ int InstallColors() {
     key.Open(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_SET_VALUE);
     for (const ThemeColour& colour : kThemeColours) {
       char value[kColourValueSize];
-      ReadThemeValue(kColorsSection, colour.name, "", value, sizeof value);
+      ReadThemeValue(state.theme, kColorsSection, colour.name, "", value, sizeof value);
       uint32_t colorref = 0;
       // A value that is not three numbers keeps the system's current colour.
       if (!ParseColourValue(value, &colorref)) continue;
@@ -92,18 +92,18 @@ int InstallColors() {
   return 1;
 }
 
-int InstallFonts() {
+int InstallFonts(const InstallerState& state) {
   // The values are large; keep them off the stack of the UI thread.
   static char value[kMetricsValueSize];
 
-  ReadThemeValue(kMetricsSection, "IconMetrics", "", value, sizeof value);
+  ReadThemeValue(state.theme, kMetricsSection, "IconMetrics", "", value, sizeof value);
   ThemeIconMetrics iconMetrics;
   if (ParseIconMetrics(&iconMetrics, value)) {
     SetMetricsBounded(SPI_SETICONMETRICS, iconMetrics);
     BroadcastMetricsChange(SPI_SETICONMETRICS);
   }
 
-  ReadThemeValue(kMetricsSection, "NonclientMetrics", "", value, sizeof value);
+  ReadThemeValue(state.theme, kMetricsSection, "NonclientMetrics", "", value, sizeof value);
   ThemeNonclientMetrics nonclientMetrics;
   if (ParseNonclientMetrics(&nonclientMetrics, value)) {
     SetMetricsBounded(SPI_SETNONCLIENTMETRICS, nonclientMetrics);

@@ -33,9 +33,9 @@ const char* ColourWord(ThemeId themeId) {
 }
 
 // The recorded wallpaper of the backup or start-up file, installed as it is.
-void InstallRecordedWallpaper(RegKey* desktop) {
+void InstallRecordedWallpaper(const ThemeFileRef& theme, RegKey* desktop) {
   char wallpaper[kPathSize];
-  ReadThemeValue(kDesktopSection, "Wallpaper", "", wallpaper, sizeof wallpaper);
+  ReadThemeValue(theme, kDesktopSection, "Wallpaper", "", wallpaper, sizeof wallpaper);
   SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, wallpaper, SPIF_UPDATEINIFILE);
   desktop->SetString("Wallpaper", wallpaper);
 }
@@ -55,16 +55,16 @@ void RestoreBitmapAtStart() {
 // from system.ini. The backup and start-up files carry that value too (key
 // "SCRNSAVE.EXE" of their desktop section, absent when the system had none);
 // colour themes name the saver in [boot] only.
-void InstallSaverSetting(const char* shortPath) {
+void InstallSaverSetting(const InstallerState& state, const char* shortPath) {
   RegKey desktop;
   if (!desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE)) return;
-  const ThemeId themeId = Installer().themeId;
+  const ThemeId themeId = state.themeId;
   if (themeId != THEME_REVERT && themeId != THEME_RESTORE) {
     desktop.SetString(kSaverKey, shortPath);
     return;
   }
   char recorded[kPathSize];
-  ReadThemeValue(kDesktopSection, kSaverKey, kMissing, recorded, sizeof recorded);
+  ReadThemeValue(state.theme, kDesktopSection, kSaverKey, kMissing, recorded, sizeof recorded);
   if (std::strcmp(recorded, kMissing) == 0) {
     RegDeleteValueA(desktop.get(), kSaverKey);
   } else {
@@ -74,7 +74,7 @@ void InstallSaverSetting(const char* shortPath) {
 
 }  // namespace
 
-int InstallWallpaper(ThemeId themeId) {
+int InstallWallpaper(InstallerState* state, ThemeId themeId) {
   RegKey desktop;
   desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
   static const struct {
@@ -86,38 +86,37 @@ int InstallWallpaper(ThemeId themeId) {
                  {"Pattern", "(None)"}};
   for (const auto& v : kValues) {
     char value[kPathSize];
-    ReadThemeValue(kDesktopSection, v.name, v.defaultValue, value, sizeof value);
+    ReadThemeValue(state->theme, kDesktopSection, v.name, v.defaultValue, value, sizeof value);
     desktop.SetString(v.name, value);
   }
 
-  InstallerState& state = Installer();
-  state.wallpaperPending = false;
+  state->wallpaperPending = false;
   if (themeId == THEME_RESTORE) {
     RestoreBitmapAtStart();
-    InstallRecordedWallpaper(&desktop);
+    InstallRecordedWallpaper(state->theme, &desktop);
   } else if (themeId == THEME_REVERT) {
-    InstallRecordedWallpaper(&desktop);
+    InstallRecordedWallpaper(state->theme, &desktop);
   } else {
-    const char* colour = ColourWord(themeId);
-    ShowInstallStatus("Creating the wallpaper...");
-    if (!WindowsDirPath(state.wallpaperPath, sizeof state.wallpaperPath, kWallpaperBitmapName)) {
+    ShowInstallStatus(*state, "Creating the wallpaper...");
+    if (!WindowsDirPath(state->wallpaperPath, sizeof state->wallpaperPath, kWallpaperBitmapName)) {
       return 1;  // no place for the bitmap: the current wallpaper stays
     }
-    // A constant word and a module buffer: both outlive the maker thread.
-    state.wallpaperThread = StartWallpaperMaker(colour, state.wallpaperPath);
-    state.wallpaperPending = true;
+    state->wallpaperThread.reset(
+        StartWallpaperMaker(*state, ColourWord(themeId), state->wallpaperPath));
+    state->wallpaperPending = true;
   }
   return 1;
 }
 
-int InstallScreenSaver() {
+int InstallScreenSaver(const InstallerState& state) {
   char value[kPathSize];
-  ReadThemeValue(kBootSection, kSaverKey, "", value, sizeof value);
+  ReadThemeValue(state.theme, kBootSection, kSaverKey, "", value, sizeof value);
   char saver[kPathSize];
-  if (ExpandThemePath(saver, value) < 0) return 1;  // too long: the current saver stays
+  if (ExpandThemePath(state.theme, saver, value) < 0)
+    return 1;  // too long: the current saver stays
   GetShortPathNameA(saver, saver, kPathSize - 1);
   WritePrivateProfileStringA(kBootSection, kSaverKey, saver, "system.ini");
-  InstallSaverSetting(saver);
+  InstallSaverSetting(state, saver);
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
   return 1;
 }

@@ -12,15 +12,15 @@ namespace {
 
 // Reads a path from the theme and expands it; false when the expanded path
 // would not fit (the value is then left as the system has it).
-bool ReadThemePath(const char* section, const char* key, char* path) {
+bool ReadThemePath(const ThemeFileRef& theme, const char* section, const char* key, char* path) {
   char value[kPathSize];
-  ReadThemeValue(section, key, "", value, sizeof value);
-  return ExpandThemePath(path, value) >= 0;
+  ReadThemeValue(theme, section, key, "", value, sizeof value);
+  return ExpandThemePath(theme, path, value) >= 0;
 }
 
-void InstallDefaultIcon(const char* keyName) {
+void InstallDefaultIcon(const ThemeFileRef& theme, const char* keyName) {
   char path[kPathSize];
-  if (!ReadThemePath(keyName, kDefaultValueKey, path)) return;
+  if (!ReadThemePath(theme, keyName, kDefaultValueKey, path)) return;
   RegKey key;
   if (key.Open(HKEY_CLASSES_ROOT, keyName, KEY_SET_VALUE)) key.SetString(nullptr, path);
 }
@@ -35,16 +35,16 @@ bool RecycleBinIsFull() {
   return full[0] != '\0' && std::strcmp(full, current) == 0;
 }
 
-void InstallRecycleBinIcons() {
+void InstallRecycleBinIcons(const ThemeFileRef& theme) {
   const bool full = RecycleBinIsFull();
   RegKey key;
   if (!key.Open(HKEY_CLASSES_ROOT, kRecycleBinIconKey, KEY_SET_VALUE)) return;
   char path[kPathSize];
-  if (ReadThemePath(kRecycleBinIconKey, "full", path)) {
+  if (ReadThemePath(theme, kRecycleBinIconKey, "full", path)) {
     key.SetString("full", path);
     if (full) key.SetString(nullptr, path);
   }
-  if (ReadThemePath(kRecycleBinIconKey, "empty", path)) {
+  if (ReadThemePath(theme, kRecycleBinIconKey, "empty", path)) {
     key.SetString("empty", path);
     if (!full) key.SetString(nullptr, path);
   }
@@ -52,13 +52,13 @@ void InstallRecycleBinIcons() {
 
 }  // namespace
 
-int InstallIcons() {
-  InstallDefaultIcon(kMyComputerIconKey);
-  InstallDefaultIcon(kNetworkIconKey);
-  InstallRecycleBinIcons();
+int InstallIcons(const InstallerState& state) {
+  InstallDefaultIcon(state.theme, kMyComputerIconKey);
+  InstallDefaultIcon(state.theme, kNetworkIconKey);
+  InstallRecycleBinIcons(state.theme);
 
   char depth[kPathSize];
-  ReadThemeValue(kMasterThemeSection, "ThemeColorBPP", "16", depth, sizeof depth);
+  ReadThemeValue(state.theme, kMasterThemeSection, "ThemeColorBPP", "16", depth, sizeof depth);
   RegKey metrics;
   if (metrics.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", KEY_SET_VALUE)) {
     metrics.SetString("Shell Icon BPP", depth);
@@ -70,15 +70,16 @@ int InstallIcons() {
   return 1;
 }
 
-int InstallCursors() {
+int InstallCursors(const InstallerState& state) {
   {
     RegKey key;
     if (key.Open(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_SET_VALUE)) {
       char path[kPathSize];
       for (const char* name : kCursorNames) {
-        if (ReadThemePath(kCursorsSection, name, path)) key.SetString(name, path);
+        if (ReadThemePath(state.theme, kCursorsSection, name, path)) key.SetString(name, path);
       }
-      if (ReadThemePath(kCursorsSection, kDefaultValueKey, path)) key.SetString(nullptr, path);
+      if (ReadThemePath(state.theme, kCursorsSection, kDefaultValueKey, path))
+        key.SetString(nullptr, path);
     }
   }
   SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, SPIF_UPDATEINIFILE);
@@ -90,16 +91,16 @@ int InstallCursors() {
   return 1;
 }
 
-int InstallEventSound(const char* keyName) {
+int InstallEventSound(const InstallerState& state, const char* keyName) {
   char path[kPathSize];
-  if (!ReadThemePath(keyName, kDefaultValueKey, path)) return 1;
+  if (!ReadThemePath(state.theme, keyName, kDefaultValueKey, path)) return 1;
   RegKey key;
   if (key.Open(HKEY_CURRENT_USER, keyName, KEY_SET_VALUE)) key.SetString(nullptr, path);
   return 1;
 }
 
-int InstallSounds() {
-  for (const char* keyName : kSoundEventKeys) InstallEventSound(keyName);
+int InstallSounds(const InstallerState& state) {
+  for (const char* keyName : kSoundEventKeys) InstallEventSound(state, keyName);
   // The sounds no longer match any named scheme: one blank, as the display
   // control panel writes it.
   RegKey schemes;

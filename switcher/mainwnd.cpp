@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "backup.h"
 #include "bitmap_dialog.h"
@@ -16,14 +17,12 @@
 #include "win_raii.h"
 
 const char kMainClass[] = "TAVOLTHEME_MainClass";
+const char kTooltipProperty[] = "LumivexTooltip";
 
 namespace {
 
 const char kPrompt[] = "Choose the Tavol color (by mana symbol) and the parts of the theme to use.";
 const char kTitle[] = "Desktop Lumivex";
-
-SwitcherState g_state;
-HWND g_focusChild = nullptr;  // the control that has the focus while the window is active
 
 struct ColourButton {
   int id;
@@ -57,34 +56,33 @@ constexpr PushButton kPushButtons[kPushButtonCount] = {
     {IDC_ABOUT, "&About...", BS_PUSHBUTTON},
 };
 
-int& PartFlag(int checkBoxId) {
-  return g_state.parts[checkBoxId - IDC_SCREENSAVER];
+int& PartFlag(MainWindow* w, int checkBoxId) {
+  return w->state.parts[checkBoxId - IDC_SCREENSAVER];
 }
 
-HWND Control(int id) {
-  return GetDlgItem(g_switcher.hwndMain, id);
+HWND Control(const MainWindow* w, int id) {
+  return GetDlgItem(w->hwnd, id);
 }
 
-void SetStatusText(const char* text) {
-  SetWindowTextA(Control(IDC_STATUS), text);
+void SetStatusText(const MainWindow* w, const char* text) {
+  SetWindowTextA(Control(w, IDC_STATUS), text);
 }
 
-void AddTool(HWND control) {
+void AddTool(const MainWindow* w, HWND control) {
   TOOLINFOA tool{};
   tool.cbSize = TTTOOLINFOA_V1_SIZE;
   tool.uFlags = TTF_IDISHWND;
-  tool.hwnd = g_switcher.hwndMain;
+  tool.hwnd = w->hwnd;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = LPSTR_TEXTCALLBACKA;
-  SendMessageA(g_switcher.hwndTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageA(w->tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-HWND CreateChild(const char* className, const char* text, DWORD style, const LayoutRect& r,
-                 int id) {
-  return CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top,
-                         r.width(), r.height(), g_switcher.hwndMain,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_switcher.hInstance,
-                         nullptr);
+HWND CreateChild(const MainWindow* w, const char* className, const char* text, DWORD style,
+                 const LayoutRect& r, int id) {
+  return CreateWindowExA(
+      0, className, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width(), r.height(),
+      w->hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_switcher.hInstance, nullptr);
 }
 
 void SetUiFont(HWND control) {
@@ -98,145 +96,155 @@ void SaveSettingsAtStart() {
   WriteRestoreTheme();
 }
 
-void CreateControls(HWND hwnd) {
+void CreateControls(MainWindow* w) {
   const MainLayout layout = ComputeMainLayout(g_switcher.layout);
 
-  CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd, IDC_STATUS);
-  SetStatusText(kPrompt);
+  CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", w->hwnd, IDC_STATUS);
+  SetStatusText(w, kPrompt);
 
-  g_switcher.hwndTooltip =
-      CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, g_switcher.hInstance, nullptr);
-  SendMessageA(g_switcher.hwndTooltip, TTM_ACTIVATE, TRUE, 0);
-  SendMessageA(g_switcher.hwndTooltip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(1250, 0));
+  w->tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w->hwnd, nullptr,
+                               g_switcher.hInstance, nullptr);
+  SetPropA(w->hwnd, kTooltipProperty, w->tooltip);
+  SendMessageA(w->tooltip, TTM_ACTIVATE, TRUE, 0);
+  SendMessageA(w->tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(1250, 0));
 
   for (int i = 0; i < kColourButtonCount; ++i) {
-    CreateChild(kIconButtonClass, kColourButtons[i].name, WS_GROUP | WS_TABSTOP,
+    CreateChild(w, kIconButtonClass, kColourButtons[i].name, WS_GROUP | WS_TABSTOP,
                 layout.colourButtons[i], kColourButtons[i].id);
   }
-  g_state.selectedColour = IDC_WHITE;
+  w->state.selectedColour = IDC_WHITE;
   for (const ColourButton& button : kColourButtons) {
-    SendMessageA(Control(button.id), IBM_SETSTATE, button.id == IDC_WHITE ? 1 : 0, 0);
+    SendMessageA(Control(w, button.id), IBM_SETSTATE, button.id == IDC_WHITE ? 1 : 0, 0);
   }
-  for (const ColourButton& button : kColourButtons) AddTool(Control(button.id));
+  for (const ColourButton& button : kColourButtons) AddTool(w, Control(w, button.id));
 
-  CreateChild("BUTTON", "", BS_GROUPBOX, layout.groupBox, -1);
+  CreateChild(w, "BUTTON", "", BS_GROUPBOX, layout.groupBox, -1);
   for (int i = 0; i < kCheckBoxCount; ++i) {
     DWORD style = BS_CHECKBOX | WS_TABSTOP | (i == 0 ? WS_GROUP : 0);
-    HWND box =
-        CreateChild("BUTTON", kCheckBoxes[i].text, style, layout.checkBoxes[i], kCheckBoxes[i].id);
+    HWND box = CreateChild(w, "BUTTON", kCheckBoxes[i].text, style, layout.checkBoxes[i],
+                           kCheckBoxes[i].id);
     SetUiFont(box);
     SubclassForTooltip(box);
-    PartFlag(kCheckBoxes[i].id) = 1;
-    CheckDlgButton(hwnd, kCheckBoxes[i].id, BST_CHECKED);
-    AddTool(box);
+    PartFlag(w, kCheckBoxes[i].id) = 1;
+    CheckDlgButton(w->hwnd, kCheckBoxes[i].id, BST_CHECKED);
+    AddTool(w, box);
   }
 
   for (int i = 0; i < kPushButtonCount; ++i) {
-    HWND button =
-        CreateChild("BUTTON", kPushButtons[i].text, kPushButtons[i].style | WS_GROUP | WS_TABSTOP,
-                    layout.pushButtons[i], kPushButtons[i].id);
+    HWND button = CreateChild(w, "BUTTON", kPushButtons[i].text,
+                              kPushButtons[i].style | WS_GROUP | WS_TABSTOP, layout.pushButtons[i],
+                              kPushButtons[i].id);
     SetUiFont(button);
     SubclassForTooltip(button);
-    AddTool(button);
+    AddTool(w, button);
   }
-  g_focusChild = Control(IDC_APPLY);
-  SetFocus(g_focusChild);
+  w->focusChild = Control(w, IDC_APPLY);
+  SetFocus(w->focusChild);
 }
 
-LRESULT OnCreate(HWND hwnd) {
-  g_state = SwitcherState{};
-  g_switcher.hwndMain = hwnd;
+// The window's state comes to life before any other message arrives.
+LRESULT OnNcCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* w = new (std::nothrow) MainWindow;
+  if (!w) return FALSE;
+  w->hwnd = hwnd;
+  w->installer.window = hwnd;
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT OnCreate(MainWindow* w) {
   SaveSettingsAtStart();
-  g_state.settingsClean = true;
-  g_state.themeApplied = false;
-  CreateControls(hwnd);
+  w->state.settingsClean = true;
+  w->state.themeApplied = false;
+  CreateControls(w);
   return 0;
 }
 
-void EnablePushButtons(bool enable) {
-  for (const PushButton& button : kPushButtons) EnableWindow(Control(button.id), enable);
+void EnablePushButtons(const MainWindow* w, bool enable) {
+  for (const PushButton& button : kPushButtons) EnableWindow(Control(w, button.id), enable);
 }
 
-void StartInstall(int themeId, bool exitWhenDone) {
-  EnablePushButtons(false);
-  g_state.installing = true;
-  g_state.exitWhenDone = exitWhenDone;
+void StartInstall(MainWindow* w, int themeId, bool exitWhenDone) {
+  EnablePushButtons(w, false);
+  w->state.installing = true;
+  w->state.exitWhenDone = exitWhenDone;
   if (themeId == THEME_REVERT || themeId == THEME_RESTORE) {
-    InstallTheme(themeId, 1, 1, 1, 1, 1, 1, 1);
+    InstallTheme(&w->installer, themeId, 1, 1, 1, 1, 1, 1, 1);
     return;
   }
-  InstallTheme(themeId, PartFlag(IDC_WALLPAPER), PartFlag(IDC_COLORS), PartFlag(IDC_FONTS),
-               PartFlag(IDC_ICONS), PartFlag(IDC_CURSORS), PartFlag(IDC_SOUNDS),
-               PartFlag(IDC_SCREENSAVER));
+  InstallTheme(&w->installer, themeId, PartFlag(w, IDC_WALLPAPER), PartFlag(w, IDC_COLORS),
+               PartFlag(w, IDC_FONTS), PartFlag(w, IDC_ICONS), PartFlag(w, IDC_CURSORS),
+               PartFlag(w, IDC_SOUNDS), PartFlag(w, IDC_SCREENSAVER));
 }
 
-void ShowAbout(HWND hwnd) {
+void ShowAbout(const MainWindow* w) {
   char tablePath[kPathSize];
   JoinPath(tablePath, sizeof tablePath, g_switcher.programDir, kAboutColourTable);
   BitmapDialogParams params{"AboutBox", tablePath};
-  ShowBitmapDialog(g_switcher.hInstance, "AboutBox", hwnd, params);
-  SetFocus(Control(IDC_ABOUT));
+  ShowBitmapDialog(g_switcher.hInstance, "AboutBox", w->hwnd, params);
+  SetFocus(Control(w, IDC_ABOUT));
 }
 
-void OnColourChosen(int id) {
-  SendMessageA(Control(g_state.selectedColour), IBM_SETSTATE, 0, 0);
-  g_state.selectedColour = id;
-  SendMessageA(Control(id), IBM_SETSTATE, 1, 0);
-  g_state.settingsClean = false;
+void OnColourChosen(MainWindow* w, int id) {
+  SendMessageA(Control(w, w->state.selectedColour), IBM_SETSTATE, 0, 0);
+  w->state.selectedColour = id;
+  SendMessageA(Control(w, id), IBM_SETSTATE, 1, 0);
+  w->state.settingsClean = false;
   // Apply stays off while an installation runs; it must not start a second.
-  if (!g_state.installing) EnableWindow(Control(IDC_APPLY), TRUE);
+  if (!w->state.installing) EnableWindow(Control(w, IDC_APPLY), TRUE);
 }
 
-void OnPartToggled(HWND hwnd, int id) {
-  int& flag = PartFlag(id);
+void OnPartToggled(MainWindow* w, int id) {
+  int& flag = PartFlag(w, id);
   flag = flag ? 0 : 1;
-  CheckDlgButton(hwnd, id, flag ? BST_CHECKED : BST_UNCHECKED);
-  g_state.settingsClean = false;
-  if (!g_state.installing) EnableWindow(Control(IDC_APPLY), TRUE);
+  CheckDlgButton(w->hwnd, id, flag ? BST_CHECKED : BST_UNCHECKED);
+  w->state.settingsClean = false;
+  if (!w->state.installing) EnableWindow(Control(w, IDC_APPLY), TRUE);
 }
 
-void OnCommand(HWND hwnd, int id) {
-  if (g_state.installing) {
+void OnCommand(MainWindow* w, int id) {
+  SwitcherState& state = w->state;
+  if (state.installing) {
     // The push buttons are off while an installation runs, but the dialog
     // manager still turns Esc into Cancel: a user's Cancel is ignored like
     // the other commands. Only the wallpaper maker's disk-full Cancel counts;
     // it runs once the maker has ended.
-    if (id == IDCANCEL && Installer().wallpaperDiskFull) g_state.diskFullCancel = true;
+    if (id == IDCANCEL && WallpaperDiskFull(w->installer)) state.diskFullCancel = true;
     if (id == IDOK || id == IDCANCEL || id == IDC_APPLY || id == IDC_REVERT || id == IDC_ABOUT) {
       return;
     }
   }
   switch (id) {
     case IDOK:
-      if (g_state.settingsClean && !IsWindowEnabled(Control(IDC_APPLY))) {
-        DestroyWindow(hwnd);
+      if (state.settingsClean && !IsWindowEnabled(Control(w, IDC_APPLY))) {
+        DestroyWindow(w->hwnd);
       } else {
-        StartInstall(g_state.selectedColour, true);
+        StartInstall(w, state.selectedColour, true);
       }
       break;
     case IDCANCEL:
-      if (g_state.themeApplied) {
-        StartInstall(THEME_RESTORE, true);
+      if (state.themeApplied) {
+        StartInstall(w, THEME_RESTORE, true);
       } else {
-        DestroyWindow(hwnd);
+        DestroyWindow(w->hwnd);
       }
       break;
     case IDC_APPLY:
-      StartInstall(g_state.selectedColour, false);
+      StartInstall(w, state.selectedColour, false);
       break;
     case IDC_REVERT:
-      StartInstall(THEME_REVERT, true);
+      StartInstall(w, THEME_REVERT, true);
       break;
     case IDC_ABOUT:
-      ShowAbout(hwnd);
+      ShowAbout(w);
       break;
     case IDC_BLACK:
     case IDC_RED:
     case IDC_WHITE:
     case IDC_BLUE:
     case IDC_GREEN:
-      OnColourChosen(id);
+      OnColourChosen(w, id);
       break;
     case IDC_SCREENSAVER:
     case IDC_SOUNDS:
@@ -245,60 +253,61 @@ void OnCommand(HWND hwnd, int id) {
     case IDC_ICONS:
     case IDC_COLORS:
     case IDC_FONTS:
-      OnPartToggled(hwnd, id);
+      OnPartToggled(w, id);
       break;
   }
 }
 
-void OnTimer(HWND hwnd) {
+void OnTimer(MainWindow* w) {
   char text[kStatusScrollBuffer];
   char next[kStatusScrollBuffer];
-  GetWindowTextA(Control(IDC_STATUS), text, 200);
-  g_state.scrollCounter =
-      ScrollStatusText(text, g_state.scrollCounter, g_state.scrollPeriod, next, sizeof next);
-  SetStatusText(next);
-  if (wallpaperThreadFinished()) SendMessageA(hwnd, WM_THEME_INSTALLED, 0, 0);
+  GetWindowTextA(Control(w, IDC_STATUS), text, 200);
+  w->state.scrollCounter =
+      ScrollStatusText(text, w->state.scrollCounter, w->state.scrollPeriod, next, sizeof next);
+  SetStatusText(w, next);
+  if (wallpaperThreadFinished(w->installer)) SendMessageA(w->hwnd, WM_THEME_INSTALLED, 0, 0);
 }
 
-void OnThemeInstalled(HWND hwnd) {
-  if (!g_state.installing) return;
-  KillTimer(hwnd, ID_INSTALL_TIMER);
-  g_state.scrollCounter = 0;
-  const bool diskFullCancel = g_state.diskFullCancel;
-  g_state.diskFullCancel = false;
+void OnThemeInstalled(MainWindow* w) {
+  SwitcherState& state = w->state;
+  if (!state.installing) return;
+  KillTimer(w->hwnd, ID_INSTALL_TIMER);
+  state.scrollCounter = 0;
+  const bool diskFullCancel = state.diskFullCancel;
+  state.diskFullCancel = false;
   if (diskFullCancel) {
     // The wallpaper could not be written: nothing more of this theme is
     // installed, and Cancel puts back the settings found at start.
-    Installer().parts = ThemeParts{};
-    Installer().wallpaperPending = false;
+    w->installer.parts = ThemeParts{};
+    w->installer.wallpaperPending = false;
   }
-  FinishThemeInstall();
-  g_state.installing = false;
+  FinishThemeInstall(&w->installer);
+  state.installing = false;
   if (diskFullCancel) {
     // Stage 1 may have changed colours and fonts, so this counts as an
     // installation of this run, whatever OK or a close asked for next.
-    g_state.themeApplied = true;
-    SendMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    state.themeApplied = true;
+    SendMessageA(w->hwnd, WM_COMMAND, IDCANCEL, 0);
     return;
   }
-  if (g_state.exitWhenDone) {
-    DestroyWindow(hwnd);
+  if (state.exitWhenDone) {
+    DestroyWindow(w->hwnd);
     return;
   }
-  EnableWindow(Control(IDOK), TRUE);
-  EnableWindow(Control(IDCANCEL), TRUE);
-  EnableWindow(Control(IDC_REVERT), TRUE);
-  EnableWindow(Control(IDC_ABOUT), TRUE);
-  EnableWindow(Control(IDC_APPLY), FALSE);
+  EnableWindow(Control(w, IDOK), TRUE);
+  EnableWindow(Control(w, IDCANCEL), TRUE);
+  EnableWindow(Control(w, IDC_REVERT), TRUE);
+  EnableWindow(Control(w, IDC_ABOUT), TRUE);
+  EnableWindow(Control(w, IDC_APPLY), FALSE);
   // A disabled Apply cannot hold the focus; the default button takes it.
-  SetFocus(Control(IDOK));
-  g_state.settingsClean = true;
-  g_state.themeApplied = true;
-  SetStatusText(kPrompt);
+  SetFocus(Control(w, IDOK));
+  state.settingsClean = true;
+  state.themeApplied = true;
+  SetStatusText(w, kPrompt);
 }
 
-const char* ColourTip(int id) {
-  const bool selected = g_state.selectedColour == id;
+const char* ColourTip(const SwitcherState& state, int id) {
+  const bool selected = state.selectedColour == id;
   switch (id) {
     case IDC_BLACK:
       return selected ? "Install black theme" : "Black theme";
@@ -314,8 +323,8 @@ const char* ColourTip(int id) {
   return nullptr;
 }
 
-const char* PartTip(int id) {
-  const bool on = PartFlag(id) != 0;
+const char* PartTip(MainWindow* w, int id) {
+  const bool on = PartFlag(w, id) != 0;
   switch (id) {
     case IDC_ICONS:
       return on ? "Use this theme's icons" : "Current icons will remain";
@@ -335,7 +344,7 @@ const char* PartTip(int id) {
   return nullptr;
 }
 
-const char* TooltipText(int id) {
+const char* TooltipText(MainWindow* w, int id) {
   switch (id) {
     case IDOK:
       return "Change to the theme and exit";
@@ -348,93 +357,110 @@ const char* TooltipText(int id) {
     case IDC_ABOUT:
       return "Display info about the application";
   }
-  if (id >= IDC_BLACK && id <= IDC_GREEN) return ColourTip(id);
-  if (id >= IDC_SCREENSAVER && id <= IDC_FONTS) return PartTip(id);
+  if (id >= IDC_BLACK && id <= IDC_GREEN) return ColourTip(w->state, id);
+  if (id >= IDC_SCREENSAVER && id <= IDC_FONTS) return PartTip(w, id);
   return nullptr;
 }
 
-LRESULT OnNotify(const NMHDR* header) {
+LRESULT OnNotify(MainWindow* w, const NMHDR* header) {
   if (header->code != TTN_NEEDTEXTA) return 0;
   auto* info = const_cast<NMTTDISPINFOA*>(reinterpret_cast<const NMTTDISPINFOA*>(header));
   int id = GetDlgCtrlID(reinterpret_cast<HWND>(header->idFrom));
-  if (const char* text = TooltipText(id)) info->lpszText = const_cast<char*>(text);
+  if (const char* text = TooltipText(w, id)) info->lpszText = const_cast<char*>(text);
   return 0;
 }
 
 // The window keeps its focused control across deactivation, as a dialog
 // does; the default handling would put the focus on the window itself.
-void OnActivate(HWND hwnd, WPARAM state) {
-  if (LOWORD(state) == WA_INACTIVE) {
+void OnActivate(MainWindow* w, WPARAM activation) {
+  if (LOWORD(activation) == WA_INACTIVE) {
     HWND focus = GetFocus();
-    if (focus && IsChild(hwnd, focus)) g_focusChild = focus;
+    if (focus && IsChild(w->hwnd, focus)) w->focusChild = focus;
     return;
   }
-  if (HIWORD(state)) return;  // minimised
-  HWND target = g_focusChild;
+  if (HIWORD(activation)) return;  // minimised
+  HWND target = w->focusChild;
   if (!target || !IsWindow(target) || !IsWindowEnabled(target)) {
-    target = Control(IsWindowEnabled(Control(IDC_APPLY)) ? IDC_APPLY : IDOK);
+    target = Control(w, IsWindowEnabled(Control(w, IDC_APPLY)) ? IDC_APPLY : IDOK);
   }
   SetFocus(target);
 }
 
-void OnClose(HWND hwnd) {
-  if (g_state.installing) {
+void OnClose(MainWindow* w) {
+  if (w->state.installing) {
     // The wallpaper thread may still be writing: close once it is done.
-    g_state.exitWhenDone = true;
+    w->state.exitWhenDone = true;
     return;
   }
-  if (g_state.settingsClean) {
-    DestroyWindow(hwnd);
+  if (w->state.settingsClean) {
+    DestroyWindow(w->hwnd);
     return;
   }
-  switch (MessageBoxA(hwnd, "Would you like the new settings applied?", kTitle,
+  switch (MessageBoxA(w->hwnd, "Would you like the new settings applied?", kTitle,
                       MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
-      SendMessageA(hwnd, WM_COMMAND, IDOK, 0);
+      SendMessageA(w->hwnd, WM_COMMAND, IDOK, 0);
       break;
     case IDNO:
-      DestroyWindow(hwnd);
+      DestroyWindow(w->hwnd);
       break;
   }
 }
 
-void OnDestroy() {
+void OnDestroy(MainWindow* w) {
+  RemovePropA(w->hwnd, kTooltipProperty);
   char path[kPathSize];
   if (WindowsDirPath(path, sizeof path, kWallpaperCopyName)) DeleteFileA(path);
   if (JoinPath(path, sizeof path, g_switcher.programDir, kRestoreThemeName)) DeleteFileA(path);
   PostQuitMessage(0);
 }
 
+void OnNcDestroy(HWND hwnd, MainWindow* w) {
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  delete w;
+}
+
 }  // namespace
 
-const SwitcherState& GetSwitcherState() {
-  return g_state;
+MainWindow* GetMainWindow(HWND hwnd) {
+  char className[64] = "";
+  if (!hwnd || !GetClassNameA(hwnd, className, sizeof className) ||
+      std::strcmp(className, kMainClass) != 0) {
+    return nullptr;
+  }
+  return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) return OnNcCreate(hwnd, msg, wParam, lParam);
+  auto* w = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!w) return DefWindowProcA(hwnd, msg, wParam, lParam);
   switch (msg) {
     case WM_CREATE:
-      return OnCreate(hwnd);
+      return OnCreate(w);
     case WM_COMMAND:
-      OnCommand(hwnd, LOWORD(wParam));
+      OnCommand(w, LOWORD(wParam));
       return 0;
     case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+      return OnNotify(w, reinterpret_cast<const NMHDR*>(lParam));
     case WM_TIMER:
-      OnTimer(hwnd);
+      OnTimer(w);
       return 0;
     case WM_THEME_INSTALLED:
-      OnThemeInstalled(hwnd);
+      OnThemeInstalled(w);
       return 0;
     case WM_ACTIVATE:
-      OnActivate(hwnd, wParam);
+      OnActivate(w, wParam);
       return 0;
     case WM_CLOSE:
-      OnClose(hwnd);
+      OnClose(w);
       return 0;
     case WM_DESTROY:
-      OnDestroy();
+      OnDestroy(w);
       return 0;
+    case WM_NCDESTROY:
+      OnNcDestroy(hwnd, w);
+      break;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -4,11 +4,17 @@
 
 #include <windows.h>
 
+#include "installtheme.h"
+
 extern const char kMainClass[];
+
+// The window property through which a child relays mouse messages to its
+// parent's tooltip control.
+extern const char kTooltipProperty[];
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Run state of the window (one per process).
+// The user's choices and where the window is in its cycle.
 struct SwitcherState {
   int selectedColour = 0;  // a colour button id, 100..104
   // One per part check box, in the order 105..111: screen saver, sounds,
@@ -23,4 +29,16 @@ struct SwitcherState {
   bool diskFullCancel = false;  // the wallpaper maker posted Cancel during this installation
 };
 
-const SwitcherState& GetSwitcherState();
+// Everything one main window owns: made at WM_NCCREATE, kept in the window's
+// GWLP_USERDATA, freed at WM_NCDESTROY.
+struct MainWindow {
+  HWND hwnd = nullptr;
+  HWND tooltip = nullptr;
+  HWND focusChild = nullptr;  // the control that has the focus while the window is active
+  SwitcherState state;
+  InstallerState installer;
+};
+
+// The state of a main window (null for any other window). For hosts and
+// tests that look at the window from the inside.
+MainWindow* GetMainWindow(HWND hwnd);

@@ -1,5 +1,6 @@
 // Process-wide values of the Theme Switcher, set once at start-up and then
-// only read.
+// only read. What belongs to the main window lives in its own state
+// (mainwnd.h).
 #pragma once
 
 #include <windows.h>
@@ -13,13 +14,8 @@ struct SwitcherGlobals {
   int displayBitsPerPixel = 0;  // BITSPIXEL x PLANES of the desktop
   HDC memoryDC = nullptr;       // off-screen painting of the icon buttons
   HFONT uiFont = nullptr;       // check boxes and push buttons
-  HWND hwndTooltip = nullptr;   // the tooltip control of the main window
   int ditherKernel = 0;         // colour reduction of the wallpaper (2 from start-up)
   LayoutMetrics layout;         // from the measured UI font and the icon size
 };
 
 extern SwitcherGlobals g_switcher;
-
-// True when no wallpaper thread is recorded or a wait of at most 10 ms on it
-// reports that it has ended.
-bool wallpaperThreadFinished();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "assert_report.h"
 #include "installtheme.h"
@@ -13,12 +14,16 @@
 
 namespace {
 
-// Set before the thread starts, read by it.
-const char* g_artName = nullptr;
-const char* g_bitmapPath = nullptr;
-
-// The codec's state; only the maker thread uses it, one maker at a time.
-CodecContext g_codec;
+// The maker thread's own record, made by StartWallpaperMaker and freed by the
+// thread when it ends.
+struct WallpaperJob {
+  HWND window = nullptr;  // owner of the disk-full box, target of its Cancel
+  char artName[kPathSize] = "";
+  char bitmapPath[kPathSize] = "";
+  int ditherKernel = 2;
+  std::shared_ptr<WallpaperMakerReport> report;
+  CodecContext codec;  // only this thread uses it
+};
 
 void ReportCodecFailure(const CodecError& error) {
   Assert(0, error.module, error.line, "%s", error.message);
@@ -51,15 +56,16 @@ void PutPreviousBitmapBack(const char* bitmapPath) {
   if (!CopyFileA(backupPath, bitmapPath, FALSE)) MoveFileA(backupPath, bitmapPath);
 }
 
-void ReportDiskFull(const char* bitmapPath) {
+void ReportDiskFull(const WallpaperJob& job) {
+  const char* bitmapPath = job.bitmapPath;
   char text[512];
   std::snprintf(text, sizeof text,
                 "Out of disk space on drive %c: creating new Wallpaper !\nPlease free some disk "
                 "space and try again\n%s\n",
                 bitmapPath[0], kSupportLine);
-  MessageBoxA(g_switcher.hwndMain, text, "Wallpaper Creation Failed", MB_ICONEXCLAMATION | MB_OK);
-  Installer().wallpaperDiskFull = true;
-  PostMessageA(g_switcher.hwndMain, WM_COMMAND, IDCANCEL, 0);
+  MessageBoxA(job.window, text, "Wallpaper Creation Failed", MB_ICONEXCLAMATION | MB_OK);
+  if (job.report) job.report->diskFull = true;
+  PostMessageA(job.window, WM_COMMAND, IDCANCEL, 0);
 }
 
 // Writes the file; false when the disk filled up (nothing half-written stays).
@@ -87,9 +93,10 @@ void RecordWallpaper(const char* artName, const WallpaperScreen& screen) {
   key.SetString("PaperHeight", number);
 }
 
-DWORD WINAPI WallpaperThread(LPVOID) {
-  const char* artName = g_artName;
-  const char* bitmapPath = g_bitmapPath;
+DWORD WINAPI WallpaperThread(LPVOID parameter) {
+  std::unique_ptr<WallpaperJob> job(static_cast<WallpaperJob*>(parameter));
+  const char* artName = job->artName;
+  const char* bitmapPath = job->bitmapPath;
 
   char windowsDir[kPathSize];
   Assert(GetWindowsDir(windowsDir, sizeof windowsDir), "wallpaper", __LINE__,
@@ -104,17 +111,18 @@ DWORD WINAPI WallpaperThread(LPVOID) {
   std::strcpy(tablePath + std::strlen(tablePath) - 3, "tr");
 
   WallpaperScreen screen = MeasureScreen();
-  InitCodecContext(&g_codec, CodecVariant::kSwitcher);
-  g_codec.displayBitsPerPixel = screen.depth;
-  g_codec.ditherKernel = g_switcher.ditherKernel;
+  CodecContext& codec = job->codec;
+  InitCodecContext(&codec, CodecVariant::kSwitcher);
+  codec.displayBitsPerPixel = screen.depth;
+  codec.ditherKernel = job->ditherKernel;
 
   WallpaperBitmap bitmap;
-  if (MakeWallpaperBitmap(&g_codec, artPath, tablePath, screen, &bitmap) != CodecStatus::kOk) {
-    ReportCodecFailure(g_codec.error);
+  if (MakeWallpaperBitmap(&codec, artPath, tablePath, screen, &bitmap) != CodecStatus::kOk) {
+    ReportCodecFailure(codec.error);
   }
   if (!WriteBitmapFile(bitmapPath, bitmap)) {
     PutPreviousBitmapBack(bitmapPath);
-    ReportDiskFull(bitmapPath);
+    ReportDiskFull(*job);
   }
   bitmap.pixels = ByteBuffer();
   RecordWallpaper(artName, screen);
@@ -123,13 +131,20 @@ DWORD WINAPI WallpaperThread(LPVOID) {
 
 }  // namespace
 
-HANDLE StartWallpaperMaker(const char* artName, const char* bitmapPath) {
-  g_artName = artName;
-  g_bitmapPath = bitmapPath;
-  HANDLE thread = CreateThread(nullptr, 0, WallpaperThread, nullptr, 0, nullptr);
+HANDLE StartWallpaperMaker(const InstallerState& state, const char* artName,
+                           const char* bitmapPath) {
+  auto job = std::make_unique<WallpaperJob>();
+  job->window = state.window;
+  std::snprintf(job->artName, sizeof job->artName, "%s", artName);
+  std::snprintf(job->bitmapPath, sizeof job->bitmapPath, "%s", bitmapPath);
+  job->ditherKernel = g_switcher.ditherKernel;
+  job->report = state.makerReport;
+  HANDLE thread = CreateThread(nullptr, 0, WallpaperThread, job.get(), 0, nullptr);
   if (!thread) {
-    InstallMessageBox("Not enough system resources to make the wallpaper (CreateThread).\n",
+    InstallMessageBox(state, "Not enough system resources to make the wallpaper (CreateThread).\n",
                       "Wallpaper Maker", MB_OK);
+    return nullptr;
   }
+  job.release();  // the thread owns it now
   return thread;
 }

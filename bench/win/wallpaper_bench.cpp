@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "program_dir.h"
+#include "installtheme.h"
 #include "switcher_globals.h"
-#include "wallpaper.h"
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   g_switcher.hInstance = GetModuleHandleA(nullptr);
   GetProgramDir(g_switcher.programDir, sizeof g_switcher.programDir);
   g_switcher.ditherKernel = 2;
-  g_switcher.hwndMain = CreateWindowExA(0, "STATIC", "bench", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                        g_switcher.hInstance, nullptr);
+  InstallerState installer;
+  installer.window = CreateWindowExA(0, "STATIC", "bench", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     g_switcher.hInstance, nullptr);
   char bitmap[MAX_PATH + 32];
   GetTempPathA(MAX_PATH, bitmap);
   lstrcatA(bitmap, "bench-wallpaper.bmp");
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    HANDLE thread = StartWallpaperMaker("WHITE", bitmap);
+    HANDLE thread = StartWallpaperMaker(installer, "WHITE", bitmap);
     if (!thread) return 1;
     WaitForSingleObject(thread, INFINITE);
     QueryPerformanceCounter(&end);

@@ -147,7 +147,7 @@ TEST_F(InstallColoursTest, EmptyControlIniEntryLooksInTheProgramDirectory) {
   EXPECT_EQ(host.Install(THEME_BLACK, OnlyParts(true, false)), 1);
   DeleteFileA(path.c_str());
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(40, 50, 60));
-  EXPECT_STREQ(Installer().themeDir, BinDir().c_str());
+  EXPECT_STREQ(host.installer().theme.dir, BinDir().c_str());
 }
 
 TEST_F(InstallColoursTest, RevertAndRestoreFilesComeFromTheProgramDirectory) {
@@ -173,7 +173,7 @@ TEST_F(InstallColoursTest, RevertAndRestoreFilesComeFromTheProgramDirectory) {
     EXPECT_EQ(host.Install(c.id, OnlyParts(true, false)), 1);
     DeleteFileA(inProgramDir.c_str());
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(c.grey, c.grey, c.grey));
-    EXPECT_STREQ(Installer().themeFile, inProgramDir.c_str());
+    EXPECT_STREQ(host.installer().theme.path, inProgramDir.c_str());
   }
 }
 

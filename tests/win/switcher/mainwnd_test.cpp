@@ -67,12 +67,12 @@ class MainWindowTest : public ::testing::Test {
     HANDLE duplicate = nullptr;
     DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &duplicate, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
-    Installer().wallpaperThread = duplicate;  // stage 2 closes its copy
+    Window()->installer.wallpaperThread.reset(duplicate);  // stage 2 closes its copy
   }
   void ReleaseWallpaper() { SetEvent(release_); }
   // What the wallpaper maker does when the disk is full.
   void ReportDiskFull() {
-    Installer().wallpaperDiskFull = true;
+    Window()->installer.makerReport->diskFull = true;
     PostMessageA(hwnd_, WM_COMMAND, IDCANCEL, 0);
   }
   // Gives every theme file the colours of seed.
@@ -92,6 +92,7 @@ class MainWindowTest : public ::testing::Test {
     IsDialogMessageA(hwnd_, &msg);
   }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  MainWindow* Window() const { return GetMainWindow(hwnd_); }
   std::string Status() const {
     char text[256] = "";
     GetWindowTextA(Item(IDC_STATUS), text, sizeof text);
@@ -130,6 +131,18 @@ TEST_F(MainWindowTest, StatusTextDriftsWhileTheWallpaperIsMade) {
   EXPECT_EQ(GetFocus(), Item(IDOK));
   EXPECT_EQ(GetSysColor(COLOR_WINDOW),
             RGB((4 * 7 + 5 * 3) % 256, (4 * 13 + 5 * 5) % 256, (4 * 29 + 5 * 11) % 256));
+}
+
+TEST_F(MainWindowTest, ApplyGoesBusyUntilTheCycleEnds) {
+  SendMessageA(hwnd_, WM_COMMAND, IDC_APPLY, 0);
+  // Nothing has been pumped yet, so no tick has ended the cycle.
+  for (int id : {IDOK, IDCANCEL, IDC_APPLY, IDC_REVERT, IDC_ABOUT}) {
+    EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+  }
+  ASSERT_TRUE(PumpUntil([&] { return !Installing(); }, 5000));
+  for (int id : {IDOK, IDCANCEL, IDC_REVERT, IDC_ABOUT})
+    EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
+  EXPECT_FALSE(IsWindowEnabled(Item(IDC_APPLY)));
 }
 
 TEST_F(MainWindowTest, CloseWhileInstallingWaitsForTheWallpaper) {
@@ -214,7 +227,7 @@ TEST_F(MainWindowTest, EscDuringAnInstallationIsIgnored) {
 TEST_F(MainWindowTest, TooltipTexts) {
   auto tip = [&](int id) {
     NMTTDISPINFOA info{};
-    info.hdr.hwndFrom = g_switcher.hwndTooltip;
+    info.hdr.hwndFrom = Window()->tooltip;
     info.hdr.idFrom = reinterpret_cast<UINT_PTR>(Item(id));
     info.hdr.code = TTN_NEEDTEXTA;
     SendMessageA(hwnd_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
@@ -297,14 +310,14 @@ TEST_F(MainWindowTest, IconButtonPressSemantics) {
     EXPECT_EQ(DrawState(blue), step.state);
   }
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_WHITE);
+  EXPECT_EQ(Window()->state.selectedColour, IDC_WHITE);
   EXPECT_EQ(DrawState(Item(IDC_WHITE)), 1);
 
   // Press and release inside: the button takes the focus and is chosen.
   SendMessageA(blue, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageA(blue, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(GetFocus(), blue);
-  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_BLUE);
+  EXPECT_EQ(Window()->state.selectedColour, IDC_BLUE);
   EXPECT_EQ(DrawState(blue), 1);
   EXPECT_EQ(DrawState(Item(IDC_WHITE)), 0);
   EXPECT_TRUE(IsWindowEnabled(Item(IDC_APPLY)));
@@ -314,14 +327,14 @@ TEST_F(MainWindowTest, IconButtonPressSemantics) {
   SendMessageA(hwnd_, WM_COMMAND, IDC_RED, 0);
   SendMessageA(blue, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageA(blue, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_RED);
+  EXPECT_EQ(Window()->state.selectedColour, IDC_RED);
   EXPECT_EQ(DrawState(blue), 1);  // drawn framed all the same
 
   // Right-button messages change nothing.
   SendMessageA(Item(IDC_GREEN), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   SendMessageA(Item(IDC_GREEN), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(DrawState(Item(IDC_GREEN)), 0);
-  EXPECT_EQ(GetSwitcherState().selectedColour, IDC_RED);
+  EXPECT_EQ(Window()->state.selectedColour, IDC_RED);
 }
 
 TEST_F(MainWindowTest, IconButtonPaintsFaceFrameAndIcon) {

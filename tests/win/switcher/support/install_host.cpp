@@ -9,7 +9,10 @@
 namespace {
 
 const char kHostClass[] = "LumivexTestInstallHost";
-InstallHost* g_host = nullptr;
+
+InstallHost* HostOf(HWND hwnd) {
+  return reinterpret_cast<InstallHost*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
 
 }  // namespace
 
@@ -25,7 +28,6 @@ ThemeParts OnlyParts(bool colors, bool fonts) {
 }
 
 InstallHost::InstallHost() {
-  g_host = this;
   WNDCLASSA wc{};
   wc.lpfnWndProc = WndProc;
   wc.hInstance = GetModuleHandleA(nullptr);
@@ -34,14 +36,18 @@ InstallHost::InstallHost() {
   RegisterClassA(&wc);
   hwnd_ = CreateWindowExA(0, kHostClass, "Installer host", WS_OVERLAPPEDWINDOW, 50, 50, 400, 200,
                           nullptr, nullptr, wc.hInstance, nullptr);
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   InitCommonControls();
   status_ = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", hwnd_, IDC_STATUS);
+  // The status bar keeps its own data: the host rides on a property.
+  SetPropA(status_, kHostClass, this);
   statusProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(status_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StatusProc)));
   ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  installer_.window = hwnd_;
 
+  // The process-wide values the installer reads.
   g_switcher.hInstance = wc.hInstance;
-  g_switcher.hwndMain = hwnd_;
   GetProgramDir(g_switcher.programDir, sizeof g_switcher.programDir);
   g_switcher.ditherKernel = 2;
 }
@@ -49,17 +55,18 @@ InstallHost::InstallHost() {
 InstallHost::~InstallHost() {
   KillTimer(hwnd_, ID_INSTALL_TIMER);
   if (GetCapture() == hwnd_) ReleaseCapture();
+  SetWindowLongPtrA(status_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(statusProc_));
+  RemovePropA(status_, kHostClass);
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);
-  g_switcher.hwndMain = nullptr;
-  g_host = nullptr;
 }
 
 int InstallHost::Install(ThemeId id, const ThemeParts& parts, DWORD timeoutMs) {
   finished_ = false;
   ticks_ = 0;
   texts_.clear();
-  int result = InstallTheme(id, parts.wallpaper, parts.colors, parts.fonts, parts.icons,
-                            parts.cursors, parts.sounds, parts.screenSaver);
+  int result = InstallTheme(&installer_, id, parts.wallpaper, parts.colors, parts.fonts,
+                            parts.icons, parts.cursors, parts.sounds, parts.screenSaver);
   captured_ = GetCapture() == hwnd_;
   MSG msg;
   DWORD start = GetTickCount();
@@ -74,23 +81,28 @@ int InstallHost::Install(ThemeId id, const ThemeParts& parts, DWORD timeoutMs) {
   return result;
 }
 
+void InstallHost::OnTimer(WPARAM id) {
+  ++ticks_;
+  if (id == ID_INSTALL_TIMER && wallpaperThreadFinished(installer_)) {
+    KillTimer(hwnd_, ID_INSTALL_TIMER);
+    FinishThemeInstall(&installer_);
+    finished_ = true;
+  }
+}
+
 LRESULT CALLBACK InstallHost::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_TIMER:
-      if (g_host) ++g_host->ticks_;
-      if (wParam == ID_INSTALL_TIMER && wallpaperThreadFinished()) {
-        KillTimer(hwnd, ID_INSTALL_TIMER);
-        FinishThemeInstall();
-        if (g_host) g_host->finished_ = true;
-      }
-      return 0;
+  InstallHost* host = HostOf(hwnd);
+  if (msg == WM_TIMER && host) {
+    host->OnTimer(wParam);
+    return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK InstallHost::StatusProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_SETTEXT && g_host && lParam) {
-    g_host->texts_.push_back(reinterpret_cast<const char*>(lParam));
+  auto* host = static_cast<InstallHost*>(GetPropA(hwnd, kHostClass));
+  if (msg == WM_SETTEXT && lParam) {
+    host->texts_.push_back(reinterpret_cast<const char*>(lParam));
   }
-  return CallWindowProcA(g_host->statusProc_, hwnd, msg, wParam, lParam);
+  return CallWindowProcA(host->statusProc_, hwnd, msg, wParam, lParam);
 }

@@ -1,6 +1,6 @@
 // A small top-level window with a status child 113 that stands in for the
-// switcher's main window: it runs the installer's timer-driven cycle and
-// records the progress texts.
+// switcher's main window: it owns an installation, runs the installer's
+// timer-driven cycle and records the progress texts.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@ class InstallHost {
 
   HWND hwnd() const { return hwnd_; }
   HWND status() const { return status_; }
+  InstallerState& installer() { return installer_; }
 
   // InstallTheme, then the message loop until stage 2 has run (or timeout).
   // Returns InstallTheme's result; finished() tells whether stage 2 ran.
@@ -33,10 +34,12 @@ class InstallHost {
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK StatusProc(HWND, UINT, WPARAM, LPARAM);
+  void OnTimer(WPARAM id);
 
   HWND hwnd_ = nullptr;
   HWND status_ = nullptr;
   WNDPROC statusProc_ = nullptr;
+  InstallerState installer_;
   bool finished_ = false;
   bool captured_ = false;
   int ticks_ = 0;
