@@ -48,6 +48,9 @@ bool SwitcherRun::Start(const std::string& args, bool waitForWindow) {
   return false;
 }
 
+const char kSwitcherPrompt[] =
+    "Choose the Tavol color (by mana symbol) and the parts of the theme to use.";
+
 namespace {
 
 // Delivered and handled before the call returns, so that what the test
@@ -91,10 +94,14 @@ void SwitcherRun::UseOnlyParts(std::initializer_list<int> ids) const {
 }
 
 bool SwitcherRun::WaitIdle(DWORD timeoutMs) const {
+  // The end of the cycle re-enables the buttons, moves the focus and puts the
+  // prompt back, in that order: only the prompt with OK enabled says the
+  // switcher has done all of it (another process can look in between).
   DWORD start = GetTickCount();
   Sleep(50);
   while (GetTickCount() - start < timeoutMs) {
-    if (!IsWindow(main_) || IsWindowEnabled(Item(IDOK))) return true;
+    if (!IsWindow(main_)) return true;
+    if (IsWindowEnabled(Item(IDOK)) && StatusText() == kSwitcherPrompt) return true;
     Sleep(20);
   }
   return false;

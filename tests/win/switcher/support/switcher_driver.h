@@ -11,6 +11,9 @@
 
 HWND FindMainWindowOf(DWORD processId);
 
+// The status text of an idle switcher.
+extern const char kSwitcherPrompt[];
+
 class SwitcherRun {
  public:
   // Starts bin\switcher.exe with the arguments; true once its main window
@@ -30,8 +33,8 @@ class SwitcherRun {
   void UseOnlyParts(std::initializer_list<int> ids) const;
   bool IsChecked(int id) const;
 
-  // Waits until an installation has finished: OK enabled again, or the
-  // process gone.
+  // Waits until an installation has finished: OK enabled and the prompt back
+  // on the status line, or the window gone.
   bool WaitIdle(DWORD timeoutMs = 30000) const;
   bool WaitExit(DWORD timeoutMs = 30000) { return child_.Wait(timeoutMs); }
   DWORD ExitCode() const { return child_.ExitCode(); }
