@@ -1,0 +1,42 @@
+// Size arithmetic of the screen saver's picture memory: the paging-file
+// section behind the DIB section, into whose end the full-screen saver
+// decodes each art before scaling it in place. All sizes are 64-bit, so no
+// window or art size overflows them.
+#pragma once
+
+#include <cstdint>
+
+// The section is never smaller than this: room to decode an art at its end.
+constexpr uint64_t kPixelSectionFloor = 1048576;
+
+// Bytes of one picture row: width x 3 rounded up to a multiple of 4 (0 for
+// width <= 0).
+uint64_t PictureRowStride(int32_t width);
+
+// The section's size: max(stride x height, 1,048,576); the floor alone for
+// sides <= 0.
+uint64_t PixelSectionSize(int32_t width, int32_t height);
+
+// Where FilterScaleImage decodes an art of artWidth x artHeight when it
+// scales into a target for dw x dh: at max(dw x dh x 3, 1,048,576) minus the
+// decoded art's artWidth x artHeight x 3 bytes. False when the decoded art
+// is larger than that span (it would start before the target).
+bool DecodeOffsetInTarget(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh,
+                          uint64_t* offset);
+
+// Bytes a target must have for scaling in place: max(dw x dh x 3, 1,048,576)
+// and stride(dw) x max(artHeight, dh) (the pass across runs in the target's
+// rows from row dh - artHeight when the art grows). 0 for sides <= 0.
+uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh);
+
+// Whether a target of targetSize bytes has room to decode an art of
+// artWidth x artHeight at its end and scale it in place to dw x dh.
+bool ScaleTargetHasRoom(uint64_t targetSize, int32_t artWidth, int32_t artHeight, int32_t dw,
+                        int32_t dh);
+
+// Whether LoadArt can bring an art into a picture of width x height in its
+// section: full screen scales in place in the section; the preview scales
+// into a buffer of its own and copies stride x height bytes, which always
+// fit. Memory only: the scaler's own limits on sides are its business.
+bool ArtFitsPicture(bool previewMode, int32_t width, int32_t height, int32_t artWidth,
+                    int32_t artHeight);
