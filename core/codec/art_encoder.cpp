@@ -576,6 +576,13 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "Pieces must be 1 or 4, not %d", options.pieces);
   }
+  if (side > kMaxPieceSide) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Cannot encode a %d x %d picture in %d piece%s: pieces are at most %d "
+                         "pixels wide",
+                         image.width, image.height, options.pieces, options.pieces == 1 ? "" : "s",
+                         kMaxPieceSide);
+  }
   int levels = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
   bool halved = options.chromaHalved && levels >= 1;
 

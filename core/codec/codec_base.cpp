@@ -31,10 +31,26 @@ CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line) {
                        "Out of memory allocating from file %s, line %d\n", module, line);
 }
 
+namespace {
+
+AllocationHook g_allocationHook = nullptr;
+void* g_allocationHookUser = nullptr;
+
+bool AllocationAllowed(size_t bytes) {
+  return !g_allocationHook || g_allocationHook(bytes, g_allocationHookUser);
+}
+
+}  // namespace
+
+void SetAllocationHook(AllocationHook hook, void* user) {
+  g_allocationHook = hook;
+  g_allocationHookUser = user;
+}
+
 bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill) {
   buffer->bytes.reset();
   buffer->size = 0;
-  if (size > kMaxAllocation) return false;
+  if (size > kMaxAllocation || !AllocationAllowed(size)) return false;
   // Never zero bytes: callers index data() freely once this succeeds.
   size_t n = size ? size : 1;
   buffer->bytes.reset(zeroFill ? new (std::nothrow) uint8_t[n]() : new (std::nothrow) uint8_t[n]);
@@ -46,7 +62,9 @@ bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill) {
 bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill) {
   buffer->values.reset();
   buffer->size = 0;
-  if (count > kMaxAllocation / sizeof(int32_t)) return false;
+  if (count > kMaxAllocation / sizeof(int32_t) || !AllocationAllowed(count * sizeof(int32_t))) {
+    return false;
+  }
   size_t n = count ? count : 1;
   buffer->values.reset(zeroFill ? new (std::nothrow) int32_t[n]() : new (std::nothrow) int32_t[n]);
   if (!buffer->values) return false;

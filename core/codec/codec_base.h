@@ -85,3 +85,11 @@ bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
 // Largest single allocation the codec asks for. Keeps 32-bit size_t sums
 // safe and turns absurd header values into errors before any allocation.
 constexpr uint64_t kMaxAllocation = 1u << 30;
+
+// Test seam: every allocation made through AllocateBytes and AllocateInts is
+// shown to the hook first (its size in bytes); returning false makes it fail
+// as if the memory were not there. Null (the default) allows everything. The
+// hook is process-wide and unsynchronised: tests set it around single-
+// threaded calls, the programs never do.
+using AllocationHook = bool (*)(size_t bytes, void* user);
+void SetAllocationHook(AllocationHook hook, void* user);

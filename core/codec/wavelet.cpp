@@ -1,5 +1,6 @@
 #include "codec/wavelet.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -40,44 +41,67 @@ void SmoothSeam(uint8_t* image, int width, int height, int x) {
   }
 }
 
-CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
+// A file whose header and streams have been checked: its geometry and its
+// whole run-length stream.
+struct CheckedArt {
+  ArtGeometry g;
+  ByteBuffer stream;
+  size_t streamBytes = 0;
+};
+
+CodecStatus StreamEndsEarly(CodecError* err, const char* name, uint64_t made, uint64_t needed) {
+  return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
+                       "Art file %s: its coefficient stream ends after %u of %u bytes", name,
+                       static_cast<unsigned>(made), static_cast<unsigned>(needed));
+}
+
+// Checks the header, undoes the Huffman layer and measures the run-length
+// stream against the coefficients of every piece. Nothing larger than the
+// stream (at most 8 bytes a payload byte) is allocated here, so a truncated
+// or inconsistent file is refused before anything of the picture's size
+// exists, whatever its header claims.
+CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* checked) {
   CodecError* err = &ctx->error;
   const char* name = art.fileName;
-  ArtGeometry g;
+  ArtGeometry& g = checked->g;
   CodecStatus status = DeriveArtGeometry(art.header, art.payload.size, name, &g, err);
   if (status != CodecStatus::kOk) return status;
+
+  // Huffman layer: the whole run-length stream (only packedSize bytes of it
+  // are ever needed).
+  const size_t packedSize = static_cast<size_t>(art.header.packedSize);
+  if (!AllocateBytes(&checked->stream, packedSize, false)) {
+    return OutOfMemoryError(err, kArtModule, __LINE__);
+  }
+  ArtDecoder& dec = ctx->decoder;
+  BitReader bits;
+  InitBitReader(&bits, art.payload.data(), art.payload.size);
+  status = ReadHuffmanTree(&dec.huffman, &bits, name, err);
+  if (status != CodecStatus::kOk) return status;
+  checked->streamBytes =
+      DecodeHuffmanSymbols(dec.huffman, &bits, checked->stream.data(), packedSize);
+
+  const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
+  uint64_t made = 0;
+  if (!MeasureRunLength(checked->stream.data(), checked->streamBytes, needed, &made)) {
+    return StreamEndsEarly(err, name, made, needed);
+  }
+  return CodecStatus::kOk;
+}
+
+CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const CheckedArt& checked,
+                          uint8_t* out) {
+  CodecError* err = &ctx->error;
+  const char* name = art.fileName;
+  const ArtGeometry& g = checked.g;
   ArtDecoder& dec = ctx->decoder;
   if (!dec.clampBuilt) {
     BuildArtClampTable(&dec.clamp);
     dec.clampBuilt = true;
   }
-
-  // Huffman layer: the whole run-length stream (only packedSize bytes of it
-  // are ever needed).
-  const size_t packedSize = static_cast<size_t>(art.header.packedSize);
-  ByteBuffer stream;
-  if (!AllocateBytes(&stream, packedSize, false))
-    return OutOfMemoryError(err, kArtModule, __LINE__);
-  BitReader bits;
-  InitBitReader(&bits, art.payload.data(), art.payload.size);
-  status = ReadHuffmanTree(&dec.huffman, &bits, name, err);
-  if (status != CodecStatus::kOk) return status;
-  size_t streamBytes = DecodeHuffmanSymbols(dec.huffman, &bits, stream.data(), packedSize);
-
-  // The run-length stream must make every piece's coefficients. A stream
-  // claiming far more than real art ever expands to is measured before the
-  // planes are allocated, so that a small file cannot make the decoder
-  // allocate much more than its own size; a plausible one is checked while
-  // it is decoded (measuring costs as much as a sixth of a decode).
+  const uint8_t* stream = checked.stream.data();
+  const size_t streamBytes = checked.streamBytes;
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
-  constexpr uint64_t kPlausibleExpansion = 64;
-  uint64_t made = 0;
-  if (needed > static_cast<uint64_t>(streamBytes) * kPlausibleExpansion &&
-      !MeasureRunLength(stream.data(), streamBytes, needed, &made)) {
-    return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                         "Art file %s: its coefficient stream ends after %u of %u bytes", name,
-                         static_cast<unsigned>(made), static_cast<unsigned>(needed));
-  }
 
   IntBuffer coefficients;
   if (!AllocateInts(&coefficients, g.pieceBytes / 4, false)) {
@@ -89,15 +113,16 @@ CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
   int32_t* u = luma + lumaCount;
   int32_t* v = u + chromaCount;
   RunLengthReader runs;
-  InitRunLengthReader(&runs, stream.data(), streamBytes);
+  InitRunLengthReader(&runs, stream, streamBytes);
   const size_t imageStride = static_cast<size_t>(g.width) * 3;
 
   for (int i = 0; i < g.pieces; ++i) {
     if (!DecodeRunLength(&runs, reinterpret_cast<uint8_t*>(luma), g.pieceBytes)) {
-      MeasureRunLength(stream.data(), streamBytes, needed, &made);
-      return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                           "Art file %s: its coefficient stream ends after %u of %u bytes", name,
-                           static_cast<unsigned>(made), static_cast<unsigned>(needed));
+      // CheckArt measured the stream; this only guards the two walks
+      // disagreeing.
+      uint64_t made = 0;
+      MeasureRunLength(stream, streamBytes, needed, &made);
+      return StreamEndsEarly(err, name, made, needed);
     }
     int rows = g.rowsOfPiece[i];
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
@@ -157,8 +182,11 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
   }
   ArtHeader header;
   ParseArtHeader(headerBytes, &header);
-  if (header.pieces == 4 && header.width <= kMaxArtSide && header.width >= -kMaxArtSide &&
-      header.height <= kMaxArtSide && header.height >= -kMaxArtSide) {
+  // Doubled where that cannot overflow; the geometry check refuses any size
+  // beyond the limits, doubled or not.
+  constexpr int32_t kHalfRange = INT32_MAX / 2;
+  if (header.pieces == 4 && header.width <= kHalfRange && header.width >= -kHalfRange &&
+      header.height <= kHalfRange && header.height >= -kHalfRange) {
     header.width *= 2;
     header.height *= 2;
   }
@@ -251,7 +279,10 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, uint8_t* t
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "DecodeWavelet: target for %s is smaller than its image", art.fileName);
   }
-  return Decode(ctx, art, target);
+  CheckedArt checked;
+  CodecStatus status = CheckArt(ctx, art, &checked);
+  if (status != CodecStatus::kOk) return status;
+  return DecodeChecked(ctx, art, checked, target);
 }
 
 CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image) {
@@ -261,11 +292,14 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
                          "Art file %s: image size %d is negative", art.fileName,
                          art.header.imageSize);
   }
+  CheckedArt checked;
+  CodecStatus status = CheckArt(ctx, art, &checked);
+  if (status != CodecStatus::kOk) return status;
   size_t size = static_cast<size_t>(art.header.imageSize) + kDecodeSlack;
   ByteBuffer buffer;
   if (!AllocateBytes(&buffer, size, true))
     return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
-  CodecStatus status = Decode(ctx, art, buffer.data());
+  status = DecodeChecked(ctx, art, checked, buffer.data());
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);
   return CodecStatus::kOk;

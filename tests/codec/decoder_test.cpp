@@ -2,12 +2,14 @@
 // pieces, the seam of 4-piece art in both variants, and damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "art_builder.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
@@ -303,6 +305,110 @@ TEST(DecoderTest, DamagedFilesAreReportedNotDecoded) {
       EXPECT_NE(message.find("bad.art"), std::string::npos) << message;
     }
   }
+}
+
+// Bytes of a payload behind a one-node tree whose both children are the
+// code 0x1F (32 zeros): every bit of the payload makes 32 coefficient bytes.
+std::vector<uint8_t> ZeroRunPayload(size_t bytes) {
+  TestBitWriter w;
+  WriteTree(&w, TestTree{{0x1F, 0x1F}});
+  std::vector<uint8_t> payload = w.Finish();
+  payload.resize(bytes, 0);
+  return payload;
+}
+
+// Anything of a picture's size is allocated only once the streams are known
+// to make the whole picture: a small file that claims a large one is refused
+// with a footprint of its own size.
+TEST(DecoderTest, ShortStreamsAreRefusedBeforeThePictureIsAllocated) {
+  constexpr size_t kSmall = 64 * 1024;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    const char* message;
+  };
+  std::vector<Case> cases;
+  {
+    // 208 bytes claiming 16384 x 16384 (stored 8192 x 8192) in 4 pieces.
+    ArtHeader h = TestHeader(4, 16384, 16384, 1, true);
+    h.packedSize = 800;
+    cases.push_back({"16384 x 16384 in 208 bytes", BuildArtFileWithPayload(h, ZeroRunPayload(100)),
+                     "bad size: 16384 x 16384"});
+  }
+  std::vector<uint8_t> zeros;  // 50 long runs of 8192 zeros
+  for (int i = 0; i < 50; ++i) zeros.insert(zeros.end(), {0x5F, 0xFF});
+  cases.push_back({"4096 x 4096, 4 pieces, halved chroma",
+                   BuildArtFile(TestHeader(4, 4096, 4096, 1, true), zeros), "ends after"});
+  cases.push_back({"4096 x 4096, 4 pieces, full chroma",
+                   BuildArtFile(TestHeader(4, 4096, 4096, 8, false), zeros), "ends after"});
+  cases.push_back({"2048 x 2048, 1 piece, full chroma",
+                   BuildArtFile(TestHeader(1, 2048, 2048, 16, false), zeros), "ends after"});
+  {
+    ArtHeader h = TestHeader(4, 4096, 3000, 1, true);
+    h.packedSize = 800;
+    cases.push_back({"4096 x 3000 from a payload of zero runs",
+                     BuildArtFileWithPayload(h, ZeroRunPayload(100)), "ends after"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_LT(c.file.size(), 1024u);
+    auto ctx = NewContext();
+    WaveletPtr art;
+    {
+      AllocationWatch watch;
+      EXPECT_EQ(CodecStatus::kBadData, DecodeBytes(ctx.get(), c.file, &art, "big.art"));
+      EXPECT_NE(std::string(ctx->error.message).find(c.message), std::string::npos)
+          << ctx->error.message;
+      EXPECT_LT(watch.largest(), kSmall);
+    }
+    // Records read without decoding fail the same way in every routine that
+    // decodes them.
+    if (ReadWaveletFromMemory(ctx.get(), c.file.data(), c.file.size(), "big.art", false, &art) !=
+        CodecStatus::kOk) {
+      continue;
+    }
+    AllocationWatch watch;
+    ByteBuffer image;
+    EXPECT_EQ(CodecStatus::kBadData, DecodeWavelet(ctx.get(), *art, &image));
+    ScaledImage scaled;
+    EXPECT_EQ(CodecStatus::kBadData,
+              FilterScaleImage(ctx.get(), nullptr, 0, art.get(), 640, 480, -1, &scaled));
+    EXPECT_EQ(CodecStatus::kBadData,
+              NearestScaleImage(ctx.get(), nullptr, 0, art.get(), 320, 240, &scaled));
+    EXPECT_LT(watch.largest(), kSmall);
+  }
+}
+
+// A real art cut short anywhere is refused before its image or its
+// coefficients are allocated: nothing larger than the file's own payload and
+// run-length stream.
+TEST(DecoderTest, TruncatedArtIsRefusedWithASmallFootprint) {
+  Picture picture = MakeSamplePicture(512, 384);
+  BgrImage image = {picture.bgr.data(), 512, 384, picture.stride()};
+  EncodeOptions options;
+  options.quality = 85;
+  options.pieces = 4;
+  ByteBuffer file;
+  CodecError error;
+  ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
+  ArtHeader header;
+  ParseArtHeader(file.data(), &header);
+  const size_t pieceBytes = 4 * (256 * 256 + 2 * 128 * 128);
+  ASSERT_LT(static_cast<size_t>(header.packedSize), pieceBytes);
+  auto ctx = NewContext();
+  int refused = 0;
+  for (size_t cut = kArtHeaderSize + 1; cut < file.size; cut += file.size / 97) {
+    SCOPED_TRACE(cut);
+    AllocationWatch watch;
+    WaveletPtr art;
+    if (ReadWaveletFromMemory(ctx.get(), file.data(), cut, "cut.art", true, &art) ==
+        CodecStatus::kOk) {
+      continue;
+    }
+    ++refused;
+    EXPECT_LE(watch.largest(), std::max(cut, static_cast<size_t>(header.packedSize)));
+  }
+  EXPECT_GT(refused, 90);
 }
 
 TEST(DecoderTest, RandomDamageNeverBreaksTheDecoder) {

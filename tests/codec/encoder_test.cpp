@@ -117,7 +117,8 @@ TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
     int width, height, pieces, quality;
   };
   for (Case c : {Case{40, 41, 1, 75}, Case{41, 30, 4, 75}, Case{40, 19, 4, 75}, Case{40, 40, 4, 75},
-                 Case{40, 30, 2, 75}, Case{40, 30, 1, 0}, Case{40, 30, 1, 101}}) {
+                 Case{40, 30, 2, 75}, Case{40, 30, 1, 0}, Case{40, 30, 1, 101},
+                 Case{2050, 8, 1, 75}, Case{4098, 2050, 4, 75}}) {
     SCOPED_TRACE(testing::Message()
                  << c.width << "x" << c.height << " " << c.pieces << " " << c.quality);
     Picture picture = MakeSamplePicture(c.width, c.height);
