@@ -398,8 +398,20 @@ void ForwardTransformPlane(double* plane, int side, int baseSize) {
   }
 }
 
+// Every code costs no more bytes than it makes, except a literal, which
+// costs one header byte more. Cut the input where each literal starts: every
+// piece but the last is at least 3 bytes long, because EncodeRunLength ends
+// a literal only
+//   - after 32 bytes,
+//   - after 31 bytes, when the next byte is cheap (it cannot ride along), or
+//   - at a cheap byte whose next byte is cheap too (a lone cheap byte rides
+//     along), so at least two cheap bytes follow a literal of at least one,
+// or at the end of the input. So there are at most (size + 2) / 3 literals,
+// and the code is at most size + (size + 2) / 3 bytes. A literal byte
+// followed by two cheap bytes of different codes, over and over, takes
+// exactly that.
 size_t RunLengthBound(size_t size) {
-  return size + size / 32 + 16;
+  return size + (size + 2) / 3;
 }
 
 size_t EncodeRunLength(const uint8_t* bytes, size_t size, uint8_t* out) {

@@ -52,7 +52,8 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
 void ForwardTransformPlane(double* plane, int side, int baseSize);
 
 // Run-length code of bytes (the decoder's table read backwards). Returns the
-// code length; out must hold RunLengthBound(size) bytes.
+// code length; out must hold RunLengthBound(size) bytes, size + (size + 2) / 3
+// (4 bytes for 3 at worst).
 size_t RunLengthBound(size_t size);
 size_t EncodeRunLength(const uint8_t* bytes, size_t size, uint8_t* out);
 
