@@ -48,8 +48,9 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
                           EncodeStats* stats, CodecError* error);
 
 // Forward D4 transform of one side x side plane down to baseSize, laid out
-// as the decoder expects (exposed for tests).
-void ForwardTransformPlane(double* plane, int side, int baseSize);
+// as the decoder expects (exposed for tests). False, with the plane
+// untouched, when its work plane cannot be allocated.
+bool ForwardTransformPlane(double* plane, int side, int baseSize);
 
 // Run-length code of bytes (the decoder's table read backwards). Returns the
 // code length; out must hold RunLengthBound(size) bytes, size + (size + 2) / 3

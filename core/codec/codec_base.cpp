@@ -36,11 +36,11 @@ namespace {
 AllocationHook g_allocationHook = nullptr;
 void* g_allocationHookUser = nullptr;
 
+}  // namespace
+
 bool AllocationAllowed(size_t bytes) {
   return !g_allocationHook || g_allocationHook(bytes, g_allocationHookUser);
 }
-
-}  // namespace
 
 void SetAllocationHook(AllocationHook hook, void* user) {
   g_allocationHook = hook;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 // The two programs carry the same code with a few differences: the switcher
 // (wallpaper maker) and the screen saver (logo overlay, seam column 288,
@@ -86,10 +87,23 @@ bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
 // safe and turns absurd header values into errors before any allocation.
 constexpr uint64_t kMaxAllocation = 1u << 30;
 
-// Test seam: every allocation made through AllocateBytes and AllocateInts is
-// shown to the hook first (its size in bytes); returning false makes it fail
+// Test seam: every allocation made through AllocateBytes, AllocateInts and
+// AllocateArray is shown to the hook first (its size in bytes); returning false makes it fail
 // as if the memory were not there. Null (the default) allows everything. The
 // hook is process-wide and unsynchronised: tests set it around single-
 // threaded calls, the programs never do.
 using AllocationHook = bool (*)(size_t bytes, void* user);
 void SetAllocationHook(AllocationHook hook, void* user);
+
+// Whether an allocation of that many bytes may go ahead (the hook's answer).
+bool AllocationAllowed(size_t bytes);
+
+// Arrays of other element types (the encoder's planes of doubles), allocated
+// the same way: no exceptions, the hook asked first, nothing zeroed.
+template <typename T>
+bool AllocateArray(std::unique_ptr<T[]>* array, size_t count) {
+  array->reset();
+  if (count > kMaxAllocation / sizeof(T) || !AllocationAllowed(count * sizeof(T))) return false;
+  array->reset(new (std::nothrow) T[count ? count : 1]);
+  return *array != nullptr;
+}

@@ -4,8 +4,10 @@
 
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "codec/huffman.h"
@@ -130,6 +132,34 @@ TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
     EXPECT_EQ(CodecStatus::kBadArgument,
               EncodeWavelet(View(picture), options, &file, nullptr, &error));
     EXPECT_NE(error.message[0], '\0');
+  }
+}
+
+// Whichever allocation fails, the encoder says so: it never writes a file
+// from planes it could not finish.
+TEST(EncoderTest, EveryFailedAllocationIsReported) {
+  Picture picture = MakeSamplePicture(64, 48);
+  EncodeOptions options;
+  options.pieces = 4;
+  options.quality = 80;
+  int allocations = 0;
+  {
+    AllocationWatch watch;
+    ByteBuffer file;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    allocations = watch.count();
+  }
+  ASSERT_GT(allocations, 20);
+  for (int n = 1; n <= allocations; ++n) {
+    SCOPED_TRACE(testing::Message() << "allocation " << n << " of " << allocations);
+    AllocationWatch watch(n);
+    ByteBuffer file;
+    CodecError error;
+    EXPECT_EQ(CodecStatus::kOutOfMemory,
+              EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    EXPECT_TRUE(watch.failed());
+    EXPECT_NE(std::string(error.message).find("Out of memory"), std::string::npos) << error.message;
   }
 }
 
