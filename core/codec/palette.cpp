@@ -31,6 +31,14 @@ bool ScanInt(const char** pos, const char* end, int* value) {
   return true;
 }
 
+// Empty, or only spaces and tabs.
+bool IsBlank(const char* line, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] != ' ' && line[i] != '\t') return false;
+  }
+  return true;
+}
+
 struct LineFault {
   const char* what;
 };
@@ -104,6 +112,8 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
   table->palette.entryCount = 0;
   ResetOctree(&table->octree);
   int count = 0;
+  int lineNumber = 0;
+  int firstBlank = 0;  // line number of the first blank line, 0 while none
   size_t start = 0;
   while (start < length) {
     const char* line = text + start;
@@ -112,12 +122,19 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
     size_t lineLength = static_cast<size_t>(newline - line);
     start += lineLength + 1;
     if (lineLength && line[lineLength - 1] == '\r') --lineLength;  // text-mode line end
-    int lineNumber = count + 1;
+    ++lineNumber;
     if (lineLength > kMaxLineLength) {
       return TableError(ctx, __LINE__, name, lineNumber, "the line is too long");
     }
     if (std::memchr(line, '\0', lineLength)) {
       return TableError(ctx, __LINE__, name, lineNumber, "the line holds a NUL character");
+    }
+    // Blank lines may end the table (hand-written tables often do); between
+    // colours they would shift every later palette entry, so they are
+    // refused there once a colour follows them.
+    if (IsBlank(line, lineLength)) {
+      if (!firstBlank) firstBlank = lineNumber;
+      continue;
     }
     if (count == kMaxPaletteColours) {
       return TableError(ctx, __LINE__, name, lineNumber, "more than 256 colours");
@@ -128,6 +145,10 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
     LineFault fault = {""};
     if (!ParseColourLine(line, lineLength, rgb, digits, &depth, &fault)) {
       return TableError(ctx, __LINE__, name, lineNumber, fault.what);
+    }
+    if (firstBlank) {
+      return TableError(ctx, __LINE__, name, firstBlank,
+                        "the line is blank (blank lines may only end the table)");
     }
     PaletteEntry& e = table->palette.entries[count];
     e.red = static_cast<uint8_t>(rgb[0]);

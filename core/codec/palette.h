@@ -7,6 +7,8 @@
 // the octree path digits 0..7 separated by blanks (at most 8; none makes the
 // root the leaf). Line n is palette entry n. A last line without a line end
 // is not read. Lines hold at most 254 characters before their line end.
+// Blank lines (empty, or spaces and tabs) may follow the last colour line;
+// before a colour line they are refused.
 #pragma once
 
 #include <cstddef>
