@@ -35,6 +35,8 @@ namespace {
 
 AllocationHook g_allocationHook = nullptr;
 void* g_allocationHookUser = nullptr;
+FileOpenHook g_fileOpenHook = nullptr;
+void* g_fileOpenHookUser = nullptr;
 
 }  // namespace
 
@@ -70,4 +72,13 @@ bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill) {
   if (!buffer->values) return false;
   buffer->size = count;
   return true;
+}
+
+void SetFileOpenHook(FileOpenHook hook, void* user) {
+  g_fileOpenHook = hook;
+  g_fileOpenHookUser = user;
+}
+
+std::FILE* OpenCodecFile(const char* path, const char* mode) {
+  return g_fileOpenHook ? g_fileOpenHook(path, mode, g_fileOpenHookUser) : std::fopen(path, mode);
 }

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -107,3 +108,11 @@ bool AllocateArray(std::unique_ptr<T[]>* array, size_t count) {
   array->reset(new (std::nothrow) T[count ? count : 1]);
   return *array != nullptr;
 }
+
+// Every file the codec opens (art files, colour tables, the spot backup)
+// goes through OpenCodecFile. Test seam: a hook set here sees the path and
+// mode instead of std::fopen (null, the default, is std::fopen). Process-wide
+// and unsynchronised, like the allocation hook.
+using FileOpenHook = std::FILE* (*)(const char* path, const char* mode, void* user);
+void SetFileOpenHook(FileOpenHook hook, void* user);
+std::FILE* OpenCodecFile(const char* path, const char* mode);

@@ -177,7 +177,7 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
 }
 
 CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const LogicalPalette** palette) {
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = OpenCodecFile(path, "r");
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);

@@ -38,9 +38,10 @@ CodecStatus OpenSpotFile(CodecContext* ctx, long bytes) {
     return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, __LINE__,
                          "Spot file open failed");
   }
-  // "w+b": created or emptied, read and write; fflush stands in for the
-  // Windows-only commit flag.
-  spot.file.reset(std::fopen(spot.path, "w+b"));
+  // Created or emptied, read and write, raw bytes, and committed to disk
+  // whenever it is flushed ("c", as the wallpaper writer does), so a full
+  // disk shows at the flush below. C libraries without the flag ignore it.
+  spot.file.reset(OpenCodecFile(spot.path, "w+bc"));
   if (!spot.file) {
     return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, __LINE__,
                          "Spot file open failed");

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "art_builder.h"
@@ -230,6 +231,35 @@ TEST_F(SpotFixture, ReplaceReducesTheRestoredRowsAgain) {
   ASSERT_EQ(CodecStatus::kOk,
             DitherImage16(p.get(), 2, false, want.data() + 215 * stride, 263, dw, 0));
   EXPECT_EQ(image, want);
+}
+
+// Art is read as raw bytes, colour tables as text, and the spot backup is
+// read and written raw and committed to disk whenever it is flushed (the
+// "c" of "w+bc"; other C libraries ignore it or read it as harmless).
+TEST_F(SpotFixture, FilesAreOpenedInTheirModes) {
+  struct Opened {
+    std::vector<std::pair<std::string, std::string>> files;
+  } opened;
+  auto hook = [](const char* path, const char* mode, void* user) {
+    std::string name = path;
+    name = name.substr(name.find_last_of('/') + 1);
+    static_cast<Opened*>(user)->files.emplace_back(name, mode);
+    return std::fopen(path, mode);
+  };
+  const std::string table = dir + "/spot.tr";
+  WriteBytes(table, {'0', ' ', '0', ' ', '0', ' ', '-', '\n'});
+  auto ctx = NewContext();
+  ASSERT_TRUE(SetProgramDirectory(ctx.get(), dir.c_str()));
+  std::vector<uint8_t> image(RowStride(640) * 480, 90);
+  SetFileOpenHook(hook, &opened);
+  ASSERT_EQ(CodecStatus::kOk, LoadSpotMask(ctx.get(), maskPath.c_str(), 640, 480));
+  ASSERT_EQ(CodecStatus::kOk, ReadColourTable(&ctx->palette, table.c_str()));
+  ASSERT_EQ(CodecStatus::kOk, SaveSpot(ctx.get(), image.data(), 640, 480, 0));
+  SetFileOpenHook(nullptr, nullptr);
+  const std::vector<std::pair<std::string, std::string>> want = {
+      {"spot.art", "rb"}, {"spot.tr", "r"}, {"spot.sav", "w+bc"}};
+  EXPECT_EQ(opened.files, want);
+  CloseSpotFile(ctx.get(), true);
 }
 
 TEST_F(SpotFixture, NoSpotAndFailures) {
