@@ -4,9 +4,9 @@
 // of the process (tables and scratch planes are made on first use and kept).
 #pragma once
 
-#include <cstdio>
 #include <memory>
 
+#include "base/stdio_file.h"
 #include "codec/codec_base.h"
 #include "codec/colour_convert.h"
 #include "codec/d4_synthesis.h"
@@ -22,14 +22,10 @@ struct ArtDecoder {
   SynthesisScratch scratch;  // grown to the largest plane seen
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The caption spot: its mask and the backup file "spot.sav".
 struct SpotState {
   WaveletPtr mask;  // from LoadSpotMask: pixels hold mask width x height bytes
-  std::unique_ptr<std::FILE, FileCloser> file;  // open from the first SaveSpot
+  StdioFile file;   // open from the first SaveSpot
   char path[kPathSize] = {};
 };
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/stdio_file.h"
+
 namespace {
 
 constexpr size_t kMaxLineLength = 254;         // characters before the line end
@@ -177,17 +179,16 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
 }
 
 CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const LogicalPalette** palette) {
-  std::FILE* file = OpenCodecFile(path, "r");
+  StdioFile file(OpenCodecFile(path, "r"));
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
   ByteBuffer text;
   if (!AllocateBytes(&text, kMaxTableFileSize + 1, false)) {
     return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
   }
-  size_t length = std::fread(text.data(), 1, text.size, file);
+  size_t length = std::fread(text.data(), 1, text.size, file.get());
   if (length > kMaxTableFileSize) {
     return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, __LINE__,
                          "Colour table %s is too large", path);

@@ -245,7 +245,7 @@ CodecStatus ReadWaveletFromMemory(CodecContext* ctx, const uint8_t* bytes, size_
 CodecStatus ReadWavelet(CodecContext* ctx, const char* path, bool decodeNow, WaveletPtr* art) {
   ClearCodecError(&ctx->error);
   art->reset();
-  std::unique_ptr<std::FILE, FileCloser> file(OpenCodecFile(path, "rb"));
+  StdioFile file(OpenCodecFile(path, "rb"));
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kArtModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);
