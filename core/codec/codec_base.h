@@ -21,14 +21,15 @@
 // "MakeDeltas" trace, its own disk-space message).
 enum class CodecVariant { kSwitcher, kScreenSaver };
 
-enum class CodecStatus : int {
-  kOk = 0,
-  kCannotOpen,   // a file could not be opened
-  kBadData,      // a malformed art file, stream or colour table
-  kUnsupported,  // well-formed but not supported (16-piece art)
-  kOutOfMemory,  // an allocation failed
-  kBadArgument,  // a caller passed sizes or buffers that cannot work
-  kIoError,      // the spot backup file could not be read, written or sought
+// Every function returning a status must have it looked at.
+enum class [[nodiscard]] CodecStatus : int{
+    kOk = 0,
+    kCannotOpen,   // a file could not be opened
+    kBadData,      // a malformed art file, stream or colour table
+    kUnsupported,  // well-formed but not supported (16-piece art)
+    kOutOfMemory,  // an allocation failed
+    kBadArgument,  // a caller passed sizes or buffers that cannot work
+    kIoError,      // the spot backup file could not be read, written or sought
 };
 
 constexpr const char kArtModule[] = "D42SAVE";

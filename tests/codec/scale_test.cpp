@@ -110,9 +110,15 @@ TEST(ScaleTest, ColourReductionByDepthAndKernel) {
     ASSERT_EQ(CodecStatus::kOk, ReadColourTableFromText(p.get(), table.data(), table.size(), "t"));
     std::string how = c.reduction;
     int pad = RowPadding(dw);
-    if (how == "map") MapImageToPalette(p.get(), want.data(), dh, dw, pad);
-    if (how == "dither16") DitherImage16(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
-    if (how == "dither8") DitherImage8(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    CodecStatus status = CodecStatus::kOk;
+    if (how == "map") status = MapImageToPalette(p.get(), want.data(), dh, dw, pad);
+    if (how == "dither16") {
+      status = DitherImage16(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    }
+    if (how == "dither8") {
+      status = DitherImage8(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    }
+    ASSERT_EQ(CodecStatus::kOk, status);
     EXPECT_EQ(Bytes(result), want);
   }
 }

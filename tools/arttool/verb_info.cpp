@@ -37,8 +37,11 @@ int RunInfo(int argc, char** argv) {
     return FailCodec(ctx->error);
   }
   const ArtHeader& h = art->header;
+  // ReadWavelet has checked the header; the geometry comes out the same here.
   ArtGeometry g;
-  DeriveArtGeometry(h, art->payload.size, path.c_str(), &g, nullptr);
+  if (DeriveArtGeometry(h, art->payload.size, path.c_str(), &g, &ctx->error) != CodecStatus::kOk) {
+    return FailCodec(ctx->error);
+  }
   std::printf("file          %s\n", path.c_str());
   std::printf("file size     %d bytes (header 108, payload %d)\n", art->payloadSize + 108,
               art->payloadSize);

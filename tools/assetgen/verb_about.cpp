@@ -165,7 +165,9 @@ int RunAbout(const std::string& outDir, const Options& options) {
     return Fail(ctx->error.message);
   }
   std::vector<uint8_t> bgr = ToBgr(about);  // 500 x 3 is a multiple of 4: no row padding
-  DitherImage8(ctx.get(), 2, false, bgr.data(), kHeight, kWidth, 0);
+  if (DitherImage8(ctx.get(), 2, false, bgr.data(), kHeight, kWidth, 0) != CodecStatus::kOk) {
+    return Fail(ctx->error.message);
+  }
   std::vector<uint8_t> indexes(static_cast<size_t>(kWidth) * kHeight);
   for (size_t i = 0; i < indexes.size(); ++i) {
     const uint32_t colour = (static_cast<uint32_t>(bgr[i * 3 + 2]) << 16) |
