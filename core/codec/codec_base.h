@@ -4,10 +4,9 @@
 // Nothing in the codec throws or ends the process. A routine that can fail
 // returns a CodecStatus and leaves the details in a CodecError: the module
 // ("D42SAVE" for art, scaling and spot; "PALETTE" for colour tables and
-// dithering), the source line of the check and a message. Messages of the
-// checks the programs have always made keep their exact wording (for example
-// "File %s could not be opened: EXITING\r\n"); the programs hand module, line
-// and message to their assertion reporter unchanged.
+// dithering), the source line of the check and a message, worded so that a
+// program can hand module, line and message to its assertion reporter as
+// they are (for example "File %s could not be opened: EXITING\r\n").
 #pragma once
 
 #include <cstddef>
@@ -39,7 +38,7 @@ struct CodecError {
   CodecStatus status = CodecStatus::kOk;
   const char* module = "";  // kArtModule or kPaletteModule
   int line = 0;             // source line of the failed check
-  char message[512] = {};   // printf-formatted, may end in "\r\n" like the originals
+  char message[512] = {};   // printf-formatted, may end in "\r\n"
 };
 
 #if defined(__GNUC__) && !defined(__MINGW32__)

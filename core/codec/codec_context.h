@@ -1,7 +1,8 @@
-// The codec's state for one program: what the original modules D42SAVE and
-// PALETTE kept in module variables, gathered in one explicit object. A
-// context is used by one thread at a time; a program keeps one for the life
-// of the process (tables and scratch planes are made on first use and kept).
+// The codec's state for one program: its settings, the decoder's tables and
+// scratch, the palette and the spot, in one explicit object instead of
+// module variables. A context is used by one thread at a time; a program
+// keeps one for the life of the process (tables and scratch planes are made
+// on first use and kept).
 #pragma once
 
 #include <memory>

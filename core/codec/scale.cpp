@@ -13,7 +13,8 @@ namespace {
 // step and accumulator of the position tables.
 constexpr int32_t kMaxScaledSide = 32767;
 
-// The programs' floor for the scaler's target: the decoded art goes at its end.
+// Smallest target the decoded art is placed in (at its end) when the result
+// is the decoded image itself.
 constexpr size_t kTargetFloor = 1048576;
 
 // Position table: the accumulated 16.16 step, >> 8.
@@ -167,9 +168,9 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
                          static_cast<unsigned>(targetSize), dw, dh);
   }
 
-  // The decoded art: in the programs' place at the end of the target when the
-  // result is the decoded image itself, else in a buffer of its own (both
-  // passes then read and write separate memory).
+  // The decoded art: at the end of the target when the result is the decoded
+  // image itself, else in a buffer of its own (both passes then read and
+  // write separate memory).
   uint8_t* place = nullptr;
   if (target && sameSize && !art->decoded) {
     uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;

@@ -37,7 +37,7 @@ inline size_t RowStride(int32_t width) {
 // size equal to the art's returns the decoded image itself: unscaled, no
 // spot, no colour reduction (rows of exactly width x 3 bytes; with a target
 // of at least max(dw x dh x 3, 1048576) bytes it is decoded into the end of
-// the target, as the programs always did).
+// the target, so that no second buffer is needed).
 //
 // The filter: 16.16 steps (source size x 65536 / destination size), position
 // tables of the accumulated step >> 8 (integer part >> 8, weight & 255);
