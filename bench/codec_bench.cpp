@@ -16,6 +16,7 @@
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "codec/palette_builder.h"
+#include "codec_presets.h"
 #include "sample_picture.h"
 
 namespace {
@@ -83,7 +84,7 @@ const std::vector<char>& SampleTable() {
 
 std::unique_ptr<CodecContext> NewContext() {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get(), SwitcherCodecOptions());
   return ctx;
 }
 

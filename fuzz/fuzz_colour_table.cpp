@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "codec/palette.h"
+#include "codec_presets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const CodecOptions options = ScreenSaverCodecOptions(nullptr);
   static PaletteContext* const ctx = [] {
     PaletteContext* c = new PaletteContext;
-    InitPaletteContext(c, CodecVariant::kScreenSaver);
+    InitPaletteContext(c, &options);
     return c;
   }();
   if (ReadColourTableFromText(ctx, reinterpret_cast<const char*>(data), size, "fuzz.tr") !=

@@ -1,16 +1,17 @@
-// libFuzzer target: any bytes as an .ART file, read and decoded in both
-// variants, then scaled both ways when they decode.
+// libFuzzer target: any bytes as an .ART file, read and decoded with both
+// programs' codec options, then scaled both ways when they decode.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "codec/codec.h"
+#include "codec_presets.h"
 
 namespace {
 
-CodecContext* Context(CodecVariant variant) {
+CodecContext* Context(const CodecOptions& options) {
   CodecContext* ctx = new CodecContext;
-  InitCodecContext(ctx, variant);
+  InitCodecContext(ctx, options);
   ctx->displayBitsPerPixel = 16;
   return ctx;
 }
@@ -19,8 +20,8 @@ CodecContext* Context(CodecVariant variant) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Kept for the whole run, as the programs keep theirs.
-  static CodecContext* const switcher = Context(CodecVariant::kSwitcher);
-  static CodecContext* const saver = Context(CodecVariant::kScreenSaver);
+  static CodecContext* const switcher = Context(SwitcherCodecOptions());
+  static CodecContext* const saver = Context(ScreenSaverCodecOptions(nullptr));
   // Every header goes to the decoder, however large a picture it claims: a
   // small input must never make it allocate much, whatever the header says.
   CodecContext* ctx = (size & 1) ? saver : switcher;

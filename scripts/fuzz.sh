@@ -17,7 +17,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT="$ROOT/build/fuzz"
 CXX=${CXX_FUZZ:-clang++}
 CODEC_SOURCES=$(ls "$ROOT"/core/codec/*.cpp)
-FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/tools/imageio"
+FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/presets -I$ROOT/tools/imageio"
 SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 build() {
@@ -52,8 +52,8 @@ run() {
   # No input up to 64 KiB may make the codec allocate more than 256 MB.
   # shellcheck disable=SC2086
   "$OUT/fuzz_$target" -max_total_time="$seconds" -timeout=25 -malloc_limit_mb=256 \
-    -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" $extra \
-    "$@" "$OUT/corpus/$target" "$OUT/seeds/$target"
+    -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" \
+    $extra "$@" "$OUT/corpus/$target" "$OUT/seeds/$target"
 }
 
 case "${1:-}" in

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "assert_report.h"
+#include "codec_presets.h"
 #include "switcher_globals.h"
 #include "theme/themefile.h"
 #include "wallpaper/wallpaper_bitmap.h"
@@ -101,7 +102,7 @@ DWORD WINAPI WallpaperThread(LPVOID) {
   std::strcpy(tablePath + std::strlen(tablePath) - 3, "tr");
 
   WallpaperScreen screen = MeasureScreen();
-  InitCodecContext(&g_codec, CodecVariant::kSwitcher);
+  InitCodecContext(&g_codec, SwitcherCodecOptions());
   g_codec.displayBitsPerPixel = screen.depth;
   g_codec.ditherKernel = g_switcher.ditherKernel;
 

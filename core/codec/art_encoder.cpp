@@ -561,6 +561,7 @@ size_t EncodeHuffman(const uint8_t* stream, size_t size, uint8_t* out) {
 
 CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
                           EncodeStats* stats, CodecError* error) {
+  ClearCodecError(error);
   if (!image.pixels || image.width < 1 || image.height < 1 || image.width > kMaxArtSide ||
       image.height > kMaxArtSide || image.stride < static_cast<size_t>(image.width) * 3) {
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
@@ -613,7 +614,7 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
   steps.chromaStep = ChromaStep(steps.lumaStep);
   std::unique_ptr<CodecContext> check(new (std::nothrow) CodecContext);
   if (!check) return OutOfMemoryError(error, kArtModule, __LINE__);
-  InitCodecContext(check.get(), CodecVariant::kSwitcher);
+  InitCodecContext(check.get());
   for (;;) {
     CodecStatus status =
         EncodeOnce(image, options, side, levels, halved, steps, colours, file, stats, error);

@@ -6,7 +6,8 @@
 
 CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
                           const char* format, ...) {
-  if (error) {
+  // The first failure of an operation is its cause; later ones only echo it.
+  if (error && error->status == CodecStatus::kOk) {
     error->status = status;
     error->module = module;
     error->line = line;
@@ -26,9 +27,10 @@ void ClearCodecError(CodecError* error) {
   error->message[0] = '\0';
 }
 
-CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line) {
+CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line, const char* format) {
+  // A program's own format (from its options) takes the same two arguments.
   return SetCodecError(error, CodecStatus::kOutOfMemory, module, line,
-                       "Out of memory allocating from file %s, line %d\n", module, line);
+                       format ? format : kOutOfMemoryFormat, module, line);
 }
 
 namespace {

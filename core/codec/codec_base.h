@@ -1,5 +1,5 @@
-// Status, error record, variant and exception-free buffers shared by every
-// layer of the art codec.
+// Status, error record and exception-free buffers shared by every layer of
+// the art codec.
 //
 // Nothing in the codec throws or ends the process. A routine that can fail
 // returns a CodecStatus and leaves the details in a CodecError: the module
@@ -15,25 +15,26 @@
 #include <memory>
 #include <new>
 
-// The two programs carry the same code with a few differences: the switcher
-// (wallpaper maker) and the screen saver (logo overlay, seam column 288,
-// "MakeDeltas" trace, its own disk-space message).
-enum class CodecVariant { kSwitcher, kScreenSaver };
-
-// Every function returning a status must have it looked at.
-enum class [[nodiscard]] CodecStatus : int{
-    kOk = 0,
-    kCannotOpen,   // a file could not be opened
-    kBadData,      // a malformed art file, stream or colour table
-    kUnsupported,  // well-formed but not supported (16-piece art)
-    kOutOfMemory,  // an allocation failed
-    kBadArgument,  // a caller passed sizes or buffers that cannot work
-    kIoError,      // the spot backup file could not be read, written or sought
+// Every function returning a status must have it looked at. (clang-format
+// takes the attribute for the start of a brace initialiser.)
+// clang-format off
+enum class [[nodiscard]] CodecStatus : int {
+  kOk = 0,
+  kCannotOpen,   // a file could not be opened
+  kBadData,      // a malformed art file, stream or colour table
+  kUnsupported,  // well-formed but not supported (16-piece art)
+  kOutOfMemory,  // an allocation failed
+  kBadArgument,  // a caller passed sizes or buffers that cannot work
+  kIoError,      // the spot backup file could not be read, written or sought
 };
+// clang-format on
 
 constexpr const char kArtModule[] = "D42SAVE";
 constexpr const char kPaletteModule[] = "PALETTE";
 
+// One operation's failure. Each public routine clears the record when it
+// starts; within the operation the first failure recorded stays (the root
+// cause), and checks that fail later while it unwinds leave it alone.
 struct CodecError {
   CodecStatus status = CodecStatus::kOk;
   const char* module = "";  // kArtModule or kPaletteModule
@@ -47,7 +48,8 @@ struct CodecError {
 #define LUMIVEX_PRINTF(fmt, args)
 #endif
 
-// Fills error (when not null) and returns status, so a check reads
+// Records a failure in error (when not null and nothing is recorded yet) and
+// returns status, so a check reads
 // `return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__, ...)`.
 CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
                           const char* format, ...) LUMIVEX_PRINTF(5, 6);
@@ -55,9 +57,13 @@ CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* mod
 // Resets error to kOk with an empty message.
 void ClearCodecError(CodecError* error);
 
-// "Out of memory allocating from file %s, line %d\n" with the module and line:
-// the screen saver's text, used by both variants (the switcher never checked).
-CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line);
+// The codec's own text of a failed allocation: module, then line.
+constexpr const char kOutOfMemoryFormat[] = "Out of memory allocating from file %s, line %d\n";
+
+// A failed allocation: format (printf, %s the module then %d the line; null
+// for kOutOfMemoryFormat) filled in with module and line.
+CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line,
+                             const char* format = nullptr);
 
 // A byte buffer that is allocated without exceptions: sizes come from
 // untrusted files, so a failed allocation must be an error, not bad_alloc.
@@ -89,10 +95,10 @@ bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
 constexpr uint64_t kMaxAllocation = 1u << 30;
 
 // Test seam: every allocation made through AllocateBytes, AllocateInts and
-// AllocateArray is shown to the hook first (its size in bytes); returning false makes it fail
-// as if the memory were not there. Null (the default) allows everything. The
-// hook is process-wide and unsynchronised: tests set it around single-
-// threaded calls, the programs never do.
+// AllocateArray is shown to the hook first (its size in bytes); returning
+// false makes it fail as if the memory were not there. Null (the default)
+// allows everything. The hook is process-wide and unsynchronised: only tests
+// set it, around single-threaded calls.
 using AllocationHook = bool (*)(size_t bytes, void* user);
 void SetAllocationHook(AllocationHook hook, void* user);
 

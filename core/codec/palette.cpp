@@ -95,9 +95,13 @@ CodecStatus TableError(PaletteContext* ctx, int line, const char* name, int line
 
 }  // namespace
 
-void InitPaletteContext(PaletteContext* ctx, CodecVariant variant) {
-  ctx->variant = variant;
-  ctx->debugOutput = nullptr;
+CodecStatus PaletteOutOfMemory(PaletteContext* ctx, int line) {
+  return OutOfMemoryError(&ctx->error, kPaletteModule, line,
+                          ctx->options ? ctx->options->outOfMemoryFormat : nullptr);
+}
+
+void InitPaletteContext(PaletteContext* ctx, const CodecOptions* options) {
+  ctx->options = options;
   ctx->table.reset();
   ctx->cache.reset();
   FreeDeltas(&ctx->dither.deltas);
@@ -108,8 +112,9 @@ void InitPaletteContext(PaletteContext* ctx, CodecVariant variant) {
 
 CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_t length,
                                     const char* name, const LogicalPalette** palette) {
+  ClearCodecError(&ctx->error);
   std::unique_ptr<ColourTable> table(new (std::nothrow) ColourTable);
-  if (!table) return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+  if (!table) return PaletteOutOfMemory(ctx, __LINE__);
   table->palette.version = 0x300;
   table->palette.entryCount = 0;
   ResetOctree(&table->octree);
@@ -179,6 +184,7 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
 }
 
 CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const LogicalPalette** palette) {
+  ClearCodecError(&ctx->error);
   StdioFile file(OpenCodecFile(path, "r"));
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
@@ -186,7 +192,7 @@ CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const Logical
   }
   ByteBuffer text;
   if (!AllocateBytes(&text, kMaxTableFileSize + 1, false)) {
-    return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+    return PaletteOutOfMemory(ctx, __LINE__);
   }
   size_t length = std::fread(text.data(), 1, text.size, file.get());
   if (length > kMaxTableFileSize) {
@@ -221,6 +227,7 @@ uint32_t NearestColour(PaletteContext* ctx, uint32_t colour) {
 
 CodecStatus MapImageToPalette(PaletteContext* ctx, uint8_t* image, int rows, int width,
                               int rowPadding) {
+  ClearCodecError(&ctx->error);
   if (!ctx->table) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kPaletteModule, __LINE__,
                          "No colour table has been read");

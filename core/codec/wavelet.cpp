@@ -11,9 +11,6 @@
 
 namespace {
 
-// The saver's arts are 576 pixels wide; its copy smooths this column.
-constexpr int kSaverSeamColumn = 288;
-
 // Coefficients are little-endian in the stream; the run-length layer writes
 // them straight into the int32 planes, which only needs fixing on a
 // big-endian host.
@@ -71,7 +68,7 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   // are ever needed).
   const size_t packedSize = static_cast<size_t>(art.header.packedSize);
   if (!AllocateBytes(&checked->stream, packedSize, false)) {
-    return OutOfMemoryError(err, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   ArtDecoder& dec = ctx->decoder;
   BitReader bits;
@@ -105,7 +102,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
 
   IntBuffer coefficients;
   if (!AllocateInts(&coefficients, g.pieceBytes / 4, false)) {
-    return OutOfMemoryError(err, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* luma = coefficients.data();
   const size_t lumaCount = static_cast<size_t>(g.pieceSide) * g.pieceSide;
@@ -130,7 +127,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     if (!InverseTransformPlane(&dec.scratch, luma, g.pieceSide, g.baseSize) ||
         !InverseTransformPlane(&dec.scratch, u, g.chromaSide, g.baseSize) ||
         !InverseTransformPlane(&dec.scratch, v, g.chromaSide, g.baseSize)) {
-      return OutOfMemoryError(err, kArtModule, __LINE__);
+      return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     PiecePlanes planes;
     planes.luma = luma;
@@ -154,13 +151,10 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   }
 
   if (g.pieces == 4) {
-    int x = g.width / 2;
-    // The saver's column is fixed for its 576-pixel arts; on narrower art it
-    // would fall outside the row, so the true seam is used there.
-    if (ctx->variant == CodecVariant::kScreenSaver && kSaverSeamColumn + 1 < g.width) {
-      x = kSaverSeamColumn;
-    }
-    SmoothSeam(out, g.width, g.height, x);
+    // A column asked for by the options must have both neighbours in the
+    // row; otherwise the true seam is smoothed.
+    const int32_t asked = ctx->options.seamColumn;
+    SmoothSeam(out, g.width, g.height, asked > 0 && asked + 1 < g.width ? asked : g.width / 2);
   }
   return CodecStatus::kOk;
 }
@@ -195,11 +189,11 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
       DeriveArtGeometry(header, static_cast<size_t>(payloadSize), name, &geometry, err);
   if (status != CodecStatus::kOk) return status;
   WaveletPtr record(new (std::nothrow) WaveletImage);
-  if (!record) return OutOfMemoryError(err, kArtModule, __LINE__);
+  if (!record) return OutOfMemory(ctx, kArtModule, __LINE__);
   record->header = header;
   std::snprintf(record->fileName, sizeof record->fileName, "%s", name);
   if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false)) {
-    return OutOfMemoryError(err, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   record->payloadSize = static_cast<int32_t>(payloadSize);
   *art = std::move(record);
@@ -297,8 +291,7 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
   if (status != CodecStatus::kOk) return status;
   size_t size = static_cast<size_t>(art.header.imageSize) + kDecodeSlack;
   ByteBuffer buffer;
-  if (!AllocateBytes(&buffer, size, true))
-    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+  if (!AllocateBytes(&buffer, size, true)) return OutOfMemory(ctx, kArtModule, __LINE__);
   status = DecodeChecked(ctx, art, checked, buffer.data());
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);

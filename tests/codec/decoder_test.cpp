@@ -1,5 +1,5 @@
 // The decoder on hand-built files: piece placement, runs carried across
-// pieces, the seam of 4-piece art in both variants, and damaged files.
+// pieces, the seam of 4-piece art by the options, and damaged files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "allocation_watch.h"
 #include "art_builder.h"
+#include "codec_presets.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "reference.h"
@@ -18,9 +19,9 @@
 
 namespace {
 
-std::unique_ptr<CodecContext> NewContext(CodecVariant variant = CodecVariant::kSwitcher) {
+std::unique_ptr<CodecContext> NewContext(const CodecOptions& options = CodecOptions()) {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), variant);
+  InitCodecContext(ctx.get(), options);
   return ctx;
 }
 
@@ -108,9 +109,9 @@ FourPieceArt MakeFourPieceArt() {
 
 TEST(DecoderTest, FourPiecesArePlacedAndTheSeamSmoothed) {
   const FourPieceArt built = MakeFourPieceArt();
-  for (CodecVariant variant : {CodecVariant::kSwitcher, CodecVariant::kScreenSaver}) {
-    SCOPED_TRACE(variant == CodecVariant::kSwitcher ? "switcher" : "screen saver");
-    auto ctx = NewContext(variant);
+  for (bool saver : {false, true}) {
+    SCOPED_TRACE(saver ? "screen saver" : "switcher");
+    auto ctx = NewContext(saver ? ScreenSaverCodecOptions(nullptr) : SwitcherCodecOptions());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk, DecodeBytes(ctx.get(), built.file, &art)) << ctx->error.message;
     ASSERT_EQ(art->header.width, 8);  // stored 4 x 3, doubled
@@ -133,9 +134,12 @@ TEST(DecoderTest, FourPiecesArePlacedAndTheSeamSmoothed) {
   }
 }
 
-TEST(DecoderTest, ScreenSaverSmoothsColumn288) {
+// The screen saver's preset smooths column 288 (the seam of its 576-pixel
+// arts), any other the true seam; a column without a right neighbour falls
+// back to the seam.
+TEST(DecoderTest, TheSeamColumnComesFromTheOptions) {
   // 300 x 200 in 4 pieces of 150, no transform; piece 1's luma ramps so
-  // that columns 150 and 288 both differ from the mean of their neighbours.
+  // that columns 150, 288 and 290 differ from the mean of their neighbours.
   ArtHeader h = TestHeader(4, 300, 200, 150, false);
   std::vector<int32_t> coefficients;
   const size_t plane = 150 * 150;
@@ -158,14 +162,19 @@ TEST(DecoderTest, ScreenSaverSmoothsColumn288) {
   };
   ASSERT_NE(raw(288), mean(288));
   ASSERT_NE(raw(150), mean(150));
+  ASSERT_NE(raw(290), mean(290));
   struct Case {
-    CodecVariant variant;
+    CodecOptions options;
     int smoothed, untouched;
   };
-  for (Case c :
-       {Case{CodecVariant::kSwitcher, 150, 288}, Case{CodecVariant::kScreenSaver, 288, 150}}) {
+  CodecOptions column290, column299;
+  column290.seamColumn = 290;
+  column299.seamColumn = 299;
+  for (const Case& c :
+       {Case{SwitcherCodecOptions(), 150, 288}, Case{ScreenSaverCodecOptions(nullptr), 288, 150},
+        Case{CodecOptions(), 150, 288}, Case{column290, 290, 150}, Case{column299, 150, 288}}) {
     SCOPED_TRACE(c.smoothed);
-    auto ctx = NewContext(c.variant);
+    auto ctx = NewContext(c.options);
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk, DecodeBytes(ctx.get(), file, &art)) << ctx->error.message;
     for (int y : {0, 77, 149}) {  // piece 1's rows
@@ -422,7 +431,7 @@ TEST(DecoderTest, RandomDamageNeverBreaksTheDecoder) {
   ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
   std::vector<uint8_t> original(file.data(), file.data() + file.size);
   std::mt19937 rng(17);
-  auto ctx = NewContext(CodecVariant::kScreenSaver);
+  auto ctx = NewContext(ScreenSaverCodecOptions(nullptr));
   int decoded = 0;
   for (int round = 0; round < 400; ++round) {
     std::vector<uint8_t> bytes = original;

@@ -58,7 +58,7 @@ TEST(EncoderTest, RoundTripsThroughTheDecoder) {
     ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, &stats, &error))
         << error.message;
     std::unique_ptr<CodecContext> ctx(new CodecContext);
-    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    InitCodecContext(ctx.get());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk,
               ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "rt.art", true, &art))
@@ -104,7 +104,7 @@ TEST(EncoderTest, FlatColoursComeBackClose) {
     ASSERT_EQ(CodecStatus::kOk,
               EncodeWavelet(View(picture), EncodeOptions(), &file, nullptr, &error));
     std::unique_ptr<CodecContext> ctx(new CodecContext);
-    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    InitCodecContext(ctx.get());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk,
               ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "f", true, &art));

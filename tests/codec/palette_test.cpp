@@ -17,7 +17,7 @@ namespace {
 
 std::unique_ptr<PaletteContext> NewPalette() {
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(ctx.get());
   return ctx;
 }
 

@@ -31,7 +31,7 @@ int RunInfo(int argc, char** argv) {
   if (args.positional.size() != 1) return UsageFor("info", "expected one art file");
   const std::string& path = args.positional[0];
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get());
   WaveletPtr art;
   if (ReadWavelet(ctx.get(), path.c_str(), false, &art) != CodecStatus::kOk) {
     return FailCodec(ctx->error);

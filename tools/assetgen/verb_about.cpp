@@ -160,7 +160,7 @@ int RunAbout(const std::string& outDir, const Options& options) {
 
   // Dither the picture to the table as the programs would, then index it.
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(ctx.get());
   if (ReadColourTable(ctx.get(), tablePath.c_str()) != CodecStatus::kOk) {
     return Fail(ctx->error.message);
   }
