@@ -46,8 +46,9 @@ struct CheckedArt {
   size_t streamBytes = 0;
 };
 
-CodecStatus StreamEndsEarly(CodecError* err, const char* name, uint64_t made, uint64_t needed) {
-  return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
+CodecStatus StreamEndsEarly(CodecError* err, int line, const char* name, uint64_t made,
+                            uint64_t needed) {
+  return SetCodecError(err, CodecStatus::kBadData, kArtModule, line,
                        "Art file %s: its coefficient stream ends after %u of %u bytes", name,
                        static_cast<unsigned>(made), static_cast<unsigned>(needed));
 }
@@ -81,7 +82,7 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
   uint64_t made = 0;
   if (!MeasureRunLength(checked->stream.data(), checked->streamBytes, needed, &made)) {
-    return StreamEndsEarly(err, name, made, needed);
+    return StreamEndsEarly(err, __LINE__, name, made, needed);
   }
   return CodecStatus::kOk;
 }
@@ -119,7 +120,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
       // disagreeing.
       uint64_t made = 0;
       MeasureRunLength(stream, streamBytes, needed, &made);
-      return StreamEndsEarly(err, name, made, needed);
+      return StreamEndsEarly(err, __LINE__, name, made, needed);
     }
     int rows = g.rowsOfPiece[i];
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
