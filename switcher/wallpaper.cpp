@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "assert_report.h"
+#include "codec_presets.h"
 #include "installtheme.h"
 #include "package_paths.h"
 #include "switcher_globals.h"
@@ -112,7 +113,7 @@ DWORD WINAPI WallpaperThread(LPVOID parameter) {
 
   WallpaperScreen screen = MeasureScreen();
   CodecContext& codec = job->codec;
-  InitCodecContext(&codec, CodecVariant::kSwitcher);
+  InitCodecContext(&codec, SwitcherCodecOptions());
   codec.displayBitsPerPixel = screen.depth;
   codec.ditherKernel = job->ditherKernel;
 

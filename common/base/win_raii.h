@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <utility>
+
+#include "base/stdio_file.h"  // StdioFile: a stdio file closed at scope end
 
 // An open registry key; flushed before it is closed when it was written.
 class RegKey {
@@ -162,23 +163,4 @@ class FindHandle {
 
  private:
   HANDLE h_;
-};
-
-// A stdio file closed at scope end.
-class StdioFile {
- public:
-  StdioFile(const char* path, const char* mode) : f_(std::fopen(path, mode)) {}
-  ~StdioFile() { Close(); }
-  StdioFile(const StdioFile&) = delete;
-  StdioFile& operator=(const StdioFile&) = delete;
-  int Close() {
-    int rc = f_ ? std::fclose(f_) : 0;
-    f_ = nullptr;
-    return rc;
-  }
-  FILE* get() const { return f_; }
-  explicit operator bool() const { return f_ != nullptr; }
-
- private:
-  FILE* f_;
 };

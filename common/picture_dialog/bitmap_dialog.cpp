@@ -48,7 +48,7 @@ bool PictureIsUsable(const BYTE* data, DWORD size) {
 
 HPALETTE MakeArtPalette(const char* colourTablePath) {
   PaletteContext context;
-  InitPaletteContext(&context, CodecVariant::kSwitcher);
+  InitPaletteContext(&context);
   const LogicalPalette* logical = nullptr;
   if (ReadColourTable(&context, colourTablePath, &logical) != CodecStatus::kOk) {
     Assert(0, context.error.module, context.error.line, "%s", context.error.message);
