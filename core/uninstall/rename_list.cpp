@@ -46,7 +46,7 @@ void EndLastLine(std::string* out) {
 }  // namespace
 
 std::string OwnRenameEntry(std::string_view ownFile) {
-  return "NULL=" + std::string(ownFile);
+  return "NUL=" + std::string(ownFile);
 }
 
 std::string NewRenameList(std::string_view ownFile) {

@@ -1,6 +1,6 @@
 // The start-up rename list of Windows 95 ("wininit.ini", section
-// "[rename]"), merged in memory: the uninstaller's own entry
-// "NULL=<file>" goes at the end of the section, older entries of its own go.
+// "[rename]"), merged in memory: the uninstaller's own entry "NUL=<file>"
+// goes at the end of the section, older entries of its own go.
 //
 // The text is as a text-mode read gives it: lines end with '\n'. A line is
 // taken whole whatever its length, so a long line can never be split into
@@ -12,10 +12,13 @@
 #include <string>
 #include <string_view>
 
-// "NULL=" + ownFile: the entry that makes Windows delete ownFile.
+// "NUL=" + ownFile: the entry that makes Windows delete ownFile. The target
+// must be the device name "NUL": any other target, "NULL" too, is a file
+// name, and the start-up rename would move ownFile to a file "NULL" in the
+// Windows directory instead of deleting it.
 std::string OwnRenameEntry(std::string_view ownFile);
 
-// The whole list when there was none: "[rename]\nNULL=<ownFile>\n".
+// The whole list when there was none: "[rename]\nNUL=<ownFile>\n".
 std::string NewRenameList(std::string_view ownFile);
 
 // The old list with the entry merged in:

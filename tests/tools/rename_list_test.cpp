@@ -8,7 +8,7 @@
 namespace {
 
 constexpr char kOwn[] = "C:\\WINDOWS\\qvr-kill.exe";
-const std::string kEntry = "NULL=C:\\WINDOWS\\qvr-kill.exe\n";
+const std::string kEntry = "NUL=C:\\WINDOWS\\qvr-kill.exe\n";
 
 struct MergeCase {
   const char* name;
@@ -37,6 +37,7 @@ std::vector<MergeCase> Cases() {
        "[boot]\na=b\n\n[other]\nk=v\n[rename]\n" + kEntry},
       {"OwnEntriesDroppedInThatLetterCaseOnly",
        "[rename]\nNULL=D:\\OLD\\qvr-kill.exe\nNULL=D:\\OLD\\QVR-KILL.EXE\nx=qvr-kill.exe.bak\n"
+       "NUL=E:\\W\\qvr-kill.exe\n"
        "NULL=Qvr-Kill.exe\n",
        "[rename]\nNULL=D:\\OLD\\QVR-KILL.EXE\nNULL=Qvr-Kill.exe\n" + kEntry},
       {"OwnNamesOutsideTheSectionStay", "[boot]\nshell=qvr-kill.exe\n[rename]\n",
@@ -86,8 +87,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, RenameListMerge, ::testing::ValuesIn(Cases()),
                          });
 
 TEST(RenameList, NewListHoldsTheHeaderAndTheEntry) {
-  EXPECT_EQ(NewRenameList(kOwn), "[rename]\nNULL=C:\\WINDOWS\\qvr-kill.exe\n");
-  EXPECT_EQ(OwnRenameEntry("D:\\W\\qvr-kill.exe"), "NULL=D:\\W\\qvr-kill.exe");
+  EXPECT_EQ(NewRenameList(kOwn), "[rename]\nNUL=C:\\WINDOWS\\qvr-kill.exe\n");
+  EXPECT_EQ(OwnRenameEntry("D:\\W\\qvr-kill.exe"), "NUL=D:\\W\\qvr-kill.exe");
 }
 
 }  // namespace

@@ -293,7 +293,7 @@ class QvrKillOnWindows95 : public QvrKillTest {
 TEST_F(QvrKillOnWindows95, ANewRenameList) {
   Install();
   EXPECT_EQ(RunQvrKill(), 1u);
-  EXPECT_EQ(ReadFileBytes(plan_.renameList), "[rename]\r\nNULL=" + plan_.ownFile + "\r\n");
+  EXPECT_EQ(ReadFileBytes(plan_.renameList), "[rename]\r\nNUL=" + plan_.ownFile + "\r\n");
   EXPECT_FALSE(FileExists(plan_.renameListNew));
   EXPECT_FALSE(PendingDeletionOf(plan_.ownFile));
   ExpectEverythingListedGone();
@@ -307,7 +307,7 @@ TEST_F(QvrKillOnWindows95, TheRenameListIsMerged) {
                      "NULL=C:\\OLD\\qvr-kill.exe\r\n\r\n[other]\r\nNULL=qvr-kill.exe"));
   EXPECT_EQ(RunQvrKill(), 1u);
   EXPECT_EQ(ReadFileBytes(plan_.renameList),
-            "[boot]\r\nshell=Explorer.exe\r\n[Rename]\r\nC:\\new.txt=C:\\old.txt\r\nNULL=" +
+            "[boot]\r\nshell=Explorer.exe\r\n[Rename]\r\nC:\\new.txt=C:\\old.txt\r\nNUL=" +
                 plan_.ownFile + "\r\n\r\n[other]\r\nNULL=qvr-kill.exe");
   EXPECT_FALSE(FileExists(plan_.renameListNew));
   EXPECT_FALSE(PendingDeletionOf(plan_.ownFile));
@@ -317,7 +317,7 @@ TEST_F(QvrKillOnWindows95, AListWithoutTheSectionGetsItAppended) {
   ASSERT_TRUE(WriteFileBytes(plan_.renameList, "[boot]\r\nshell=Explorer.exe"));
   EXPECT_EQ(RunQvrKill(), 1u);
   EXPECT_EQ(ReadFileBytes(plan_.renameList),
-            "[boot]\r\nshell=Explorer.exe\r\n[rename]\r\nNULL=" + plan_.ownFile + "\r\n");
+            "[boot]\r\nshell=Explorer.exe\r\n[rename]\r\nNUL=" + plan_.ownFile + "\r\n");
 }
 
 // The package's four windows are asked to close, in order, and each request

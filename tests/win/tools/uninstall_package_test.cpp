@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "resource.h"
@@ -59,12 +60,28 @@ void ExpectSameDesktop(const Desktop& before, const Desktop& after) {
   EXPECT_TRUE(SameMetricsBytes(&after.view.icon, &before.view.icon, sizeof after.view.icon));
   EXPECT_TRUE(
       SameMetricsBytes(&after.view.nonclient, &before.view.nonclient, sizeof after.view.nonclient));
-  for (int i = 0; i < 3; ++i) {
+  // The bitmap by name; tiling and style as the numbers the system takes
+  // from them (a missing value counts as 0, like an empty one).
+  EXPECT_EQ(after.wallpaperFound[0], before.wallpaperFound[0]);
+  EXPECT_EQ(after.wallpaper[0], before.wallpaper[0]);
+  for (int i = 1; i < 3; ++i) {
     SCOPED_TRACE(kWallpaperValues[i]);
-    EXPECT_EQ(after.wallpaperFound[i], before.wallpaperFound[i]);
-    EXPECT_EQ(after.wallpaper[i], before.wallpaper[i]);
+    EXPECT_EQ(std::atoi(after.wallpaper[i].c_str()), std::atoi(before.wallpaper[i].c_str()));
   }
   EXPECT_EQ(after.screenSaver, before.screenSaver);
+}
+
+// The names in a folder, for failure messages.
+std::string Listing(const std::string& dir) {
+  std::string names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names += std::string(data.cFileName) + " ";
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
 }
 
 bool PendingDeletionOf(const std::string& path) {
@@ -185,23 +202,25 @@ TEST_F(UninstallPackageTest, InstallApplyUninstallOnWindows95) {
   const std::string victim = plan_.windowsDir + "\\lumivex-victim.txt";
   ASSERT_TRUE(WriteFileBytes(victim, "x"));
   ASSERT_TRUE(WriteFileBytes(plan_.renameList,
-                             "[Rename]\r\nNULL=" + victim + "\r\nNULL=D:\\OLD\\qvr-kill.exe\r\n"));
+                             "[Rename]\r\nNUL=" + victim + "\r\nNULL=D:\\OLD\\qvr-kill.exe\r\n"));
 
   EXPECT_EQ(RunQvrKill(), 1u);
   ExpectSameDesktop(before, TakeDesktop());
   ExpectPackageGone();
   // Nothing of the user's: the package folders go too.
-  EXPECT_FALSE(FileExists(plan_.packageDir));
+  EXPECT_FALSE(FileExists(plan_.packageDir)) << Listing(plan_.packageDir);
   EXPECT_FALSE(FileExists(plan_.plusDir));
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kOrvello));
   EXPECT_EQ(ReadFileBytes(plan_.renameList),
-            "[Rename]\r\nNULL=" + victim + "\r\nNULL=" + plan_.ownFile + "\r\n");
+            "[Rename]\r\nNUL=" + victim + "\r\nNUL=" + plan_.ownFile + "\r\n");
   EXPECT_FALSE(PendingDeletionOf(plan_.ownFile));
   EXPECT_TRUE(FileExists(plan_.ownFile));
   Restart();
   EXPECT_FALSE(FileExists(plan_.ownFile));
   EXPECT_FALSE(FileExists(victim));
   EXPECT_FALSE(FileExists(plan_.renameList));
+  // Deleted, not moved to a file of another name.
+  EXPECT_FALSE(FileExists(plan_.windowsDir + "\\NULL"));
 }
 
 }  // namespace
