@@ -3,13 +3,7 @@
 # display with a persistent wineserver for a run.
 : "${LUMIVEX_ROOT:=$(cd "$(dirname "$0")/.." && pwd)}"
 export WINEDEBUG=-all
-# No menu builder either: Wine starts winemenubuilder.exe whenever a program
-# makes a shortcut or tells the shell that file associations changed (the
-# switcher does at the end of every install); it inherits that program's
-# current directory and holds it for a moment, so a folder such as the
-# package directory cannot be removed meanwhile. Windows has no such helper,
-# and it would only write menu entries for the host.
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
 # Wine's own fonts (Marlett for the caption buttons and check marks, Tahoma,

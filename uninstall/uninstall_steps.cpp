@@ -142,14 +142,26 @@ void QueueOwnFileDeletion(const UninstallPlan& plan) {
   }
 }
 
+// An empty folder can still be some process's current directory for a
+// moment: a helper that the switcher's shell notification started inherits
+// the package directory and outlives the switcher briefly (under Wine, the
+// menu builder). A folder in use is tried again for a short while; one that
+// is not empty stays at once.
+void RemoveEmptyFolder(const std::string& path) {
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    if (RemoveDirectoryA(path.c_str()) || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    Sleep(100);
+  }
+}
+
 // By full path, after leaving the package directory: a folder that is the
 // current directory cannot be removed, and a relative ".." could lead
 // elsewhere when the package directory was never entered.
 void RemovePackageFolders(const UninstallPlan& plan) {
   if (plan.packageDir.empty()) return;
   SetCurrentDirectoryA(plan.windowsDir.c_str());
-  RemoveDirectoryA(plan.packageDir.c_str());
-  RemoveDirectoryA(plan.plusDir.c_str());
+  RemoveEmptyFolder(plan.packageDir);
+  RemoveEmptyFolder(plan.plusDir);
 }
 
 }  // namespace

@@ -164,6 +164,7 @@ class QvrKillTest : public ::testing::Test {
     DeleteFileA((plan_.windowsDir + "\\keep.txt").c_str());
     if (!hadBackup_) DeleteFileA(BackupThemePath().c_str());
     SetEnvironmentVariableA("LUMIVEX_REVERT_LOG", nullptr);
+    SetEnvironmentVariableA("LUMIVEX_REVERT_HOLDER", nullptr);
   }
 
   // Every listed file and folder (folders with files and a folder of their
@@ -254,6 +255,18 @@ TEST_F(QvrKillTest, EmptiedPackageFoldersGo) {
   EXPECT_TRUE(FileExists(Parent(plan_.plusDir)));
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kOrvello));
+}
+
+// A helper of the switcher keeps the package directory as its current
+// directory a little longer than the switcher runs: the emptied folders
+// still go.
+TEST_F(QvrKillTest, APackageFolderInUseForAMomentStillGoes) {
+  Install();
+  SetEnvironmentVariableA("LUMIVEX_REVERT_HOLDER", (BinDir() + "\\revert_probe.exe").c_str());
+  EXPECT_EQ(RunQvrKill(), 1u);
+  ExpectRevertRun();
+  EXPECT_FALSE(FileExists(plan_.packageDir));
+  EXPECT_FALSE(FileExists(plan_.plusDir));
 }
 
 TEST_F(QvrKillTest, TheProductKeyWithAnotherSubkeyStays) {

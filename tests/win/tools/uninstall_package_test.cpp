@@ -125,6 +125,8 @@ class UninstallPackageTest : public ::testing::Test {
     ASSERT_EQ(RunProgram("\"" + SetupProgram() + "\" /S", 180000), 0u);
     ASSERT_TRUE(FileExists(plan_.ownFile));
     ASSERT_TRUE(FileExists(plan_.switcherPath));
+    // The list of installed programs runs the uninstaller.
+    ASSERT_EQ(RegGetString(HKEY_LOCAL_MACHINE, kPackageKeys[1], "UninstallString"), plan_.ownFile);
     ChildProcess child;
     ASSERT_TRUE(child.Start("\"" + plan_.switcherPath + "\"", plan_.packageDir));
     HWND main = nullptr;
