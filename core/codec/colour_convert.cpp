@@ -17,8 +17,11 @@ inline int32_t Mean(int32_t a, int32_t b) {
   return Add(a, b) / 2;
 }
 
-inline bool InTable(int32_t index) {
-  return index >= -512 && index <= 511;
+// An index beyond the table (only corrupt data makes one) takes the value
+// of the table's nearer end, 0 or 255: the file still decodes to a picture,
+// so it is never refused after the picture's memory is taken.
+inline int32_t Saturate(int32_t index) {
+  return index < -512 ? -512 : (index > 511 ? 511 : index);
 }
 
 }  // namespace
@@ -30,8 +33,8 @@ void BuildArtClampTable(ClampTable* table) {
   }
 }
 
-bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, uint8_t* out,
-                      size_t outStride, ConversionFault* fault) {
+void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, uint8_t* out,
+                      size_t outStride) {
   const int t = p.side;
   const int c = p.chromaSide;
   // Chroma is resolved a chunk of columns at a time (offsets added, halves
@@ -82,13 +85,9 @@ bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
       }
       if (outside >= 1024u) {
         for (int i = 0; i < n; ++i) {
-          if (InTable(bis[i]) && InTable(gis[i]) && InTable(ris[i])) continue;
-          if (fault) {
-            fault->row = r;
-            fault->column = x0 + i;
-            fault->index = !InTable(bis[i]) ? bis[i] : (!InTable(gis[i]) ? gis[i] : ris[i]);
-          }
-          return false;
+          bis[i] = Saturate(bis[i]);
+          gis[i] = Saturate(gis[i]);
+          ris[i] = Saturate(ris[i]);
         }
       }
       uint8_t* px = line + 3 * static_cast<size_t>(x0);
@@ -99,5 +98,4 @@ bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
       }
     }
   }
-  return true;
 }

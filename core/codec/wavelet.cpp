@@ -142,13 +142,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     planes.vOffset = art.header.vOffset[i];
     size_t origin = (static_cast<size_t>(i / g.perSide) * g.pieceSide * imageStride) +
                     static_cast<size_t>(i % g.perSide) * g.pieceSide * 3;
-    ConversionFault fault;
-    if (!ConvertPieceRows(dec.clamp, planes, rows, out + origin, imageStride, &fault)) {
-      return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                           "Art file %s: colour index %d out of range in piece %d at row %d, "
-                           "column %d",
-                           name, fault.index, i, fault.row, fault.column);
-    }
+    ConvertPieceRows(dec.clamp, planes, rows, out + origin, imageStride);
   }
 
   if (g.pieces == 4) {
