@@ -161,6 +161,12 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
                          "FilterScaleImage: target of %u bytes cannot hold %d x %d",
                          static_cast<unsigned>(targetSize), dw, dh);
   }
+  // Known from the header: refused before the art costs its decoding.
+  if (!sameSize && (width < 2 || height < 2)) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: %s is %d x %d, too small to filter", name, width,
+                         height);
+  }
 
   // The decoded art: at the end of the target when the result is the decoded
   // image itself, else in a buffer of its own (both passes then read and
@@ -191,12 +197,6 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
     result->owned = std::move(decodedOwn);
     return CodecStatus::kOk;
   }
-  if (width < 2 || height < 2) {
-    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "FilterScaleImage: %s is %d x %d, too small to filter", name, width,
-                         height);
-  }
-
   uint8_t* out = target;
   if (!out) {
     uint64_t rows = static_cast<uint64_t>(height > dh ? height : dh);
