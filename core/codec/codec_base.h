@@ -65,34 +65,81 @@ constexpr const char kOutOfMemoryFormat[] = "Out of memory allocating from file 
 CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line,
                              const char* format = nullptr);
 
+// Largest single allocation the codec asks for. Keeps 32-bit size_t sums
+// safe and turns absurd header values into errors before any allocation.
+constexpr uint64_t kMaxAllocation = 1u << 30;
+
+// Most memory one context's buffers may hold at once: everything a decode,
+// a scaling or the spot mask has live together (the record's payload, the
+// stream, coefficients, scratch planes, decoded and scaled pictures, the
+// results the caller still holds). The largest art (4096 x 4096) scaled to
+// a 7680 x 4320 screen needs about 260 MiB.
+constexpr uint64_t kMaxContextMemory = 384u << 20;
+
+// The bytes charged to one context, and what refused an allocation.
+struct MemoryBudget {
+  uint64_t limit = kMaxContextMemory;
+  uint64_t live = 0;     // charged now
+  uint64_t peak = 0;     // most charged at once (tests reset it to live)
+  bool refused = false;  // the last refusal was this budget's, not the system's
+};
+
+// A buffer's charge, given back when the buffer goes (or is moved over).
+class BudgetCharge {
+ public:
+  BudgetCharge() = default;
+  BudgetCharge(MemoryBudget* budget, size_t bytes) : budget_(budget), bytes_(bytes) {}
+  BudgetCharge(BudgetCharge&& other) noexcept : budget_(other.budget_), bytes_(other.bytes_) {
+    other.budget_ = nullptr;
+  }
+  BudgetCharge& operator=(BudgetCharge&& other) noexcept {
+    if (this != &other) {
+      Release();
+      budget_ = other.budget_;
+      bytes_ = other.bytes_;
+      other.budget_ = nullptr;
+    }
+    return *this;
+  }
+  ~BudgetCharge() { Release(); }
+
+ private:
+  void Release() {
+    if (budget_) budget_->live -= bytes_;
+    budget_ = nullptr;
+  }
+  MemoryBudget* budget_ = nullptr;
+  size_t bytes_ = 0;
+};
+
 // A byte buffer that is allocated without exceptions: sizes come from
 // untrusted files, so a failed allocation must be an error, not bad_alloc.
+// A buffer charged to a context's budget must go before the context.
 struct ByteBuffer {
   std::unique_ptr<uint8_t[]> bytes;
   size_t size = 0;
+  BudgetCharge charge;
 
   uint8_t* data() { return bytes.get(); }
   const uint8_t* data() const { return bytes.get(); }
   bool empty() const { return size == 0; }
 };
 
-// Replaces the buffer's contents with size bytes (zero-filled when asked).
-// False, with the buffer emptied, when the memory is not there.
-bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill);
+// Replaces the buffer's contents with size bytes (zero-filled when asked),
+// charged to budget when one is given. False, with the buffer emptied, when
+// the memory is not there or the budget has no room for it.
+bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill, MemoryBudget* budget = nullptr);
 
 // The same for arrays of 32-bit values (coefficient planes, error rows).
 struct IntBuffer {
   std::unique_ptr<int32_t[]> values;
   size_t size = 0;
+  BudgetCharge charge;
 
   int32_t* data() { return values.get(); }
   const int32_t* data() const { return values.get(); }
 };
-bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
-
-// Largest single allocation the codec asks for. Keeps 32-bit size_t sums
-// safe and turns absurd header values into errors before any allocation.
-constexpr uint64_t kMaxAllocation = 1u << 30;
+bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill, MemoryBudget* budget = nullptr);
 
 // Test seam: every allocation made through AllocateBytes, AllocateInts and
 // AllocateArray is shown to the hook first (its size in bytes); returning

@@ -32,7 +32,7 @@ struct SpotState {
 };
 
 struct CodecContext {
-  CodecContext() = default;
+  CodecContext() { decoder.scratch.budget = &memory; }
   // error refers into palette and palette points at options: a copy would
   // still point into the context it was copied from.
   CodecContext(const CodecContext&) = delete;
@@ -48,6 +48,11 @@ struct CodecContext {
   int logoKind = -1;                      // logo overlay: -1 none, 1 "logo1.art", else "logo3.art"
   char artDirectory[kPathSize] = {};      // logo overlay: prefix of the logo files
   char programDirectory[kPathSize] = {};  // where "spot.sav" is made
+
+  // Every buffer the context's operations allocate is charged here, the
+  // ones they return too (those must go before the context). Declared
+  // before the members that hold charged buffers, so it outlives them.
+  MemoryBudget memory;
 
   // Tables, scratch and files kept between calls.
   ArtDecoder decoder;
@@ -68,5 +73,6 @@ void InitCodecContext(CodecContext* ctx, const CodecOptions& options = CodecOpti
 bool SetArtDirectory(CodecContext* ctx, const char* directory);
 bool SetProgramDirectory(CodecContext* ctx, const char* directory);
 
-// A failed allocation in the words of ctx's options.
+// A failed allocation in the words of ctx's options; one that the context's
+// budget refused says so, with the budget.
 CodecStatus OutOfMemory(CodecContext* ctx, const char* module, int line);

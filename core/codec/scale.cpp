@@ -200,7 +200,8 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   uint8_t* out = target;
   if (!out) {
     uint64_t rows = static_cast<uint64_t>(height > dh ? height : dh);
-    if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true)) {
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true,
+                       &ctx->memory)) {
       return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
@@ -208,8 +209,9 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   const size_t rowBytes = static_cast<size_t>(dw) * 3;
   ByteBuffer across;  // height rows of dw pixels, filtered across
   IntBuffer positions;
-  if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(height), false) ||
-      !AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false)) {
+  if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(height), false, &ctx->memory) ||
+      !AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false,
+                    &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* xpos = positions.data();
@@ -288,13 +290,13 @@ CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetS
   if (status != CodecStatus::kOk) return status;
   uint8_t* out = target;
   if (!out) {
-    if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true)) {
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true, &ctx->memory)) {
       return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
   }
   IntBuffer columns;
-  if (!AllocateInts(&columns, static_cast<size_t>(dw), false)) {
+  if (!AllocateInts(&columns, static_cast<size_t>(dw), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   const int32_t xstep = ScaleStep(width, dw);

@@ -145,7 +145,7 @@ CodecStatus LoadSpotMask(CodecContext* ctx, const char* path, int32_t screenWidt
                              static_cast<int32_t>(mh), &scaled);
   if (status != CodecStatus::kOk) return status;
   ByteBuffer mask;
-  if (!AllocateBytes(&mask, static_cast<size_t>(mw * mh), false)) {
+  if (!AllocateBytes(&mask, static_cast<size_t>(mw * mh), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   for (int64_t y = 0; y < mh; ++y) {

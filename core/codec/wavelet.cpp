@@ -68,7 +68,7 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   // Huffman layer: the whole run-length stream (only packedSize bytes of it
   // are ever needed).
   const size_t packedSize = static_cast<size_t>(art.header.packedSize);
-  if (!AllocateBytes(&checked->stream, packedSize, false)) {
+  if (!AllocateBytes(&checked->stream, packedSize, false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   ArtDecoder& dec = ctx->decoder;
@@ -102,7 +102,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
 
   IntBuffer coefficients;
-  if (!AllocateInts(&coefficients, g.pieceBytes / 4, false)) {
+  if (!AllocateInts(&coefficients, g.pieceBytes / 4, false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* luma = coefficients.data();
@@ -165,9 +165,10 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
                          static_cast<unsigned>(fileSize));
   }
   uint64_t payloadSize = fileSize - kArtHeaderSize;
-  if (payloadSize > kMaxAllocation) {
+  if (fileSize > kMaxArtFileSize) {
     return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                         "Art file %s is too large", name);
+                         "Art file %s is too large (more than %u bytes)", name,
+                         static_cast<unsigned>(kMaxArtFileSize));
   }
   ArtHeader header;
   ParseArtHeader(headerBytes, &header);
@@ -187,7 +188,7 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
   if (!record) return OutOfMemory(ctx, kArtModule, __LINE__);
   record->header = header;
   std::snprintf(record->fileName, sizeof record->fileName, "%s", name);
-  if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false)) {
+  if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   record->payloadSize = static_cast<int32_t>(payloadSize);
@@ -286,7 +287,9 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
   if (status != CodecStatus::kOk) return status;
   size_t size = static_cast<size_t>(art.header.imageSize) + kDecodeSlack;
   ByteBuffer buffer;
-  if (!AllocateBytes(&buffer, size, true)) return OutOfMemory(ctx, kArtModule, __LINE__);
+  if (!AllocateBytes(&buffer, size, true, &ctx->memory)) {
+    return OutOfMemory(ctx, kArtModule, __LINE__);
+  }
   status = DecodeChecked(ctx, art, checked, buffer.data());
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);
