@@ -7,7 +7,9 @@
 #      screenshot of a Wine virtual desktop showing it;
 #   3. a wallpaper write onto a file system that fills up (where the machine
 #      lets us mount a small tmpfs);
-#   4. the setup program in a fresh prefix (build/wine-package), and install,
+#   4. the switcher's layout at 144 DPI (150 %), in a prefix of its own
+#      (build/wine-dpi) whose LogPixels is set before Wine starts there;
+#   5. the setup program in a fresh prefix (build/wine-package), and install,
 #      apply and uninstall in another (build/wine-uninstall).
 #   scripts/run-wine-tests.sh [ctest arguments...]   e.g. -R AssertReporter
 # With arguments, only stage 1 runs, with them.
@@ -45,12 +47,12 @@ on_display() {
 CTEST="ctest --preset win64 --output-on-failure"
 
 if [ $# -gt 0 ]; then
-  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" "$@"
+  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi" "$@"
   exit $?
 fi
 
 status=0
-on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" || status=1
+on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi" || status=1
 
 # The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
 # 32 bits a pixel.
@@ -115,6 +117,18 @@ if $SUDO mount -t tmpfs -o size=64k,mode=1777 tmpfs "$tiny" 2>/dev/null; then
 else
   echo "NOTE: cannot mount a small tmpfs here; the full-disk test was not run"
 fi
+# The switcher at 150 % (144 logical pixels per inch). Wine takes LogPixels
+# when its processes start, so the prefix gets it before anything runs there.
+echo "== the switcher on a display of 144 DPI"
+tests_prefix=$WINEPREFIX
+export WINEPREFIX="$LUMIVEX_ROOT/build/wine-dpi"
+rm -rf "$WINEPREFIX"
+lumivex_make_prefix
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w
+LUMIVEX_EXPECT_DPI=144 on_display 1024x768x24 $CTEST -L "^dpi$" || status=1
+export WINEPREFIX="$tests_prefix"
+
 # The setup program, silently, in a prefix of its own.
 SETUP="$LUMIVEX_ROOT/build/package/DesktopLumivexSetup.exe"
 if [ -f "$SETUP" ]; then
