@@ -91,6 +91,35 @@ TEST(EncoderTest, TheForwardTransformRoundsEveryOperation) {
   EXPECT_EQ(differ, 0) << "values rounded differently (fused multiply-add?)";
 }
 
+TEST(EncoderTest, ATargetSizeGivesTheBestArtThatFits) {
+  const Picture picture = MakeSamplePicture(128, 96);
+  EncodeOptions options;
+  options.pieces = 4;
+  for (size_t budget : {size_t{3000}, size_t{6000}, size_t{12000}}) {
+    SCOPED_TRACE(budget);
+    ByteBuffer file;
+    EncodeStats stats;
+    int quality = 0;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk,
+              EncodeWaveletToSize(View(picture), options, budget, &file, &stats, &quality, &error))
+        << error.message;
+    EXPECT_LE(file.size, budget);
+    EXPECT_EQ(stats.fileBytes, file.size);
+    if (quality < 100) {
+      EncodeOptions finer = options;
+      finer.quality = quality + 1;
+      ByteBuffer bigger;
+      ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), finer, &bigger, nullptr, &error));
+      EXPECT_GT(bigger.size, budget);
+    }
+  }
+  ByteBuffer tiny;
+  CodecError error;
+  EXPECT_EQ(CodecStatus::kBadArgument,
+            EncodeWaveletToSize(View(picture), options, 200, &tiny, nullptr, nullptr, &error));
+}
+
 TEST(EncoderTest, RoundTripsThroughTheDecoder) {
   struct Case {
     int width, height, pieces;
