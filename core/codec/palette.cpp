@@ -233,12 +233,18 @@ int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   colour &= 0xFFFFFF;
   NearestCache* cache = Cache(ctx);
   if (!cache) return SearchOctree(ctx->table->octree, colour);
-  uint64_t& word = cache->known[colour >> 6];
-  const uint64_t bit = uint64_t{1} << (colour & 63);
-  if (word & bit) return cache->index[colour];
+  // Stored by 8 x 8 x 8 cells of colour space: the colours one picture
+  // asks for lie close together, and so do their entries (a cell's answers
+  // share one cache line of the bitmap).
+  const uint32_t r = colour >> 16, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+  const uint32_t slot = ((r >> 3) << 19) | ((g >> 3) << 14) | ((b >> 3) << 9) | ((r & 7) << 6) |
+                        ((g & 7) << 3) | (b & 7);
+  uint64_t& word = cache->known[slot >> 6];
+  const uint64_t bit = uint64_t{1} << (slot & 63);
+  if (word & bit) return cache->index[slot];
   int index = SearchOctree(ctx->table->octree, colour);
   if (index >= 0) {
-    cache->index[colour] = static_cast<uint8_t>(index);
+    cache->index[slot] = static_cast<uint8_t>(index);
     word |= bit;
   }
   return index;
