@@ -12,7 +12,10 @@
 #   scripts/fuzz.sh list                      the targets
 #
 # Runs are niced, limited to inputs of 64 KiB and to 256 MB, both for one
-# allocation and for the process: no input may make the code ask for more.
+# allocation and for the process: no input may make the code ask for more;
+# an input still running after a minute is a hang (a limit far above the
+# slowest valid input under the sanitizers on a busy machine, so that a
+# starved run never reports one).
 # Corpora grow in build/fuzz/corpus/<target>, crashes land in
 # build/fuzz/artifacts/, logs in build/fuzz/logs/. Seeds (make_seeds) are in
 # build/fuzz/seeds/<target>, from the product data of build/native when it
@@ -51,7 +54,7 @@ fuzz() {
   # ASan's quarantine of freed memory counts towards the RSS limit: kept
   # small, so that fast targets measure the code, not the quarantine.
   # shellcheck disable=SC2086
-  ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16} nice -n 19 "$BIN/fuzz_$target" -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=256 \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16} nice -n 19 "$BIN/fuzz_$target" -max_total_time="$seconds" -timeout=60 -malloc_limit_mb=256 \
     -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 \
     -artifact_prefix="$OUT/artifacts/$target-" $dict "$@" "$corpus" "$OUT/seeds/$target" \
     >"$OUT/logs/$target.log" 2>&1
