@@ -70,7 +70,7 @@ demo: setup
 	scripts/demo.sh
 
 format:
-	find core common switcher tools tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find core common switcher saver namefix uninstall tools tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | xargs clang-format -i
 
 clean:
 	rm -rf build

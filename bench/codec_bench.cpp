@@ -16,6 +16,7 @@
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "codec/palette_builder.h"
+#include "codec_presets.h"
 #include "sample_picture.h"
 
 namespace {
@@ -70,7 +71,10 @@ const std::vector<char>& SampleTable() {
   static const std::vector<char> text = [] {
     std::unique_ptr<BuiltPalette> palette(new BuiltPalette);
     CodecError error;
-    BuildPalette(SampleImage(), kWallpaperColours, palette.get(), &error);
+    if (BuildPalette(SampleImage(), kWallpaperColours, palette.get(), &error) != CodecStatus::kOk) {
+      std::fprintf(stderr, "palette failed: %s\n", error.message);
+      std::abort();
+    }
     std::vector<char> t(kMaxColourTableText);
     t.resize(FormatColourTable(*palette, t.data(), t.size()));
     return t;
@@ -80,7 +84,7 @@ const std::vector<char>& SampleTable() {
 
 std::unique_ptr<CodecContext> NewContext() {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get(), SwitcherCodecOptions());
   return ctx;
 }
 
@@ -88,8 +92,11 @@ void BM_DecodeArt(benchmark::State& state) {
   const EncodedArt& encoded = FourPieceArt();
   auto ctx = NewContext();
   WaveletPtr art;
-  ReadWaveletFromMemory(ctx.get(), encoded.file.data(), encoded.file.size, "bench.art", false,
-                        &art);
+  if (ReadWaveletFromMemory(ctx.get(), encoded.file.data(), encoded.file.size, "bench.art", false,
+                            &art) != CodecStatus::kOk) {
+    state.SkipWithError(ctx->error.message);
+    return;
+  }
   std::vector<uint8_t> target(static_cast<size_t>(art->header.imageSize) + kDecodeSlack);
   for (auto _ : state) {
     if (DecodeWavelet(ctx.get(), *art, target.data(), target.size()) != CodecStatus::kOk) {
@@ -114,10 +121,14 @@ void BM_FilterScale(benchmark::State& state) {
   auto ctx = NewContext();
   ctx->displayBitsPerPixel = depth;
   const std::vector<char>& table = SampleTable();
-  ReadColourTableFromText(&ctx->palette, table.data(), table.size(), "bench.tr");
   WaveletPtr art;
-  ReadWaveletFromMemory(ctx.get(), encoded.file.data(), encoded.file.size, "bench.art", false,
-                        &art);
+  if (ReadColourTableFromText(&ctx->palette, table.data(), table.size(), "bench.tr") !=
+          CodecStatus::kOk ||
+      ReadWaveletFromMemory(ctx.get(), encoded.file.data(), encoded.file.size, "bench.art", false,
+                            &art) != CodecStatus::kOk) {
+    state.SkipWithError(ctx->error.message);
+    return;
+  }
   for (auto _ : state) {
     ScaledImage result;
     if (FilterScaleImage(ctx.get(), nullptr, 0, art.get(), dw, dh, -1, &result) !=
@@ -164,7 +175,10 @@ void BM_BuildPalette(benchmark::State& state) {
   std::unique_ptr<BuiltPalette> palette(new BuiltPalette);
   for (auto _ : state) {
     CodecError error;
-    BuildPalette(SampleImage(), kWallpaperColours, palette.get(), &error);
+    if (BuildPalette(SampleImage(), kWallpaperColours, palette.get(), &error) != CodecStatus::kOk) {
+      state.SkipWithError(error.message);
+      break;
+    }
     benchmark::DoNotOptimize(palette.get());
   }
 }

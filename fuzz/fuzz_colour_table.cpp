@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "codec/palette.h"
+#include "codec_presets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const CodecOptions options = ScreenSaverCodecOptions(nullptr);
   static PaletteContext* const ctx = [] {
     PaletteContext* c = new PaletteContext;
-    InitPaletteContext(c, CodecVariant::kScreenSaver);
+    InitPaletteContext(c, &options);
     return c;
   }();
   if (ReadColourTableFromText(ctx, reinterpret_cast<const char*>(data), size, "fuzz.tr") !=
@@ -27,12 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint32_t c = static_cast<uint32_t>(picture[i] << 16 | picture[i + 1] << 8 | picture[i + 2]);
     NearestColourIndex(ctx, c);
   }
+  // Failures are answers too; only crashes and leaks count.
   std::vector<uint8_t> image = picture;
-  MapImageToPalette(ctx, image.data(), rows, width, pad);
+  static_cast<void>(MapImageToPalette(ctx, image.data(), rows, width, pad));
   int kernel = size ? data[size / 2] % 16 : 2;
   image = picture;
-  DitherImage8(ctx, kernel, (size & 1) != 0, image.data(), rows, width, pad);
+  static_cast<void>(DitherImage8(ctx, kernel, (size & 1) != 0, image.data(), rows, width, pad));
   image = picture;
-  DitherImage16(ctx, 15 - kernel, (size & 2) != 0, image.data(), rows, width, pad);
+  static_cast<void>(
+      DitherImage16(ctx, 15 - kernel, (size & 2) != 0, image.data(), rows, width, pad));
   return 0;
 }

@@ -4,7 +4,8 @@
 #   with a display: opens the Theme Switcher in a 1024x768 Wine virtual
 #     desktop for you to try;
 #   without one: applies each of the five colour themes and Revert on an Xvfb
-#     display and writes a screenshot after each step (build/demo/screenshots).
+#     display, uninstalls the package with qvr-kill, and writes a screenshot
+#     after each step (build/demo/screenshots).
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"

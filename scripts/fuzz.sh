@@ -7,6 +7,9 @@
 #   scripts/fuzz.sh run art_payload [SECONDS]  the same behind a consistent header
 #   scripts/fuzz.sh run colour_table [SECONDS] fuzz ReadColourTable (+ search, dithering)
 #
+# Words after SECONDS go to libFuzzer as they are (for example -len_control=0
+# to try inputs of every length up to 64 KiB from the start).
+#
 # Runs default to 600 seconds. Corpora grow in build/fuzz/corpus/<target>;
 # crashes land in build/fuzz/artifacts/.
 set -eu
@@ -14,7 +17,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT="$ROOT/build/fuzz"
 CXX=${CXX_FUZZ:-clang++}
 CODEC_SOURCES=$(ls "$ROOT"/core/codec/*.cpp)
-FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/tools/imageio"
+FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/presets -I$ROOT/tools/imageio"
 SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 build() {
@@ -42,13 +45,15 @@ build() {
 run() {
   target=$1
   seconds=${2:-600}
+  shift $(($# < 2 ? $# : 2))
   [ -x "$OUT/fuzz_$target" ] || build
   extra=""
   if [ "$target" = colour_table ]; then extra="-dict=$ROOT/fuzz/colour_table.dict"; fi
+  # No input up to 64 KiB may make the codec allocate more than 256 MB.
   # shellcheck disable=SC2086
-  "$OUT/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
-    -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" $extra \
-    "$OUT/corpus/$target" "$OUT/seeds/$target"
+  "$OUT/fuzz_$target" -max_total_time="$seconds" -timeout=25 -malloc_limit_mb=256 \
+    -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" \
+    $extra "$@" "$OUT/corpus/$target" "$OUT/seeds/$target"
 }
 
 case "${1:-}" in

@@ -6,7 +6,9 @@
 #      each bitmap compared byte for byte with `arttool wallpaper`, and a
 #      screenshot of a Wine virtual desktop showing it;
 #   3. a wallpaper write onto a file system that fills up (where the machine
-#      lets us mount a small tmpfs).
+#      lets us mount a small tmpfs);
+#   4. the setup program in a fresh prefix (build/wine-package), and install,
+#      apply and uninstall in another (build/wine-uninstall).
 #   scripts/run-wine-tests.sh [ctest arguments...]   e.g. -R AssertReporter
 # With arguments, only stage 1 runs, with them.
 set -eu
@@ -21,6 +23,10 @@ rm -rf "$WINEPREFIX" "$OUT"
 mkdir -p "$OUT"
 cd "$LUMIVEX_ROOT"
 lumivex_make_prefix
+# The name restorer's default themes folder is "d:\rc2\themes": a drive D:
+# of the prefix's own.
+mkdir -p "$WINEPREFIX/drive_d"
+ln -sfn ../drive_d "$WINEPREFIX/dosdevices/d:"
 # The product art where the wallpaper maker reads it (again before each use:
 # some tests put art of their own there).
 install_art() {
@@ -39,12 +45,12 @@ on_display() {
 CTEST="ctest --preset win64 --output-on-failure"
 
 if [ $# -gt 0 ]; then
-  on_display 1024x768x24 $CTEST -LE "matrix|package" "$@"
+  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" "$@"
   exit $?
 fi
 
 status=0
-on_display 1024x768x24 $CTEST -LE "matrix|package" || status=1
+on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" || status=1
 
 # The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
 # 32 bits a pixel.
@@ -116,8 +122,16 @@ if [ -f "$SETUP" ]; then
   export WINEPREFIX="$LUMIVEX_ROOT/build/wine-package"
   rm -rf "$WINEPREFIX"
   lumivex_make_prefix
-  on_display 1024x768x24 sh -c 'wine "$1" /S && ctest --preset win64 --output-on-failure -L package' setup "$SETUP" \
+  on_display 1024x768x24 sh -c 'wine "$1" /S && ctest --preset win64 --output-on-failure -L "^package$"' setup "$SETUP" \
     || status=1
+  # Installed, a theme applied and uninstalled with qvr-kill, on an NT
+  # system and on Windows 95 as Wine reports it to one program; the tests
+  # run the setup program themselves.
+  echo "== the setup program and the uninstaller in a fresh prefix"
+  export WINEPREFIX="$LUMIVEX_ROOT/build/wine-uninstall"
+  rm -rf "$WINEPREFIX"
+  lumivex_make_prefix
+  on_display 1024x768x24 $CTEST -L "^uninstall$" || status=1
 else
   echo "FAILED: no setup program; make package builds it"; status=1
 fi

@@ -36,7 +36,7 @@ void SaveRegistryValue(const ThemeFileRef& theme, const RegKey& key, const char*
 
 void SaveColors(const ThemeFileRef& theme) {
   RegKey key;
-  key.Open(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_QUERY_VALUE);
+  key.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_QUERY_VALUE);
   for (const ThemeColour& colour : kThemeColours) {
     SaveRegistryValue(theme, key, colour.name, kColourValueSize, kColorsSection, colour.name);
   }
@@ -68,7 +68,7 @@ void SaveDesktop(const ThemeFileRef& theme) {
   static const char* const kValues[] = {"ScreenSaveActive", "TileWallpaper", "WallpaperStyle",
                                         "Pattern", "Wallpaper"};
   RegKey key;
-  key.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
+  key.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_QUERY_VALUE);
   for (const char* name : kValues)
     SaveRegistryValue(theme, key, name, kPathSize, kDesktopSection, name);
   // Windows NT and Wine take the screen saver from here; the key is left out
@@ -83,25 +83,26 @@ void SaveDesktop(const ThemeFileRef& theme) {
 void SaveIcons(const ThemeFileRef& theme) {
   for (const char* section : {kMyComputerIconKey, kNetworkIconKey}) {
     RegKey key;
-    key.Open(HKEY_CLASSES_ROOT, section, KEY_QUERY_VALUE);
+    key.OpenIfPresent(HKEY_CLASSES_ROOT, section, KEY_QUERY_VALUE);
     SaveRegistryValue(theme, key, nullptr, kPathSize, section, kDefaultValueKey);
   }
   {
     RegKey key;
-    key.Open(HKEY_CLASSES_ROOT, kRecycleBinIconKey, KEY_QUERY_VALUE);
+    key.OpenIfPresent(HKEY_CLASSES_ROOT, kRecycleBinIconKey, KEY_QUERY_VALUE);
     SaveRegistryValue(theme, key, "full", kPathSize, kRecycleBinIconKey, "full");
     SaveRegistryValue(theme, key, "empty", kPathSize, kRecycleBinIconKey, "empty");
     SaveRegistryValue(theme, key, nullptr, kPathSize, kRecycleBinIconKey, kDefaultValueKey);
   }
   RegKey metrics;
-  metrics.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics", KEY_QUERY_VALUE);
+  metrics.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Desktop\\WindowMetrics",
+                        KEY_QUERY_VALUE);
   SaveRegistryValue(theme, metrics, "Shell Icon BPP", kPathSize, kMasterThemeSection,
                     "ThemeColorBPP");
 }
 
 void SaveCursors(const ThemeFileRef& theme) {
   RegKey key;
-  key.Open(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_QUERY_VALUE);
+  key.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_QUERY_VALUE);
   for (const char* name : kCursorNames) {
     SaveRegistryValue(theme, key, name, kPathSize, kCursorsSection, name);
   }
@@ -110,7 +111,7 @@ void SaveCursors(const ThemeFileRef& theme) {
 
 void SaveEventSound(const ThemeFileRef& theme, const char* keyName) {
   RegKey key;
-  key.Open(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE);
+  key.OpenIfPresent(HKEY_CURRENT_USER, keyName, KEY_QUERY_VALUE);
   SaveRegistryValue(theme, key, nullptr, kPathSize, keyName, kDefaultValueKey);
 }
 

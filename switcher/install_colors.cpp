@@ -60,7 +60,7 @@ int InstallColors(const InstallerState& state) {
   int count = 0;
   {
     RegKey key;
-    key.Open(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_SET_VALUE);
+    key.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Colors", KEY_SET_VALUE);
     for (const ThemeColour& colour : kThemeColours) {
       char value[kColourValueSize];
       ReadThemeValue(state.theme, kColorsSection, colour.name, "", value, sizeof value);

@@ -76,7 +76,7 @@ void InstallSaverSetting(const InstallerState& state, const char* shortPath) {
 
 int InstallWallpaper(InstallerState* state, ThemeId themeId) {
   RegKey desktop;
-  desktop.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
+  desktop.OpenIfPresent(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
   static const struct {
     const char* name;
     const char* defaultValue;

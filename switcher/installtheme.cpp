@@ -59,7 +59,7 @@ void ReportMissingThemeFile(const InstallerState& state, const char* path) {
 
 void InstallMadeWallpaper(const InstallerState& state) {
   RegKey desktop;
-  desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_SET_VALUE);
+  desktop.OpenIfPresent(HKEY_CURRENT_USER, "Control Panel\\Desktop", KEY_SET_VALUE);
   ShowInstallStatus(state, "Installing the wallpaper...");
   SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(state.wallpaperPath),
                         SPIF_UPDATEINIFILE);

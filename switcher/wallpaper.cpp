@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "assert_report.h"
+#include "codec_presets.h"
 #include "installtheme.h"
 #include "package_paths.h"
 #include "switcher_globals.h"
@@ -70,13 +71,13 @@ void ReportDiskFull(const WallpaperJob& job) {
 
 // Writes the file; false when the disk filled up (nothing half-written stays).
 bool WriteBitmapFile(const char* bitmapPath, const WallpaperBitmap& bitmap) {
-  FILE* file = std::fopen(bitmapPath, "wbc");  // 'c': committed to disk when flushed
-  Assert(file != nullptr, "wallpaper", __LINE__, "Couldn't open the wallpaper bitmap file");
-  std::fwrite(bitmap.headers, 1, kWallpaperHeaderBytes, file);
-  size_t written = std::fwrite(bitmap.pixels.data(), 1, bitmap.imageBytes, file);
+  StdioFile file(bitmapPath, "wbc");  // 'c': committed to disk when flushed
+  Assert(static_cast<bool>(file), "wallpaper", __LINE__, "Couldn't open the wallpaper bitmap file");
+  std::fwrite(bitmap.headers, 1, kWallpaperHeaderBytes, file.get());
+  size_t written = std::fwrite(bitmap.pixels.data(), 1, bitmap.imageBytes, file.get());
   // A full disk can also show only when the buffers are flushed.
-  bool complete = written == bitmap.imageBytes && std::fflush(file) == 0;
-  complete = std::fclose(file) == 0 && complete;
+  bool complete = written == bitmap.imageBytes && std::fflush(file.get()) == 0;
+  complete = file.Close() == 0 && complete;
   return complete;
 }
 
@@ -112,7 +113,7 @@ DWORD WINAPI WallpaperThread(LPVOID parameter) {
 
   WallpaperScreen screen = MeasureScreen();
   CodecContext& codec = job->codec;
-  InitCodecContext(&codec, CodecVariant::kSwitcher);
+  InitCodecContext(&codec, SwitcherCodecOptions());
   codec.displayBitsPerPixel = screen.depth;
   codec.ditherKernel = job->ditherKernel;
 

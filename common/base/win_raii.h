@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <utility>
+
+#include "base/stdio_file.h"  // StdioFile: a stdio file closed at scope end
 
 // An open registry key; flushed before it is closed when it was written.
 class RegKey {
@@ -15,12 +16,17 @@ class RegKey {
   RegKey& operator=(const RegKey&) = delete;
 
   // Opens an existing key; never creates one.
-  bool Open(HKEY root, const char* subKey, REGSAM access) {
+  [[nodiscard]] bool Open(HKEY root, const char* subKey, REGSAM access) {
     Close();
     if (RegOpenKeyExA(root, subKey, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
     return key_ != nullptr;
   }
-  bool Create(HKEY root, const char* subKey, REGSAM access) {
+  // For steps that go on without a key the system does not have: the key
+  // then stays closed, reads give empty values and writes do nothing.
+  void OpenIfPresent(HKEY root, const char* subKey, REGSAM access) {
+    (void)Open(root, subKey, access);
+  }
+  [[nodiscard]] bool Create(HKEY root, const char* subKey, REGSAM access) {
     Close();
     if (RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key_,
                         nullptr) != ERROR_SUCCESS) {
@@ -98,6 +104,10 @@ class GdiObject {
   GdiObject& operator=(const GdiObject&) = delete;
   T get() const { return object_; }
   T release() { return std::exchange(object_, nullptr); }
+  void reset(T object = nullptr) {
+    if (object_) DeleteObject(object_);
+    object_ = object;
+  }
   explicit operator bool() const { return object_ != nullptr; }
 
  private:
@@ -153,23 +163,4 @@ class FindHandle {
 
  private:
   HANDLE h_;
-};
-
-// A stdio file closed at scope end.
-class StdioFile {
- public:
-  StdioFile(const char* path, const char* mode) : f_(std::fopen(path, mode)) {}
-  ~StdioFile() { Close(); }
-  StdioFile(const StdioFile&) = delete;
-  StdioFile& operator=(const StdioFile&) = delete;
-  int Close() {
-    int rc = f_ ? std::fclose(f_) : 0;
-    f_ = nullptr;
-    return rc;
-  }
-  FILE* get() const { return f_; }
-  explicit operator bool() const { return f_ != nullptr; }
-
- private:
-  FILE* f_;
 };

@@ -19,7 +19,7 @@ struct BitmapDialogState {
     RGBQUAD colours[256];
   } info;
   const BYTE* pixels = nullptr;
-  HPALETTE palette = nullptr;
+  GdiObject<HPALETTE> palette;
 };
 
 BitmapDialogState* GetState(HWND dialog) {
@@ -48,7 +48,7 @@ bool PictureIsUsable(const BYTE* data, DWORD size) {
 
 HPALETTE MakeArtPalette(const char* colourTablePath) {
   PaletteContext context;
-  InitPaletteContext(&context, CodecVariant::kSwitcher);
+  InitPaletteContext(&context);
   const LogicalPalette* logical = nullptr;
   if (ReadColourTable(&context, colourTablePath, &logical) != CodecStatus::kOk) {
     Assert(0, context.error.module, context.error.line, "%s", context.error.message);
@@ -66,7 +66,7 @@ BOOL OnInitDialog(HWND dialog, const BitmapDialogParams* params) {
   state->info.header.biClrUsed = 256;
   state->info.header.biClrImportant = 192;
   state->pixels = data + kPixelOffset;
-  state->palette = MakeArtPalette(params->colourTablePath);
+  state->palette.reset(MakeArtPalette(params->colourTablePath));
 
   const int width = state->info.header.biWidth;
   const int height = state->info.header.biHeight;
@@ -91,20 +91,17 @@ void PaintContent(HWND dialog, HDC dc) {
   if (!state) return;
   RECT client;
   GetClientRect(dialog, &client);
-  SelectPalette(dc, state->palette, FALSE);
+  SelectPalette(dc, state->palette.get(), FALSE);
   RealizePalette(dc);
   SetDIBitsToDevice(dc, 0, 0, client.right, client.bottom, 0, 0, 0, client.bottom, state->pixels,
                     reinterpret_cast<const BITMAPINFO*>(&state->info), DIB_RGB_COLORS);
 }
 
-void OnClose(HWND dialog) {
-  BitmapDialogState* state = GetState(dialog);
+// The state goes with the window, however the dialog ends (OK, Cancel, or
+// its owner destroyed under it).
+void OnNcDestroy(HWND dialog) {
+  std::unique_ptr<BitmapDialogState> state(GetState(dialog));
   SetWindowLongPtrA(dialog, DWLP_USER, 0);
-  if (state) {
-    if (state->palette) DeleteObject(state->palette);
-    delete state;
-  }
-  EndDialog(dialog, 1);
 }
 
 }  // namespace
@@ -117,8 +114,11 @@ INT_PTR CALLBACK BitmapDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
       PaintContent(dialog, reinterpret_cast<HDC>(wParam));
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) OnClose(dialog);
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 1);
       return TRUE;
+    case WM_NCDESTROY:
+      OnNcDestroy(dialog);
+      return FALSE;
   }
   return FALSE;
 }

@@ -227,15 +227,15 @@ bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch
   mean /= static_cast<double>(count);
   int32_t base = static_cast<int32_t>(std::floor(mean + 0.5));
   for (size_t i = 0; i < count; ++i) plane[i] -= base;
-  std::unique_ptr<double[]> spatial(new (std::nothrow) double[count]);
-  if (!spatial) return false;
+  std::unique_ptr<double[]> spatial;
+  if (!AllocateArray(&spatial, count)) return false;
   std::memcpy(spatial.get(), plane, sizeof(double) * count);
-  ForwardTransformPlane(plane, side, baseSize);
+  if (!ForwardTransformPlane(plane, side, baseSize)) return false;
   for (size_t i = 0; i < count; ++i) out[i] = QuantiseValue(plane[i], step);
   // The synthesis truncates at every pass; measure what that does to the
   // mean and fold it into the offset.
-  std::unique_ptr<int32_t[]> check(new (std::nothrow) int32_t[count]);
-  if (!check) return false;
+  std::unique_ptr<int32_t[]> check;
+  if (!AllocateArray(&check, count)) return false;
   std::memcpy(check.get(), out, sizeof(int32_t) * count);
   if (!InverseTransformPlane(scratch, check.get(), side, baseSize)) return false;
   double drift = 0;
@@ -275,8 +275,9 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   IntBuffer quantised;
   // Work tiles: luma, U, V and the three channel targets at full size, and
   // the two half-size chroma planes.
-  std::unique_ptr<double[]> work(new (std::nothrow) double[6 * lumaCount + 2 * chromaCount]);
-  if (!work || !AllocateBytes(&coefficients, coefficientBytes, false) ||
+  std::unique_ptr<double[]> work;
+  if (!AllocateArray(&work, 6 * lumaCount + 2 * chromaCount) ||
+      !AllocateBytes(&coefficients, coefficientBytes, false) ||
       !AllocateInts(&quantised, pieceValues, false)) {
     return OutOfMemoryError(error, kArtModule, __LINE__);
   }
@@ -371,9 +372,9 @@ double Psnr(const BgrImage& image, const uint8_t* decoded) {
 
 }  // namespace
 
-void ForwardTransformPlane(double* plane, int side, int baseSize) {
-  std::unique_ptr<double[]> work(new (std::nothrow) double[static_cast<size_t>(side) * side]);
-  if (!work) return;
+bool ForwardTransformPlane(double* plane, int side, int baseSize) {
+  std::unique_ptr<double[]> work;
+  if (!AllocateArray(&work, static_cast<size_t>(side) * side)) return false;
   for (int m = side; m > baseSize; m /= 2) {
     const int s = m / 2;
     const size_t band = static_cast<size_t>(s) * s;
@@ -396,10 +397,23 @@ void ForwardTransformPlane(double* plane, int side, int baseSize) {
                   plane + 3 * band + static_cast<size_t>(r) * s, 1);
     }
   }
+  return true;
 }
 
+// Every code costs no more bytes than it makes, except a literal, which
+// costs one header byte more. Cut the input where each literal starts: every
+// piece but the last is at least 3 bytes long, because EncodeRunLength ends
+// a literal only
+//   - after 32 bytes,
+//   - after 31 bytes, when the next byte is cheap (it cannot ride along), or
+//   - at a cheap byte whose next byte is cheap too (a lone cheap byte rides
+//     along), so at least two cheap bytes follow a literal of at least one,
+// or at the end of the input. So there are at most (size + 2) / 3 literals,
+// and the code is at most size + (size + 2) / 3 bytes. A literal byte
+// followed by two cheap bytes of different codes, over and over, takes
+// exactly that.
 size_t RunLengthBound(size_t size) {
-  return size + size / 32 + 16;
+  return size + (size + 2) / 3;
 }
 
 size_t EncodeRunLength(const uint8_t* bytes, size_t size, uint8_t* out) {
@@ -547,6 +561,7 @@ size_t EncodeHuffman(const uint8_t* stream, size_t size, uint8_t* out) {
 
 CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
                           EncodeStats* stats, CodecError* error) {
+  ClearCodecError(error);
   if (!image.pixels || image.width < 1 || image.height < 1 || image.width > kMaxArtSide ||
       image.height > kMaxArtSide || image.stride < static_cast<size_t>(image.width) * 3) {
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
@@ -576,12 +591,20 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "Pieces must be 1 or 4, not %d", options.pieces);
   }
+  if (side > kMaxPieceSide) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Cannot encode a %d x %d picture in %d piece%s: pieces are at most %d "
+                         "pixels wide",
+                         image.width, image.height, options.pieces, options.pieces == 1 ? "" : "s",
+                         kMaxPieceSide);
+  }
   int levels = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
   bool halved = options.chromaHalved && levels >= 1;
 
   const size_t pixels = static_cast<size_t>(image.width) * image.height;
-  std::unique_ptr<double[]> planeMemory(new (std::nothrow) double[pixels * 6]);
-  if (!planeMemory) return OutOfMemoryError(error, kArtModule, __LINE__);
+  std::unique_ptr<double[]> planeMemory;
+  if (!AllocateArray(&planeMemory, pixels * 6))
+    return OutOfMemoryError(error, kArtModule, __LINE__);
   double* m = planeMemory.get();
   ColourPlanes colours = {
       m, m + pixels, m + 2 * pixels, m + 3 * pixels, m + 4 * pixels, m + 5 * pixels};
@@ -591,7 +614,7 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
   steps.chromaStep = ChromaStep(steps.lumaStep);
   std::unique_ptr<CodecContext> check(new (std::nothrow) CodecContext);
   if (!check) return OutOfMemoryError(error, kArtModule, __LINE__);
-  InitCodecContext(check.get(), CodecVariant::kSwitcher);
+  InitCodecContext(check.get());
   for (;;) {
     CodecStatus status =
         EncodeOnce(image, options, side, levels, halved, steps, colours, file, stats, error);
@@ -605,7 +628,9 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
       if (stats) stats->psnr = Psnr(image, art->pixels.data());
       return CodecStatus::kOk;
     }
-    if (steps.lumaStep <= 1) {
+    // Only ringing (a colour outside the clamp table) is worth a finer
+    // step; any other failure is the answer.
+    if (status != CodecStatus::kBadData || steps.lumaStep <= 1) {
       *error = check->error;
       return status;
     }

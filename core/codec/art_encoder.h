@@ -48,11 +48,13 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
                           EncodeStats* stats, CodecError* error);
 
 // Forward D4 transform of one side x side plane down to baseSize, laid out
-// as the decoder expects (exposed for tests).
-void ForwardTransformPlane(double* plane, int side, int baseSize);
+// as the decoder expects (exposed for tests). False, with the plane
+// untouched, when its work plane cannot be allocated.
+bool ForwardTransformPlane(double* plane, int side, int baseSize);
 
 // Run-length code of bytes (the decoder's table read backwards). Returns the
-// code length; out must hold RunLengthBound(size) bytes.
+// code length; out must hold RunLengthBound(size) bytes, size + (size + 2) / 3
+// (4 bytes for 3 at worst).
 size_t RunLengthBound(size_t size);
 size_t EncodeRunLength(const uint8_t* bytes, size_t size, uint8_t* out);
 

@@ -94,6 +94,11 @@ CodecStatus DeriveArtGeometry(const ArtHeader& header, size_t payloadSize, const
   int32_t c = header.chromaHalved ? t / 2 : t;
   g->pieceSide = t;
   g->chromaSide = c;
+  if (t > kMaxPieceSide) {
+    return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,
+                         "Art file %s has a bad size: %d x %d in pieces of %d pixels (at most %d)",
+                         name, header.width, header.height, t, kMaxPieceSide);
+  }
   if (header.width != t * g->perSide || !IsBaseTimesPowerOfTwo(t, header.baseSize) ||
       !IsBaseTimesPowerOfTwo(c, header.baseSize)) {
     return SetCodecError(error, CodecStatus::kBadData, kArtModule, __LINE__,

@@ -60,8 +60,13 @@ static_assert(sizeof(ArtHeader) == kArtHeaderSize, "ArtHeader must be the 108 fi
 void ParseArtHeader(const uint8_t* bytes, ArtHeader* header);
 void SerializeArtHeader(const ArtHeader& header, uint8_t* bytes);
 
-// Largest decoded side the codec accepts; the programs' arts are 576 x 432.
-constexpr int32_t kMaxArtSide = 16384;
+// Largest picture the codec accepts: 4096 pixels a side, pieces of at most
+// 2048 (so 1-piece art is at most 2048 x 2048). The arts of the package are
+// 576 x 432. At the limits the decoded image and one piece's coefficients
+// are 48 MiB each and the scratch planes 8 MiB each: no file can make the
+// decoder ask for more.
+constexpr int32_t kMaxArtSide = 4096;
+constexpr int32_t kMaxPieceSide = 2048;
 
 // Everything the decoder derives from a header, checked.
 struct ArtGeometry {

@@ -6,6 +6,7 @@
 #include "codec/art_format.h"
 #include "codec/codec_base.h"
 #include "codec/codec_context.h"
+#include "codec/codec_options.h"
 #include "codec/palette.h"
 #include "codec/palette_builder.h"
 #include "codec/scale.h"

@@ -6,7 +6,8 @@
 
 CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
                           const char* format, ...) {
-  if (error) {
+  // The first failure of an operation is its cause; later ones only echo it.
+  if (error && error->status == CodecStatus::kOk) {
     error->status = status;
     error->module = module;
     error->line = line;
@@ -26,15 +27,34 @@ void ClearCodecError(CodecError* error) {
   error->message[0] = '\0';
 }
 
-CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line) {
+CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line, const char* format) {
+  // A program's own format (from its options) takes the same two arguments.
   return SetCodecError(error, CodecStatus::kOutOfMemory, module, line,
-                       "Out of memory allocating from file %s, line %d\n", module, line);
+                       format ? format : kOutOfMemoryFormat, module, line);
+}
+
+namespace {
+
+AllocationHook g_allocationHook = nullptr;
+void* g_allocationHookUser = nullptr;
+FileOpenHook g_fileOpenHook = nullptr;
+void* g_fileOpenHookUser = nullptr;
+
+}  // namespace
+
+bool AllocationAllowed(size_t bytes) {
+  return !g_allocationHook || g_allocationHook(bytes, g_allocationHookUser);
+}
+
+void SetAllocationHook(AllocationHook hook, void* user) {
+  g_allocationHook = hook;
+  g_allocationHookUser = user;
 }
 
 bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill) {
   buffer->bytes.reset();
   buffer->size = 0;
-  if (size > kMaxAllocation) return false;
+  if (size > kMaxAllocation || !AllocationAllowed(size)) return false;
   // Never zero bytes: callers index data() freely once this succeeds.
   size_t n = size ? size : 1;
   buffer->bytes.reset(zeroFill ? new (std::nothrow) uint8_t[n]() : new (std::nothrow) uint8_t[n]);
@@ -46,10 +66,21 @@ bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill) {
 bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill) {
   buffer->values.reset();
   buffer->size = 0;
-  if (count > kMaxAllocation / sizeof(int32_t)) return false;
+  if (count > kMaxAllocation / sizeof(int32_t) || !AllocationAllowed(count * sizeof(int32_t))) {
+    return false;
+  }
   size_t n = count ? count : 1;
   buffer->values.reset(zeroFill ? new (std::nothrow) int32_t[n]() : new (std::nothrow) int32_t[n]);
   if (!buffer->values) return false;
   buffer->size = count;
   return true;
+}
+
+void SetFileOpenHook(FileOpenHook hook, void* user) {
+  g_fileOpenHook = hook;
+  g_fileOpenHookUser = user;
+}
+
+std::FILE* OpenCodecFile(const char* path, const char* mode) {
+  return g_fileOpenHook ? g_fileOpenHook(path, mode, g_fileOpenHookUser) : std::fopen(path, mode);
 }

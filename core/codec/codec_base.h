@@ -1,25 +1,24 @@
-// Status, error record, variant and exception-free buffers shared by every
-// layer of the art codec.
+// Status, error record and exception-free buffers shared by every layer of
+// the art codec.
 //
 // Nothing in the codec throws or ends the process. A routine that can fail
 // returns a CodecStatus and leaves the details in a CodecError: the module
 // ("D42SAVE" for art, scaling and spot; "PALETTE" for colour tables and
-// dithering), the source line of the check and a message. Messages of the
-// checks the programs have always made keep their exact wording (for example
-// "File %s could not be opened: EXITING\r\n"); the programs hand module, line
-// and message to their assertion reporter unchanged.
+// dithering), the source line of the check and a message, worded so that a
+// program can hand module, line and message to its assertion reporter as
+// they are (for example "File %s could not be opened: EXITING\r\n").
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <new>
 
-// The two programs carry the same code with a few differences: the switcher
-// (wallpaper maker) and the screen saver (logo overlay, seam column 288,
-// "MakeDeltas" trace, its own disk-space message).
-enum class CodecVariant { kSwitcher, kScreenSaver };
-
-enum class CodecStatus : int {
+// Every function returning a status must have it looked at. (clang-format
+// takes the attribute for the start of a brace initialiser.)
+// clang-format off
+enum class [[nodiscard]] CodecStatus : int {
   kOk = 0,
   kCannotOpen,   // a file could not be opened
   kBadData,      // a malformed art file, stream or colour table
@@ -28,15 +27,19 @@ enum class CodecStatus : int {
   kBadArgument,  // a caller passed sizes or buffers that cannot work
   kIoError,      // the spot backup file could not be read, written or sought
 };
+// clang-format on
 
 constexpr const char kArtModule[] = "D42SAVE";
 constexpr const char kPaletteModule[] = "PALETTE";
 
+// One operation's failure. Each public routine clears the record when it
+// starts; within the operation the first failure recorded stays (the root
+// cause), and checks that fail later while it unwinds leave it alone.
 struct CodecError {
   CodecStatus status = CodecStatus::kOk;
   const char* module = "";  // kArtModule or kPaletteModule
   int line = 0;             // source line of the failed check
-  char message[512] = {};   // printf-formatted, may end in "\r\n" like the originals
+  char message[512] = {};   // printf-formatted, may end in "\r\n"
 };
 
 #if defined(__GNUC__) && !defined(__MINGW32__)
@@ -45,7 +48,8 @@ struct CodecError {
 #define LUMIVEX_PRINTF(fmt, args)
 #endif
 
-// Fills error (when not null) and returns status, so a check reads
+// Records a failure in error (when not null and nothing is recorded yet) and
+// returns status, so a check reads
 // `return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__, ...)`.
 CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
                           const char* format, ...) LUMIVEX_PRINTF(5, 6);
@@ -53,9 +57,13 @@ CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* mod
 // Resets error to kOk with an empty message.
 void ClearCodecError(CodecError* error);
 
-// "Out of memory allocating from file %s, line %d\n" with the module and line:
-// the screen saver's text, used by both variants (the switcher never checked).
-CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line);
+// The codec's own text of a failed allocation: module, then line.
+constexpr const char kOutOfMemoryFormat[] = "Out of memory allocating from file %s, line %d\n";
+
+// A failed allocation: format (printf, %s the module then %d the line; null
+// for kOutOfMemoryFormat) filled in with module and line.
+CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line,
+                             const char* format = nullptr);
 
 // A byte buffer that is allocated without exceptions: sizes come from
 // untrusted files, so a failed allocation must be an error, not bad_alloc.
@@ -85,3 +93,32 @@ bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill);
 // Largest single allocation the codec asks for. Keeps 32-bit size_t sums
 // safe and turns absurd header values into errors before any allocation.
 constexpr uint64_t kMaxAllocation = 1u << 30;
+
+// Test seam: every allocation made through AllocateBytes, AllocateInts and
+// AllocateArray is shown to the hook first (its size in bytes); returning
+// false makes it fail as if the memory were not there. Null (the default)
+// allows everything. The hook is process-wide and unsynchronised: only tests
+// set it, around single-threaded calls.
+using AllocationHook = bool (*)(size_t bytes, void* user);
+void SetAllocationHook(AllocationHook hook, void* user);
+
+// Whether an allocation of that many bytes may go ahead (the hook's answer).
+bool AllocationAllowed(size_t bytes);
+
+// Arrays of other element types (the encoder's planes of doubles), allocated
+// the same way: no exceptions, the hook asked first, nothing zeroed.
+template <typename T>
+bool AllocateArray(std::unique_ptr<T[]>* array, size_t count) {
+  array->reset();
+  if (count > kMaxAllocation / sizeof(T) || !AllocationAllowed(count * sizeof(T))) return false;
+  array->reset(new (std::nothrow) T[count ? count : 1]);
+  return *array != nullptr;
+}
+
+// Every file the codec opens (art files, colour tables, the spot backup)
+// goes through OpenCodecFile. Test seam: a hook set here sees the path and
+// mode instead of std::fopen (null, the default, is std::fopen). Process-wide
+// and unsynchronised, like the allocation hook.
+using FileOpenHook = std::FILE* (*)(const char* path, const char* mode, void* user);
+void SetFileOpenHook(FileOpenHook hook, void* user);
+std::FILE* OpenCodecFile(const char* path, const char* mode);

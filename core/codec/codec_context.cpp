@@ -13,8 +13,8 @@ bool CopyPath(char* dest, const char* source) {
 
 }  // namespace
 
-void InitCodecContext(CodecContext* ctx, CodecVariant variant) {
-  ctx->variant = variant;
+void InitCodecContext(CodecContext* ctx, const CodecOptions& options) {
+  ctx->options = options;
   ctx->displayBitsPerPixel = 24;
   ctx->ditherKernel = 2;
   ctx->serpentine = false;
@@ -24,7 +24,7 @@ void InitCodecContext(CodecContext* ctx, CodecVariant variant) {
   ctx->spot.mask.reset();
   ctx->spot.file.reset();
   ctx->spot.path[0] = '\0';
-  InitPaletteContext(&ctx->palette, variant);
+  InitPaletteContext(&ctx->palette, &ctx->options);
   ClearCodecError(&ctx->error);
 }
 
@@ -34,4 +34,8 @@ bool SetArtDirectory(CodecContext* ctx, const char* directory) {
 
 bool SetProgramDirectory(CodecContext* ctx, const char* directory) {
   return CopyPath(ctx->programDirectory, directory);
+}
+
+CodecStatus OutOfMemory(CodecContext* ctx, const char* module, int line) {
+  return OutOfMemoryError(&ctx->error, module, line, ctx->options.outOfMemoryFormat);
 }

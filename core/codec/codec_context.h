@@ -1,20 +1,22 @@
-// The codec's state for one program: what the original modules D42SAVE and
-// PALETTE kept in module variables, gathered in one explicit object. A
-// context is used by one thread at a time; a program keeps one for the life
-// of the process (tables and scratch planes are made on first use and kept).
+// The codec's state for one program: its options and settings, the
+// decoder's tables and scratch, the palette, the spot and one error record,
+// in one explicit object. A context is used by one thread at a time; a
+// program keeps one for the life of the process (tables and scratch planes
+// are made on first use and kept).
 #pragma once
 
-#include <cstdio>
 #include <memory>
 
+#include "base/stdio_file.h"
 #include "codec/codec_base.h"
+#include "codec/codec_options.h"
 #include "codec/colour_convert.h"
 #include "codec/d4_synthesis.h"
 #include "codec/huffman.h"
 #include "codec/palette.h"
 #include "codec/wavelet.h"
 
-// Decoder tables and scratch (D42SAVE).
+// Decoder tables and scratch.
 struct ArtDecoder {
   bool clampBuilt = false;
   ClampTable clamp;          // built at the first decode
@@ -22,42 +24,49 @@ struct ArtDecoder {
   SynthesisScratch scratch;  // grown to the largest plane seen
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The caption spot: its mask and the backup file "spot.sav".
 struct SpotState {
   WaveletPtr mask;  // from LoadSpotMask: pixels hold mask width x height bytes
-  std::unique_ptr<std::FILE, FileCloser> file;  // open from the first SaveSpot
+  StdioFile file;   // open from the first SaveSpot
   char path[kPathSize] = {};
 };
 
 struct CodecContext {
-  CodecVariant variant = CodecVariant::kSwitcher;
+  CodecContext() = default;
+  // error refers into palette and palette points at options: a copy would
+  // still point into the context it was copied from.
+  CodecContext(const CodecContext&) = delete;
+  CodecContext& operator=(const CodecContext&) = delete;
+
+  // What the program asked for (InitCodecContext).
+  CodecOptions options;
 
   // Settings the program fills in.
   int displayBitsPerPixel = 24;           // planes x bits a pixel of the display
   int ditherKernel = 2;                   // 0..15; both programs use 2
   bool serpentine = false;                // both programs leave it off
-  int logoKind = -1;                      // screen saver: -1 none, 1 "logo1.art", else "logo3.art"
-  char artDirectory[kPathSize] = {};      // screen saver: prefix of the logo files
+  int logoKind = -1;                      // logo overlay: -1 none, 1 "logo1.art", else "logo3.art"
+  char artDirectory[kPathSize] = {};      // logo overlay: prefix of the logo files
   char programDirectory[kPathSize] = {};  // where "spot.sav" is made
 
-  // Module state.
+  // Tables, scratch and files kept between calls.
   ArtDecoder decoder;
   PaletteContext palette;
   SpotState spot;
 
-  // The last failure of a D42SAVE routine (PALETTE routines report in
-  // palette.error; routines of this context copy it here when they fail).
-  CodecError error;
+  // The failure of the last operation, whichever part of the codec it came
+  // from: the palette routines record into this same record.
+  CodecError& error = palette.error;
 };
 
-// Prepares a context for a variant with the programs' defaults.
-void InitCodecContext(CodecContext* ctx, CodecVariant variant);
+// Prepares a context with the program's options (defaults: the plain
+// behaviour) and the default settings.
+void InitCodecContext(CodecContext* ctx, const CodecOptions& options = CodecOptions());
 
 // Copies a directory into artDirectory / programDirectory. False when it
 // does not fit in 260 characters.
 bool SetArtDirectory(CodecContext* ctx, const char* directory);
 bool SetProgramDirectory(CodecContext* ctx, const char* directory);
+
+// A failed allocation in the words of ctx's options.
+CodecStatus OutOfMemory(CodecContext* ctx, const char* module, int line);

@@ -3,9 +3,10 @@
 // The synthesis filters are the D4 scaling coefficients truncated to 1/65536:
 //   (1+sqrt3)/(4 sqrt2) = 31651, (3+sqrt3)/(4 sqrt2) = 54821,
 //   (3-sqrt3)/(4 sqrt2) = 14689, (1-sqrt3)/(4 sqrt2) = -8480,
-// with periodic wrap. Products and sums wrap in 32 bits and the shift is
-// arithmetic, so corrupt coefficients give the same bits as the original
-// 32-bit arithmetic instead of undefined behaviour.
+// with periodic wrap. Products and sums wrap in 32 bits (done unsigned) and
+// the shift is arithmetic: the format's 32-bit arithmetic, defined for any
+// coefficients, so corrupt files decode to some picture instead of undefined
+// behaviour.
 #pragma once
 
 #include <cstddef>

@@ -116,7 +116,7 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
     for (IntBuffer& row : state.errorRows) {
       if (!AllocateInts(&row, static_cast<size_t>(entries) * 3, false)) {
         state.errorRowEntries = 0;
-        return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+        return PaletteOutOfMemory(ctx, __LINE__);
       }
     }
     state.errorRowEntries = entries;
@@ -207,9 +207,8 @@ void FreeDeltas(DeltaTables* slots) {
 }
 
 CodecStatus MakeDeltas(PaletteContext* ctx, int kernel, DeltaTables* slots) {
-  if (ctx->variant == CodecVariant::kScreenSaver && ctx->debugOutput) {
-    ctx->debugOutput("MakeDeltas\n");
-  }
+  ClearCodecError(&ctx->error);
+  if (ctx->options && ctx->options->trace) ctx->options->trace("MakeDeltas\n");
   if (kernel < 0 || kernel >= kDitherKernelCount) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kPaletteModule, __LINE__,
                          "MakeDeltas: dither kernel %d does not exist", kernel);
@@ -239,12 +238,14 @@ CodecStatus MakeDeltas(PaletteContext* ctx, int kernel, DeltaTables* slots) {
 
 CodecStatus DitherImage8(PaletteContext* ctx, int kernel, bool serpentine, uint8_t* image, int rows,
                          int width, int rowPadding) {
+  ClearCodecError(&ctx->error);
   return Dither(ctx, Target::kPalette, &ctx->dither.lastKernel8, kernel, serpentine, image, rows,
                 width, rowPadding);
 }
 
 CodecStatus DitherImage16(PaletteContext* ctx, int kernel, bool serpentine, uint8_t* image,
                           int rows, int width, int rowPadding) {
+  ClearCodecError(&ctx->error);
   return Dither(ctx, Target::kFiveBits, &ctx->dither.lastKernel16, kernel, serpentine, image, rows,
                 width, rowPadding);
 }

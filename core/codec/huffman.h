@@ -10,9 +10,8 @@
 
 constexpr int kMaxHuffmanNodes = 255;
 
-// Bits the lookahead table looks at. The programs used 8; any width decodes
-// the same bytes, and 11 bits resolve nearly every code of real art in one
-// step.
+// Bits the lookahead table looks at. Any width decodes the same bytes; 11
+// bits resolve nearly every code of real art in one step.
 constexpr int kLookaheadBits = 11;
 
 // One lookahead slot, indexed by the next kLookaheadBits bits of the stream.

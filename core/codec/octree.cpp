@@ -5,8 +5,9 @@
 
 namespace {
 
-// (t - p + 1)^2: the difference plus one, squared, as the programs always
-// looked it up in their table of squares.
+// (t - p + 1)^2: the difference plus one, squared (a table of squares read
+// one entry off). The nearest colour is defined by this distance; plain
+// squares would choose other colours, and other pixels.
 inline int32_t ChannelDistance(int t, int p) {
   int d = t - p + 1;
   return d * d;

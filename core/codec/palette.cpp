@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "base/stdio_file.h"
+
 namespace {
 
 constexpr size_t kMaxLineLength = 254;         // characters before the line end
@@ -28,6 +30,14 @@ bool ScanInt(const char** pos, const char* end, int* value) {
   }
   *value = negative ? -v : v;
   *pos = p;
+  return true;
+}
+
+// Empty, or only spaces and tabs.
+bool IsBlank(const char* line, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (line[i] != ' ' && line[i] != '\t') return false;
+  }
   return true;
 }
 
@@ -85,9 +95,13 @@ CodecStatus TableError(PaletteContext* ctx, int line, const char* name, int line
 
 }  // namespace
 
-void InitPaletteContext(PaletteContext* ctx, CodecVariant variant) {
-  ctx->variant = variant;
-  ctx->debugOutput = nullptr;
+CodecStatus PaletteOutOfMemory(PaletteContext* ctx, int line) {
+  return OutOfMemoryError(&ctx->error, kPaletteModule, line,
+                          ctx->options ? ctx->options->outOfMemoryFormat : nullptr);
+}
+
+void InitPaletteContext(PaletteContext* ctx, const CodecOptions* options) {
+  ctx->options = options;
   ctx->table.reset();
   ctx->cache.reset();
   FreeDeltas(&ctx->dither.deltas);
@@ -98,12 +112,15 @@ void InitPaletteContext(PaletteContext* ctx, CodecVariant variant) {
 
 CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_t length,
                                     const char* name, const LogicalPalette** palette) {
+  ClearCodecError(&ctx->error);
   std::unique_ptr<ColourTable> table(new (std::nothrow) ColourTable);
-  if (!table) return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+  if (!table) return PaletteOutOfMemory(ctx, __LINE__);
   table->palette.version = 0x300;
   table->palette.entryCount = 0;
   ResetOctree(&table->octree);
   int count = 0;
+  int lineNumber = 0;
+  int firstBlank = 0;  // line number of the first blank line, 0 while none
   size_t start = 0;
   while (start < length) {
     const char* line = text + start;
@@ -112,12 +129,19 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
     size_t lineLength = static_cast<size_t>(newline - line);
     start += lineLength + 1;
     if (lineLength && line[lineLength - 1] == '\r') --lineLength;  // text-mode line end
-    int lineNumber = count + 1;
+    ++lineNumber;
     if (lineLength > kMaxLineLength) {
       return TableError(ctx, __LINE__, name, lineNumber, "the line is too long");
     }
     if (std::memchr(line, '\0', lineLength)) {
       return TableError(ctx, __LINE__, name, lineNumber, "the line holds a NUL character");
+    }
+    // Blank lines may end the table (hand-written tables often do); between
+    // colours they would shift every later palette entry, so they are
+    // refused there once a colour follows them.
+    if (IsBlank(line, lineLength)) {
+      if (!firstBlank) firstBlank = lineNumber;
+      continue;
     }
     if (count == kMaxPaletteColours) {
       return TableError(ctx, __LINE__, name, lineNumber, "more than 256 colours");
@@ -128,6 +152,10 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
     LineFault fault = {""};
     if (!ParseColourLine(line, lineLength, rgb, digits, &depth, &fault)) {
       return TableError(ctx, __LINE__, name, lineNumber, fault.what);
+    }
+    if (firstBlank) {
+      return TableError(ctx, __LINE__, name, firstBlank,
+                        "the line is blank (blank lines may only end the table)");
     }
     PaletteEntry& e = table->palette.entries[count];
     e.red = static_cast<uint8_t>(rgb[0]);
@@ -156,17 +184,17 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
 }
 
 CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const LogicalPalette** palette) {
-  std::FILE* file = std::fopen(path, "r");
+  ClearCodecError(&ctx->error);
+  StdioFile file(OpenCodecFile(path, "r"));
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
   ByteBuffer text;
   if (!AllocateBytes(&text, kMaxTableFileSize + 1, false)) {
-    return OutOfMemoryError(&ctx->error, kPaletteModule, __LINE__);
+    return PaletteOutOfMemory(ctx, __LINE__);
   }
-  size_t length = std::fread(text.data(), 1, text.size, file);
+  size_t length = std::fread(text.data(), 1, text.size, file.get());
   if (length > kMaxTableFileSize) {
     return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, __LINE__,
                          "Colour table %s is too large", path);
@@ -199,6 +227,7 @@ uint32_t NearestColour(PaletteContext* ctx, uint32_t colour) {
 
 CodecStatus MapImageToPalette(PaletteContext* ctx, uint8_t* image, int rows, int width,
                               int rowPadding) {
+  ClearCodecError(&ctx->error);
   if (!ctx->table) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kPaletteModule, __LINE__,
                          "No colour table has been read");

@@ -7,6 +7,8 @@
 // the octree path digits 0..7 separated by blanks (at most 8; none makes the
 // root the leaf). Line n is palette entry n. A last line without a line end
 // is not read. Lines hold at most 254 characters before their line end.
+// Blank lines (empty, or spaces and tabs) may follow the last colour line;
+// before a colour line they are refused.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,7 @@
 #include <memory>
 
 #include "codec/codec_base.h"
+#include "codec/codec_options.h"
 #include "codec/dither.h"
 #include "codec/octree.h"
 
@@ -58,18 +61,19 @@ struct DitherState {
 };
 
 struct PaletteContext {
-  CodecVariant variant = CodecVariant::kSwitcher;
-  // Screen saver: receives "MakeDeltas\n" (the programs pass
-  // OutputDebugStringA); null to stay quiet.
-  void (*debugOutput)(const char* text) = nullptr;
+  // The program's options (trace, out-of-memory text); null for the
+  // defaults. Inside a CodecContext, that context's options.
+  const CodecOptions* options = nullptr;
   std::unique_ptr<ColourTable> table;  // null until a table was read
   std::unique_ptr<NearestCache> cache;
   DitherState dither;
+  // The failure of the last operation (the whole codec's record when the
+  // palette belongs to a CodecContext).
   CodecError error;
 };
 
-// Sets up an empty context for a variant.
-void InitPaletteContext(PaletteContext* ctx, CodecVariant variant);
+// Sets up an empty context. options, when given, must outlive it.
+void InitPaletteContext(PaletteContext* ctx, const CodecOptions* options = nullptr);
 
 // Reads a colour table file; on success the table replaces the previous one
 // and *palette (when not null) points at the context's logical palette. On
@@ -104,6 +108,9 @@ CodecStatus DitherImage8(PaletteContext* ctx, int kernel, bool serpentine, uint8
                          int width, int rowPadding);
 CodecStatus DitherImage16(PaletteContext* ctx, int kernel, bool serpentine, uint8_t* image,
                           int rows, int width, int rowPadding);
+
+// A failed allocation of a palette routine, in the words of ctx's options.
+CodecStatus PaletteOutOfMemory(PaletteContext* ctx, int line);
 
 // Builds the delta tables of kernel into slots (a weight's table is made
 // once and shared by every tap of that weight and by the mirrored kernel).

@@ -70,6 +70,7 @@ size_t MakeGroups(const Colour* colours, uint32_t n, int depth, Group* groups) {
 
 CodecStatus BuildPalette(const BgrImage& image, int maxColours, BuiltPalette* palette,
                          CodecError* error) {
+  ClearCodecError(error);
   *palette = BuiltPalette();
   if (!image.pixels || image.width < 1 || image.height < 1 ||
       image.stride < static_cast<size_t>(image.width) * 3) {

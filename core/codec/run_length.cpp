@@ -100,13 +100,49 @@ struct CodeShapes {
 
 const CodeShapes kShapes;
 
+// Eight code bytes at a time: the codes that take one byte (all but long
+// runs and literals, the bytes with bits 6..5 = 10) are counted together up
+// to the first code that takes more. Returns how many bytes of word are such
+// codes (0..8) and adds what they make to *total.
+int CountOneByteCodes(uint64_t word, uint64_t* total) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  // Bytes equal to 0x40 after masking bits 6..5 mark the longer codes; the
+  // lowest marked byte is exact (carries only spoil bytes above it).
+  const uint64_t x = (word & (0x60 * kOnes)) ^ (0x40 * kOnes);
+  const uint64_t marks = (x - kOnes) & ~x & kHigh;
+  const int count = marks ? __builtin_ctzll(marks) / 8 : 8;
+  if (count == 0) return 0;
+  // Bit 5 clear: zero or 0xFF runs, (b & 0x1F) + 1 bytes. Bit 5 set: one
+  // byte when bit 7 is clear (0x20-0x3F, 0x60-0x7F), none when set.
+  const uint64_t bit5 = (word >> 5) & kOnes;
+  const uint64_t bit7 = (word >> 7) & kOnes;
+  const uint64_t runs = ((word & (0x1F * kOnes)) + kOnes) & ~(bit5 * 0xFF);
+  uint64_t makes = runs | (bit5 & ~bit7);
+  if (count < 8) makes &= (uint64_t{1} << (8 * count)) - 1;
+  // Up to 8 x 32: add in 16-bit lanes.
+  const uint64_t pairs = (makes & 0x00FF00FF00FF00FFull) + ((makes >> 8) & 0x00FF00FF00FF00FFull);
+  *total += (pairs * 0x0001000100010001ull) >> 48;
+  return count;
+}
+
 }  // namespace
 
 bool MeasureRunLength(const uint8_t* data, size_t size, uint64_t needed, uint64_t* made) {
   uint64_t total = 0;
   size_t pos = 0;
   while (total < needed) {
-    if (pos >= size) break;
+    if (size - pos >= 8) {
+      uint64_t word;
+      std::memcpy(&word, data + pos, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+      word = __builtin_bswap64(word);
+#endif
+      int count = CountOneByteCodes(word, &total);
+      pos += static_cast<size_t>(count);
+      if (count == 8) continue;
+    }
+    if (total >= needed || pos >= size) break;
     CodeShape s = kShapes.shape[data[pos]];
     if (s.takes == 0) {  // long run of zeros
       if (size - pos < 2) break;

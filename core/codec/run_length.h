@@ -2,8 +2,8 @@
 //
 // The stream is one run of coefficient bytes that the pieces take in P-byte
 // slices. A run that crosses the end of a piece is held in the reader and
-// finishes at the start of the next piece, which gives the same bytes as the
-// original "carry" through a spill area.
+// finishes at the start of the next piece, so no piece needs a spill area
+// after its coefficients.
 #pragma once
 
 #include <cstddef>

@@ -13,7 +13,8 @@ namespace {
 // step and accumulator of the position tables.
 constexpr int32_t kMaxScaledSide = 32767;
 
-// The programs' floor for the scaler's target: the decoded art goes at its end.
+// Smallest target the decoded art is placed in (at its end) when the result
+// is the decoded image itself.
 constexpr size_t kTargetFloor = 1048576;
 
 // Position table: the accumulated 16.16 step, >> 8.
@@ -23,11 +24,6 @@ void BuildPositions(int32_t* table, int32_t count, int32_t step) {
     table[i] = acc >> 8;
     acc += step;
   }
-}
-
-CodecStatus PaletteFailed(CodecContext* ctx) {
-  ctx->error = ctx->palette.error;
-  return ctx->error.status;
 }
 
 bool SideOk(int32_t side) {
@@ -85,25 +81,24 @@ DibHeader MakeDibHeader(int32_t width, int32_t height) {
 CodecStatus ReduceColours(CodecContext* ctx, uint8_t* image, int32_t ditherRows, int32_t mapRows,
                           int32_t width) {
   int pad = RowPadding(width);
-  CodecStatus status = CodecStatus::kOk;
   int depth = ctx->displayBitsPerPixel;
-  if (ctx->variant == CodecVariant::kScreenSaver && depth == 15) depth = 16;
-  if (ctx->ditherKernel != 0) {
-    if (depth == 16) {
-      status = DitherImage16(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows,
-                             width, pad);
-    } else if (depth == 8) {
-      status = DitherImage8(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows,
-                            width, pad);
-    }
-  } else {
-    status = MapImageToPalette(&ctx->palette, image, mapRows, width, pad);
+  if (ctx->options.fifteenBitsAsSixteen && depth == 15) depth = 16;
+  // The palette routines record their failures in ctx->error themselves.
+  if (ctx->ditherKernel == 0) return MapImageToPalette(&ctx->palette, image, mapRows, width, pad);
+  if (depth == 16) {
+    return DitherImage16(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows,
+                         width, pad);
   }
-  return status == CodecStatus::kOk ? status : PaletteFailed(ctx);
+  if (depth == 8) {
+    return DitherImage8(&ctx->palette, ctx->ditherKernel, ctx->serpentine, image, ditherRows, width,
+                        pad);
+  }
+  return CodecStatus::kOk;
 }
 
 CodecStatus OverlayLogo(CodecContext* ctx, uint8_t* image, int32_t width, int32_t height,
                         int corner) {
+  ClearCodecError(&ctx->error);
   if (ctx->logoKind == -1) return CodecStatus::kOk;
   const bool firstLogo = ctx->logoKind == 1;
   char path[kPathSize];
@@ -167,9 +162,9 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
                          static_cast<unsigned>(targetSize), dw, dh);
   }
 
-  // The decoded art: in the programs' place at the end of the target when the
-  // result is the decoded image itself, else in a buffer of its own (both
-  // passes then read and write separate memory).
+  // The decoded art: at the end of the target when the result is the decoded
+  // image itself, else in a buffer of its own (both passes then read and
+  // write separate memory).
   uint8_t* place = nullptr;
   if (target && sameSize && !art->decoded) {
     uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;
@@ -183,7 +178,7 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   CodecStatus status = SourcePixels(ctx, art, place, &decodedOwn, &src);
   if (status != CodecStatus::kOk) return status;
 
-  if (ctx->variant == CodecVariant::kScreenSaver) {
+  if (ctx->options.logoOverlay) {
     status = OverlayLogo(ctx, src, width, height, 3);
     if (status != CodecStatus::kOk) return status;
   }
@@ -206,7 +201,7 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   if (!out) {
     uint64_t rows = static_cast<uint64_t>(height > dh ? height : dh);
     if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true)) {
-      return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+      return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
   }
@@ -215,7 +210,7 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   IntBuffer positions;
   if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(height), false) ||
       !AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false)) {
-    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* xpos = positions.data();
   int32_t* ypos = xpos + dw;
@@ -294,13 +289,13 @@ CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetS
   uint8_t* out = target;
   if (!out) {
     if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true)) {
-      return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+      return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
   }
   IntBuffer columns;
   if (!AllocateInts(&columns, static_cast<size_t>(dw), false)) {
-    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   const int32_t xstep = ScaleStep(width, dw);
   const int32_t ystep = ScaleStep(height, dh);

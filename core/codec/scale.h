@@ -28,8 +28,8 @@ inline size_t RowStride(int32_t width) {
   return static_cast<size_t>(width) * 3 + static_cast<size_t>(RowPadding(width));
 }
 
-// Decodes art (unless it is decoded already), in the screen saver blends the
-// logo of ctx->logoKind into its bottom-right corner, scales it to dw x dh
+// Decodes art (unless it is decoded already), with options.logoOverlay blends
+// the logo of ctx->logoKind into its bottom-right corner, scales it to dw x dh
 // with 8-bit bilinear filtering, darkens the spot (corner 0..3, or -1 for
 // none) and reduces the colours for ctx->displayBitsPerPixel with
 // ctx->ditherKernel. target may be null (the result gets a buffer of its
@@ -37,7 +37,7 @@ inline size_t RowStride(int32_t width) {
 // size equal to the art's returns the decoded image itself: unscaled, no
 // spot, no colour reduction (rows of exactly width x 3 bytes; with a target
 // of at least max(dw x dh x 3, 1048576) bytes it is decoded into the end of
-// the target, as the programs always did).
+// the target, so that no second buffer is needed).
 //
 // The filter: 16.16 steps (source size x 65536 / destination size), position
 // tables of the accumulated step >> 8 (integer part >> 8, weight & 255);
@@ -94,7 +94,7 @@ DibHeader MakeDibHeader(int32_t width, int32_t height);
 // The colour reduction the display gets (shared by the scaler and the spot):
 // kernel 0 maps mapRows rows to the palette whatever the depth; otherwise
 // ditherRows rows are dithered to five bits a channel on a 16-bit display
-// (15 counts as 16 in the screen saver), to the palette on an 8-bit one, and
-// left alone on any other.
+// (and a 15-bit one with options.fifteenBitsAsSixteen), to the palette on an
+// 8-bit one, and left alone on any other.
 CodecStatus ReduceColours(CodecContext* ctx, uint8_t* image, int32_t ditherRows, int32_t mapRows,
                           int32_t width);

@@ -17,14 +17,13 @@ constexpr char kPathSeparator = '/';
 
 constexpr uint32_t kHsvUnit = 15728640;  // 3840 x 4096
 
+// The options' words for a disk without room for the backup file, or the
+// codec's own.
 CodecStatus DiskFull(CodecContext* ctx, int line) {
   char drive = ctx->programDirectory[0] ? ctx->programDirectory[0] : '?';
-  const char* format =
-      ctx->variant == CodecVariant::kScreenSaver
-          ? "Out of disk space on drive %c: for backup file\nPlease free some space and rerun "
-            "the Tavol: the Corvane Screen Saver!\n"
-          : "Out of disk space on drive %c: for backup file\nPlease free some space and rerun "
-            "Desktop Lumivex!\n";
+  const char* format = ctx->options.spotDiskFullFormat
+                           ? ctx->options.spotDiskFullFormat
+                           : "Out of disk space on drive %c: for backup file\n";
   return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, line, format, drive);
 }
 
@@ -38,9 +37,10 @@ CodecStatus OpenSpotFile(CodecContext* ctx, long bytes) {
     return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, __LINE__,
                          "Spot file open failed");
   }
-  // "w+b": created or emptied, read and write; fflush stands in for the
-  // Windows-only commit flag.
-  spot.file.reset(std::fopen(spot.path, "w+b"));
+  // Created or emptied, read and write, raw bytes, and committed to disk
+  // whenever it is flushed ("c", as the wallpaper writer does), so a full
+  // disk shows at the flush below. C libraries without the flag ignore it.
+  spot.file.reset(OpenCodecFile(spot.path, "w+bc"));
   if (!spot.file) {
     return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, __LINE__,
                          "Spot file open failed");
@@ -129,6 +129,7 @@ void DarkenPixel(uint8_t* bgr, uint8_t m) {
 
 CodecStatus LoadSpotMask(CodecContext* ctx, const char* path, int32_t screenWidth,
                          int32_t screenHeight) {
+  ClearCodecError(&ctx->error);
   int64_t mw = (static_cast<int64_t>(screenWidth) * 320 / 576) & ~int64_t{3};
   int64_t mh = (static_cast<int64_t>(screenHeight) * 258 / 468) & ~int64_t{3};
   if (mw < 4 || mh < 4 || mw > kMaxArtSide || mh > kMaxArtSide) {
@@ -145,7 +146,7 @@ CodecStatus LoadSpotMask(CodecContext* ctx, const char* path, int32_t screenWidt
   if (status != CodecStatus::kOk) return status;
   ByteBuffer mask;
   if (!AllocateBytes(&mask, static_cast<size_t>(mw * mh), false)) {
-    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   for (int64_t y = 0; y < mh; ++y) {
     const uint8_t* row = scaled.pixels + scaled.stride * static_cast<size_t>(y);
@@ -172,6 +173,7 @@ bool SpotRectangle(const CodecContext& ctx, int32_t dw, int32_t dh, int corner, 
 }
 
 CodecStatus SaveSpot(CodecContext* ctx, uint8_t* image, int32_t dw, int32_t dh, int corner) {
+  ClearCodecError(&ctx->error);
   if (corner == -1) return CodecStatus::kOk;
   SpotRect rect;
   if (!SpotRectangle(*ctx, dw, dh, corner, &rect)) {
@@ -213,6 +215,7 @@ CodecStatus SaveSpot(CodecContext* ctx, uint8_t* image, int32_t dw, int32_t dh, 
 
 CodecStatus ReplaceSpot(CodecContext* ctx, SpotRect* rect, uint8_t* image, int32_t dw, int32_t dh,
                         int corner) {
+  ClearCodecError(&ctx->error);
   *rect = SpotRect{0, 0, 0, 0};
   if (corner == -1) return CodecStatus::kOk;
   SpotRect r;

@@ -53,5 +53,6 @@ CodecStatus SaveSpot(CodecContext* ctx, uint8_t* image, int32_t dw, int32_t dh, 
 CodecStatus ReplaceSpot(CodecContext* ctx, SpotRect* rect, uint8_t* image, int32_t dw, int32_t dh,
                         int corner);
 
-// Closes "spot.sav"; deletes it too when asked (the saver does on exit).
+// Closes "spot.sav"; deletes it too when asked (when the program is done
+// with the spot).
 void CloseSpotFile(CodecContext* ctx, bool deleteFile);

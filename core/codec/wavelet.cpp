@@ -1,5 +1,6 @@
 #include "codec/wavelet.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -9,9 +10,6 @@
 #include "codec/run_length.h"
 
 namespace {
-
-// The saver's arts are 576 pixels wide; its copy smooths this column.
-constexpr int kSaverSeamColumn = 288;
 
 // Coefficients are little-endian in the stream; the run-length layer writes
 // them straight into the int32 planes, which only needs fixing on a
@@ -40,48 +38,72 @@ void SmoothSeam(uint8_t* image, int width, int height, int x) {
   }
 }
 
-CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
+// A file whose header and streams have been checked: its geometry and its
+// whole run-length stream.
+struct CheckedArt {
+  ArtGeometry g;
+  ByteBuffer stream;
+  size_t streamBytes = 0;
+};
+
+CodecStatus StreamEndsEarly(CodecError* err, int line, const char* name, uint64_t made,
+                            uint64_t needed) {
+  return SetCodecError(err, CodecStatus::kBadData, kArtModule, line,
+                       "Art file %s: its coefficient stream ends after %u of %u bytes", name,
+                       static_cast<unsigned>(made), static_cast<unsigned>(needed));
+}
+
+// Checks the header, undoes the Huffman layer and measures the run-length
+// stream against the coefficients of every piece. Nothing larger than the
+// stream (at most 8 bytes a payload byte) is allocated here, so a truncated
+// or inconsistent file is refused before anything of the picture's size
+// exists, whatever its header claims.
+CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* checked) {
   CodecError* err = &ctx->error;
   const char* name = art.fileName;
-  ArtGeometry g;
+  ArtGeometry& g = checked->g;
   CodecStatus status = DeriveArtGeometry(art.header, art.payload.size, name, &g, err);
   if (status != CodecStatus::kOk) return status;
+
+  // Huffman layer: the whole run-length stream (only packedSize bytes of it
+  // are ever needed).
+  const size_t packedSize = static_cast<size_t>(art.header.packedSize);
+  if (!AllocateBytes(&checked->stream, packedSize, false)) {
+    return OutOfMemory(ctx, kArtModule, __LINE__);
+  }
+  ArtDecoder& dec = ctx->decoder;
+  BitReader bits;
+  InitBitReader(&bits, art.payload.data(), art.payload.size);
+  status = ReadHuffmanTree(&dec.huffman, &bits, name, err);
+  if (status != CodecStatus::kOk) return status;
+  checked->streamBytes =
+      DecodeHuffmanSymbols(dec.huffman, &bits, checked->stream.data(), packedSize);
+
+  const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
+  uint64_t made = 0;
+  if (!MeasureRunLength(checked->stream.data(), checked->streamBytes, needed, &made)) {
+    return StreamEndsEarly(err, __LINE__, name, made, needed);
+  }
+  return CodecStatus::kOk;
+}
+
+CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const CheckedArt& checked,
+                          uint8_t* out) {
+  CodecError* err = &ctx->error;
+  const char* name = art.fileName;
+  const ArtGeometry& g = checked.g;
   ArtDecoder& dec = ctx->decoder;
   if (!dec.clampBuilt) {
     BuildArtClampTable(&dec.clamp);
     dec.clampBuilt = true;
   }
-
-  // Huffman layer: the whole run-length stream (only packedSize bytes of it
-  // are ever needed).
-  const size_t packedSize = static_cast<size_t>(art.header.packedSize);
-  ByteBuffer stream;
-  if (!AllocateBytes(&stream, packedSize, false))
-    return OutOfMemoryError(err, kArtModule, __LINE__);
-  BitReader bits;
-  InitBitReader(&bits, art.payload.data(), art.payload.size);
-  status = ReadHuffmanTree(&dec.huffman, &bits, name, err);
-  if (status != CodecStatus::kOk) return status;
-  size_t streamBytes = DecodeHuffmanSymbols(dec.huffman, &bits, stream.data(), packedSize);
-
-  // The run-length stream must make every piece's coefficients. A stream
-  // claiming far more than real art ever expands to is measured before the
-  // planes are allocated, so that a small file cannot make the decoder
-  // allocate much more than its own size; a plausible one is checked while
-  // it is decoded (measuring costs as much as a sixth of a decode).
+  const uint8_t* stream = checked.stream.data();
+  const size_t streamBytes = checked.streamBytes;
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
-  constexpr uint64_t kPlausibleExpansion = 64;
-  uint64_t made = 0;
-  if (needed > static_cast<uint64_t>(streamBytes) * kPlausibleExpansion &&
-      !MeasureRunLength(stream.data(), streamBytes, needed, &made)) {
-    return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                         "Art file %s: its coefficient stream ends after %u of %u bytes", name,
-                         static_cast<unsigned>(made), static_cast<unsigned>(needed));
-  }
 
   IntBuffer coefficients;
   if (!AllocateInts(&coefficients, g.pieceBytes / 4, false)) {
-    return OutOfMemoryError(err, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* luma = coefficients.data();
   const size_t lumaCount = static_cast<size_t>(g.pieceSide) * g.pieceSide;
@@ -89,15 +111,16 @@ CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
   int32_t* u = luma + lumaCount;
   int32_t* v = u + chromaCount;
   RunLengthReader runs;
-  InitRunLengthReader(&runs, stream.data(), streamBytes);
+  InitRunLengthReader(&runs, stream, streamBytes);
   const size_t imageStride = static_cast<size_t>(g.width) * 3;
 
   for (int i = 0; i < g.pieces; ++i) {
     if (!DecodeRunLength(&runs, reinterpret_cast<uint8_t*>(luma), g.pieceBytes)) {
-      MeasureRunLength(stream.data(), streamBytes, needed, &made);
-      return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                           "Art file %s: its coefficient stream ends after %u of %u bytes", name,
-                           static_cast<unsigned>(made), static_cast<unsigned>(needed));
+      // CheckArt measured the stream; this only guards the two walks
+      // disagreeing.
+      uint64_t made = 0;
+      MeasureRunLength(stream, streamBytes, needed, &made);
+      return StreamEndsEarly(err, __LINE__, name, made, needed);
     }
     int rows = g.rowsOfPiece[i];
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
@@ -105,7 +128,7 @@ CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
     if (!InverseTransformPlane(&dec.scratch, luma, g.pieceSide, g.baseSize) ||
         !InverseTransformPlane(&dec.scratch, u, g.chromaSide, g.baseSize) ||
         !InverseTransformPlane(&dec.scratch, v, g.chromaSide, g.baseSize)) {
-      return OutOfMemoryError(err, kArtModule, __LINE__);
+      return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     PiecePlanes planes;
     planes.luma = luma;
@@ -129,13 +152,10 @@ CodecStatus Decode(CodecContext* ctx, const WaveletImage& art, uint8_t* out) {
   }
 
   if (g.pieces == 4) {
-    int x = g.width / 2;
-    // The saver's column is fixed for its 576-pixel arts; on narrower art it
-    // would fall outside the row, so the true seam is used there.
-    if (ctx->variant == CodecVariant::kScreenSaver && kSaverSeamColumn + 1 < g.width) {
-      x = kSaverSeamColumn;
-    }
-    SmoothSeam(out, g.width, g.height, x);
+    // A column asked for by the options must have both neighbours in the
+    // row; otherwise the true seam is smoothed.
+    const int32_t asked = ctx->options.seamColumn;
+    SmoothSeam(out, g.width, g.height, asked > 0 && asked + 1 < g.width ? asked : g.width / 2);
   }
   return CodecStatus::kOk;
 }
@@ -157,8 +177,11 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
   }
   ArtHeader header;
   ParseArtHeader(headerBytes, &header);
-  if (header.pieces == 4 && header.width <= kMaxArtSide && header.width >= -kMaxArtSide &&
-      header.height <= kMaxArtSide && header.height >= -kMaxArtSide) {
+  // Doubled where that cannot overflow; the geometry check refuses any size
+  // beyond the limits, doubled or not.
+  constexpr int32_t kHalfRange = INT32_MAX / 2;
+  if (header.pieces == 4 && header.width <= kHalfRange && header.width >= -kHalfRange &&
+      header.height <= kHalfRange && header.height >= -kHalfRange) {
     header.width *= 2;
     header.height *= 2;
   }
@@ -167,11 +190,11 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
       DeriveArtGeometry(header, static_cast<size_t>(payloadSize), name, &geometry, err);
   if (status != CodecStatus::kOk) return status;
   WaveletPtr record(new (std::nothrow) WaveletImage);
-  if (!record) return OutOfMemoryError(err, kArtModule, __LINE__);
+  if (!record) return OutOfMemory(ctx, kArtModule, __LINE__);
   record->header = header;
   std::snprintf(record->fileName, sizeof record->fileName, "%s", name);
   if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false)) {
-    return OutOfMemoryError(err, kArtModule, __LINE__);
+    return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   record->payloadSize = static_cast<int32_t>(payloadSize);
   *art = std::move(record);
@@ -217,7 +240,7 @@ CodecStatus ReadWaveletFromMemory(CodecContext* ctx, const uint8_t* bytes, size_
 CodecStatus ReadWavelet(CodecContext* ctx, const char* path, bool decodeNow, WaveletPtr* art) {
   ClearCodecError(&ctx->error);
   art->reset();
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  StdioFile file(OpenCodecFile(path, "rb"));
   if (!file) {
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kArtModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);
@@ -251,7 +274,10 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, uint8_t* t
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "DecodeWavelet: target for %s is smaller than its image", art.fileName);
   }
-  return Decode(ctx, art, target);
+  CheckedArt checked;
+  CodecStatus status = CheckArt(ctx, art, &checked);
+  if (status != CodecStatus::kOk) return status;
+  return DecodeChecked(ctx, art, checked, target);
 }
 
 CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image) {
@@ -261,11 +287,13 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
                          "Art file %s: image size %d is negative", art.fileName,
                          art.header.imageSize);
   }
+  CheckedArt checked;
+  CodecStatus status = CheckArt(ctx, art, &checked);
+  if (status != CodecStatus::kOk) return status;
   size_t size = static_cast<size_t>(art.header.imageSize) + kDecodeSlack;
   ByteBuffer buffer;
-  if (!AllocateBytes(&buffer, size, true))
-    return OutOfMemoryError(&ctx->error, kArtModule, __LINE__);
-  CodecStatus status = Decode(ctx, art, buffer.data());
+  if (!AllocateBytes(&buffer, size, true)) return OutOfMemory(ctx, kArtModule, __LINE__);
+  status = DecodeChecked(ctx, art, checked, buffer.data());
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);
   return CodecStatus::kOk;

@@ -192,28 +192,31 @@ uint64_t SweepBandsOrder::CountCopies(const SweepBandsArgs& args, uint32_t tick)
   return count;
 }
 
-uint64_t VisitDissolveTiles(const DissolveTilesArgs& args, uint32_t tick, Lcg* threadRandom,
-                            TransitionVisitor visit, void* context) {
-  DissolveTilesOrder order(args, tick, threadRandom);
+namespace {
+
+template <typename Order>
+uint64_t VisitOrder(Order* order, TransitionVisitor visit, void* context) {
   TransitionCell cell;
   uint64_t count = 0;
-  while (order.Next(&cell)) {
+  while (order->Next(&cell)) {
     visit(context, cell);
     ++count;
   }
   return count;
 }
 
+}  // namespace
+
+uint64_t VisitDissolveTiles(const DissolveTilesArgs& args, uint32_t tick, Lcg* threadRandom,
+                            TransitionVisitor visit, void* context) {
+  DissolveTilesOrder order(args, tick, threadRandom);
+  return VisitOrder(&order, visit, context);
+}
+
 uint64_t VisitSweepBands(const SweepBandsArgs& args, uint32_t tick, TransitionVisitor visit,
                          void* context) {
   SweepBandsOrder order(args, tick);
-  TransitionCell cell;
-  uint64_t count = 0;
-  while (order.Next(&cell)) {
-    visit(context, cell);
-    ++count;
-  }
-  return count;
+  return VisitOrder(&order, visit, context);
 }
 
 uint64_t VisitTransition(const TransitionChoice& choice, int32_t x0, int32_t y0, int32_t w,

@@ -72,10 +72,8 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
                             int32_t height, int32_t fileDepth, uint8_t* colourTable,
                             const char* tablePath, size_t* imageBytes) {
   const LogicalPalette* palette = nullptr;
-  if (ReadColourTable(&ctx->palette, tablePath, &palette) != CodecStatus::kOk) {
-    ctx->error = ctx->palette.error;
-    return ctx->error.status;
-  }
+  CodecStatus status = ReadColourTable(&ctx->palette, tablePath, &palette);
+  if (status != CodecStatus::kOk) return status;
   FillColourTable(*palette, colourTable);
 
   const size_t rowBytes = WallpaperRowBytes(width, fileDepth);
@@ -104,7 +102,7 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
   // row stays last.
   ByteBuffer row;
   if (!AllocateBytes(&row, rowBytes, false)) {
-    return OutOfMemoryError(&ctx->error, kWallpaperModule, __LINE__);
+    return OutOfMemory(ctx, kWallpaperModule, __LINE__);
   }
   for (int32_t i = 0; i < height / 2; ++i) {
     uint8_t* a = image + static_cast<size_t>(i) * rowBytes;
@@ -127,13 +125,12 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
                          screen.height);
   }
   WaveletPtr art;
-  if (ReadWavelet(ctx, artPath, false, &art) != CodecStatus::kOk) return ctx->error.status;
+  CodecStatus status = ReadWavelet(ctx, artPath, false, &art);
+  if (status != CodecStatus::kOk) return status;
 
   const LogicalPalette* palette = nullptr;
-  if (ReadColourTable(&ctx->palette, tablePath, &palette) != CodecStatus::kOk) {
-    ctx->error = ctx->palette.error;
-    return ctx->error.status;
-  }
+  status = ReadColourTable(&ctx->palette, tablePath, &palette);
+  if (status != CodecStatus::kOk) return status;
   if (palette->entryCount > kWallpaperMaxColours) {
     return SetCodecError(&ctx->error, CodecStatus::kBadData, kWallpaperModule, __LINE__,
                          "Colour table %s holds %d colours; a wallpaper's holds at most %d\n",
@@ -141,10 +138,8 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
   }
 
   ScaledImage scaled;
-  if (FilterScaleImage(ctx, nullptr, 0, art.get(), screen.width, screen.height, -1, &scaled) !=
-      CodecStatus::kOk) {
-    return ctx->error.status;
-  }
+  status = FilterScaleImage(ctx, nullptr, 0, art.get(), screen.width, screen.height, -1, &scaled);
+  if (status != CodecStatus::kOk) return status;
   // An art of exactly the screen's size comes back as the decoded image
   // itself, rows unpadded and perhaps inside the record: copy it into padded
   // rows of its own, since the file's rows are padded.
@@ -154,7 +149,7 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
   const size_t paddedStride = RowStride(screen.width);
   if (scaled.owned.empty() || stride < paddedStride) {
     if (!AllocateBytes(&image, paddedStride * static_cast<size_t>(screen.height), true)) {
-      return OutOfMemoryError(&ctx->error, kWallpaperModule, __LINE__);
+      return OutOfMemory(ctx, kWallpaperModule, __LINE__);
     }
     for (int32_t y = 0; y < screen.height; ++y) {
       std::memcpy(image.data() + paddedStride * static_cast<size_t>(y),
@@ -169,11 +164,10 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
 
   const int32_t fileDepth = WallpaperFileDepth(screen.depth);
   size_t imageBytes = 0;
-  if (BuildBitmapBits(ctx, pixels, stride, screen.width, screen.height, fileDepth,
-                      out->headers + kWallpaperFileHeaderBytes + kWallpaperInfoHeaderBytes,
-                      tablePath, &imageBytes) != CodecStatus::kOk) {
-    return ctx->error.status;
-  }
+  status = BuildBitmapBits(ctx, pixels, stride, screen.width, screen.height, fileDepth,
+                           out->headers + kWallpaperFileHeaderBytes + kWallpaperInfoHeaderBytes,
+                           tablePath, &imageBytes);
+  if (status != CodecStatus::kOk) return status;
   FillWallpaperHeaders(screen, imageBytes, out->headers);
   out->pixels = std::move(image);
   out->imageBytes = imageBytes;

@@ -6,6 +6,7 @@
 
 #include "asset_files.h"
 #include "codec/codec.h"
+#include "codec_presets.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ struct Decoded {
 
 bool Decode(const std::string& path, Decoded* out, std::string* why) {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kScreenSaver);
+  InitCodecContext(ctx.get(), ScreenSaverCodecOptions(nullptr));
   WaveletPtr art;
   if (ReadWavelet(ctx.get(), path.c_str(), true, &art) != CodecStatus::kOk) {
     *why = ctx->error.message;
@@ -90,7 +91,7 @@ TEST(ColourTables, EveryArtHasATableOfAtMost234Colours) {
   for (const std::string& table : tables) {
     SCOPED_TRACE(table);
     std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-    InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+    InitPaletteContext(ctx.get());
     const LogicalPalette* palette = nullptr;
     ASSERT_EQ(ReadColourTable(ctx.get(), (ArtDir() + table).c_str(), &palette), CodecStatus::kOk)
         << ctx->error.message;

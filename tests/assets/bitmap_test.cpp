@@ -42,7 +42,7 @@ TEST_F(AboutBitmap, HeadersAreThoseTheDialogExpects) {
 
 TEST_F(AboutBitmap, ColourTableIsTheArtPalette) {
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(ctx.get());
   const LogicalPalette* palette = nullptr;
   const std::string path = AssetsOut() + "/windows/TAVOL/PALALL9.TR";
   ASSERT_EQ(ReadColourTable(ctx.get(), path.c_str(), &palette), CodecStatus::kOk);

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "codec/art_encoder.h"
 #include "codec/d4_synthesis.h"
 #include "reference.h"
@@ -115,7 +116,7 @@ TEST(D4SynthesisTest, ForwardTransformIsInvertedByTheSynthesis) {
     }
   }
   std::vector<double> original = plane;
-  ForwardTransformPlane(plane.data(), side, 2);
+  ASSERT_TRUE(ForwardTransformPlane(plane.data(), side, 2));
   std::vector<int32_t> coefficients(plane.size());
   for (size_t i = 0; i < plane.size(); ++i)
     coefficients[i] = static_cast<int32_t>(std::lround(plane[i]));
@@ -132,6 +133,14 @@ TEST(D4SynthesisTest, ForwardTransformIsInvertedByTheSynthesis) {
   // Truncation at every pass costs about half a unit each, nothing more.
   EXPECT_LT(worst, 6.0);
   EXPECT_LT(std::fabs(meanError), 3.0);
+}
+
+TEST(D4SynthesisTest, ForwardTransformWithoutMemorySaysSo) {
+  std::vector<double> plane(16 * 16, 7.0);
+  AllocationWatch watch(1);
+  EXPECT_FALSE(ForwardTransformPlane(plane.data(), 16, 2));
+  EXPECT_TRUE(watch.failed());
+  EXPECT_EQ(plane, std::vector<double>(16 * 16, 7.0));  // untouched
 }
 
 }  // namespace

@@ -1,14 +1,17 @@
 // The decoder on hand-built files: piece placement, runs carried across
-// pieces, the seam of 4-piece art in both variants, and damaged files.
+// pieces, the seam of 4-piece art by the options, and damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "art_builder.h"
+#include "codec_presets.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "reference.h"
@@ -16,9 +19,9 @@
 
 namespace {
 
-std::unique_ptr<CodecContext> NewContext(CodecVariant variant = CodecVariant::kSwitcher) {
+std::unique_ptr<CodecContext> NewContext(const CodecOptions& options = CodecOptions()) {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), variant);
+  InitCodecContext(ctx.get(), options);
   return ctx;
 }
 
@@ -106,9 +109,9 @@ FourPieceArt MakeFourPieceArt() {
 
 TEST(DecoderTest, FourPiecesArePlacedAndTheSeamSmoothed) {
   const FourPieceArt built = MakeFourPieceArt();
-  for (CodecVariant variant : {CodecVariant::kSwitcher, CodecVariant::kScreenSaver}) {
-    SCOPED_TRACE(variant == CodecVariant::kSwitcher ? "switcher" : "screen saver");
-    auto ctx = NewContext(variant);
+  for (bool saver : {false, true}) {
+    SCOPED_TRACE(saver ? "screen saver" : "switcher");
+    auto ctx = NewContext(saver ? ScreenSaverCodecOptions(nullptr) : SwitcherCodecOptions());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk, DecodeBytes(ctx.get(), built.file, &art)) << ctx->error.message;
     ASSERT_EQ(art->header.width, 8);  // stored 4 x 3, doubled
@@ -131,9 +134,12 @@ TEST(DecoderTest, FourPiecesArePlacedAndTheSeamSmoothed) {
   }
 }
 
-TEST(DecoderTest, ScreenSaverSmoothsColumn288) {
+// The screen saver's preset smooths column 288 (the seam of its 576-pixel
+// arts), any other the true seam; a column without a right neighbour falls
+// back to the seam.
+TEST(DecoderTest, TheSeamColumnComesFromTheOptions) {
   // 300 x 200 in 4 pieces of 150, no transform; piece 1's luma ramps so
-  // that columns 150 and 288 both differ from the mean of their neighbours.
+  // that columns 150, 288 and 290 differ from the mean of their neighbours.
   ArtHeader h = TestHeader(4, 300, 200, 150, false);
   std::vector<int32_t> coefficients;
   const size_t plane = 150 * 150;
@@ -156,14 +162,19 @@ TEST(DecoderTest, ScreenSaverSmoothsColumn288) {
   };
   ASSERT_NE(raw(288), mean(288));
   ASSERT_NE(raw(150), mean(150));
+  ASSERT_NE(raw(290), mean(290));
   struct Case {
-    CodecVariant variant;
+    CodecOptions options;
     int smoothed, untouched;
   };
-  for (Case c :
-       {Case{CodecVariant::kSwitcher, 150, 288}, Case{CodecVariant::kScreenSaver, 288, 150}}) {
+  CodecOptions column290, column299;
+  column290.seamColumn = 290;
+  column299.seamColumn = 299;
+  for (const Case& c :
+       {Case{SwitcherCodecOptions(), 150, 288}, Case{ScreenSaverCodecOptions(nullptr), 288, 150},
+        Case{CodecOptions(), 150, 288}, Case{column290, 290, 150}, Case{column299, 150, 288}}) {
     SCOPED_TRACE(c.smoothed);
-    auto ctx = NewContext(c.variant);
+    auto ctx = NewContext(c.options);
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk, DecodeBytes(ctx.get(), file, &art)) << ctx->error.message;
     for (int y : {0, 77, 149}) {  // piece 1's rows
@@ -305,6 +316,110 @@ TEST(DecoderTest, DamagedFilesAreReportedNotDecoded) {
   }
 }
 
+// Bytes of a payload behind a one-node tree whose both children are the
+// code 0x1F (32 zeros): every bit of the payload makes 32 coefficient bytes.
+std::vector<uint8_t> ZeroRunPayload(size_t bytes) {
+  TestBitWriter w;
+  WriteTree(&w, TestTree{{0x1F, 0x1F}});
+  std::vector<uint8_t> payload = w.Finish();
+  payload.resize(bytes, 0);
+  return payload;
+}
+
+// Anything of a picture's size is allocated only once the streams are known
+// to make the whole picture: a small file that claims a large one is refused
+// with a footprint of its own size.
+TEST(DecoderTest, ShortStreamsAreRefusedBeforeThePictureIsAllocated) {
+  constexpr size_t kSmall = 64 * 1024;
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    const char* message;
+  };
+  std::vector<Case> cases;
+  {
+    // 208 bytes claiming 16384 x 16384 (stored 8192 x 8192) in 4 pieces.
+    ArtHeader h = TestHeader(4, 16384, 16384, 1, true);
+    h.packedSize = 800;
+    cases.push_back({"16384 x 16384 in 208 bytes", BuildArtFileWithPayload(h, ZeroRunPayload(100)),
+                     "bad size: 16384 x 16384"});
+  }
+  std::vector<uint8_t> zeros;  // 50 long runs of 8192 zeros
+  for (int i = 0; i < 50; ++i) zeros.insert(zeros.end(), {0x5F, 0xFF});
+  cases.push_back({"4096 x 4096, 4 pieces, halved chroma",
+                   BuildArtFile(TestHeader(4, 4096, 4096, 1, true), zeros), "ends after"});
+  cases.push_back({"4096 x 4096, 4 pieces, full chroma",
+                   BuildArtFile(TestHeader(4, 4096, 4096, 8, false), zeros), "ends after"});
+  cases.push_back({"2048 x 2048, 1 piece, full chroma",
+                   BuildArtFile(TestHeader(1, 2048, 2048, 16, false), zeros), "ends after"});
+  {
+    ArtHeader h = TestHeader(4, 4096, 3000, 1, true);
+    h.packedSize = 800;
+    cases.push_back({"4096 x 3000 from a payload of zero runs",
+                     BuildArtFileWithPayload(h, ZeroRunPayload(100)), "ends after"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_LT(c.file.size(), 1024u);
+    auto ctx = NewContext();
+    WaveletPtr art;
+    {
+      AllocationWatch watch;
+      EXPECT_EQ(CodecStatus::kBadData, DecodeBytes(ctx.get(), c.file, &art, "big.art"));
+      EXPECT_NE(std::string(ctx->error.message).find(c.message), std::string::npos)
+          << ctx->error.message;
+      EXPECT_LT(watch.largest(), kSmall);
+    }
+    // Records read without decoding fail the same way in every routine that
+    // decodes them.
+    if (ReadWaveletFromMemory(ctx.get(), c.file.data(), c.file.size(), "big.art", false, &art) !=
+        CodecStatus::kOk) {
+      continue;
+    }
+    AllocationWatch watch;
+    ByteBuffer image;
+    EXPECT_EQ(CodecStatus::kBadData, DecodeWavelet(ctx.get(), *art, &image));
+    ScaledImage scaled;
+    EXPECT_EQ(CodecStatus::kBadData,
+              FilterScaleImage(ctx.get(), nullptr, 0, art.get(), 640, 480, -1, &scaled));
+    EXPECT_EQ(CodecStatus::kBadData,
+              NearestScaleImage(ctx.get(), nullptr, 0, art.get(), 320, 240, &scaled));
+    EXPECT_LT(watch.largest(), kSmall);
+  }
+}
+
+// A real art cut short anywhere is refused before its image or its
+// coefficients are allocated: nothing larger than the file's own payload and
+// run-length stream.
+TEST(DecoderTest, TruncatedArtIsRefusedWithASmallFootprint) {
+  Picture picture = MakeSamplePicture(512, 384);
+  BgrImage image = {picture.bgr.data(), 512, 384, picture.stride()};
+  EncodeOptions options;
+  options.quality = 85;
+  options.pieces = 4;
+  ByteBuffer file;
+  CodecError error;
+  ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
+  ArtHeader header;
+  ParseArtHeader(file.data(), &header);
+  const size_t pieceBytes = 4 * (256 * 256 + 2 * 128 * 128);
+  ASSERT_LT(static_cast<size_t>(header.packedSize), pieceBytes);
+  auto ctx = NewContext();
+  int refused = 0;
+  for (size_t cut = kArtHeaderSize + 1; cut < file.size; cut += file.size / 97) {
+    SCOPED_TRACE(cut);
+    AllocationWatch watch;
+    WaveletPtr art;
+    if (ReadWaveletFromMemory(ctx.get(), file.data(), cut, "cut.art", true, &art) ==
+        CodecStatus::kOk) {
+      continue;
+    }
+    ++refused;
+    EXPECT_LE(watch.largest(), std::max(cut, static_cast<size_t>(header.packedSize)));
+  }
+  EXPECT_GT(refused, 90);
+}
+
 TEST(DecoderTest, RandomDamageNeverBreaksTheDecoder) {
   Picture picture = MakeSamplePicture(64, 48);
   BgrImage image = {picture.bgr.data(), 64, 48, picture.stride()};
@@ -316,7 +431,7 @@ TEST(DecoderTest, RandomDamageNeverBreaksTheDecoder) {
   ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
   std::vector<uint8_t> original(file.data(), file.data() + file.size);
   std::mt19937 rng(17);
-  auto ctx = NewContext(CodecVariant::kScreenSaver);
+  auto ctx = NewContext(ScreenSaverCodecOptions(nullptr));
   int decoded = 0;
   for (int round = 0; round < 400; ++round) {
     std::vector<uint8_t> bytes = original;

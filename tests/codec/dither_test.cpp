@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "codec/palette.h"
+#include "codec_presets.h"
 #include "reference.h"
 
 namespace {
 
-std::unique_ptr<PaletteContext> NewPalette(CodecVariant variant = CodecVariant::kSwitcher) {
+std::unique_ptr<PaletteContext> NewPalette(const CodecOptions* options = nullptr) {
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), variant);
+  InitPaletteContext(ctx.get(), options);
   return ctx;
 }
 
@@ -105,16 +106,29 @@ TEST(MakeDeltasTest, TapsOfOneWeightShareATable) {
   EXPECT_EQ(slots.tap[0][0], ((16 - 8) * 256) / 32);
 }
 
-TEST(MakeDeltasTest, TheScreenSaverTraces) {
-  static int calls;
-  calls = 0;
-  for (CodecVariant v : {CodecVariant::kSwitcher, CodecVariant::kScreenSaver}) {
-    auto ctx = NewPalette(v);
-    ctx->debugOutput = [](const char* text) { calls += std::string(text) == "MakeDeltas\n"; };
+// The screen saver's preset traces "MakeDeltas" to the hook it is given;
+// the switcher's and the defaults stay quiet.
+TEST(MakeDeltasTest, TracesGoToTheOptionsHook) {
+  static std::string traced;
+  traced.clear();
+  auto hook = [](const char* line) { traced += line; };
+  const CodecOptions switcher = SwitcherCodecOptions();
+  const CodecOptions saver = ScreenSaverCodecOptions(hook);
+  const CodecOptions quietSaver = ScreenSaverCodecOptions(nullptr);
+  for (const CodecOptions* options :
+       {static_cast<const CodecOptions*>(nullptr), &switcher, &quietSaver, &saver}) {
+    auto ctx = NewPalette(options);
     DeltaTables slots;
     ASSERT_EQ(CodecStatus::kOk, MakeDeltas(ctx.get(), 2, &slots));
   }
-  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(traced, "MakeDeltas\n");
+  // Dithering builds the tables once per kernel, and traces each time.
+  auto ctx = NewPalette(&saver);
+  std::vector<uint8_t> row(12, 100);
+  for (int kernel : {2, 2, 3}) {
+    ASSERT_EQ(CodecStatus::kOk, DitherImage16(ctx.get(), kernel, false, row.data(), 1, 4, 0));
+  }
+  EXPECT_EQ(traced, "MakeDeltas\nMakeDeltas\nMakeDeltas\n");
 }
 
 TEST(DitherTest, SixteenBitsHandWorkedRow) {

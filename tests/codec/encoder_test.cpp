@@ -4,8 +4,10 @@
 
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
 #include "codec/huffman.h"
@@ -56,7 +58,7 @@ TEST(EncoderTest, RoundTripsThroughTheDecoder) {
     ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, &stats, &error))
         << error.message;
     std::unique_ptr<CodecContext> ctx(new CodecContext);
-    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    InitCodecContext(ctx.get());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk,
               ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "rt.art", true, &art))
@@ -102,7 +104,7 @@ TEST(EncoderTest, FlatColoursComeBackClose) {
     ASSERT_EQ(CodecStatus::kOk,
               EncodeWavelet(View(picture), EncodeOptions(), &file, nullptr, &error));
     std::unique_ptr<CodecContext> ctx(new CodecContext);
-    InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+    InitCodecContext(ctx.get());
     WaveletPtr art;
     ASSERT_EQ(CodecStatus::kOk,
               ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "f", true, &art));
@@ -117,7 +119,8 @@ TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
     int width, height, pieces, quality;
   };
   for (Case c : {Case{40, 41, 1, 75}, Case{41, 30, 4, 75}, Case{40, 19, 4, 75}, Case{40, 40, 4, 75},
-                 Case{40, 30, 2, 75}, Case{40, 30, 1, 0}, Case{40, 30, 1, 101}}) {
+                 Case{40, 30, 2, 75}, Case{40, 30, 1, 0}, Case{40, 30, 1, 101},
+                 Case{2050, 8, 1, 75}, Case{4098, 2050, 4, 75}}) {
     SCOPED_TRACE(testing::Message()
                  << c.width << "x" << c.height << " " << c.pieces << " " << c.quality);
     Picture picture = MakeSamplePicture(c.width, c.height);
@@ -129,6 +132,34 @@ TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
     EXPECT_EQ(CodecStatus::kBadArgument,
               EncodeWavelet(View(picture), options, &file, nullptr, &error));
     EXPECT_NE(error.message[0], '\0');
+  }
+}
+
+// Whichever allocation fails, the encoder says so: it never writes a file
+// from planes it could not finish.
+TEST(EncoderTest, EveryFailedAllocationIsReported) {
+  Picture picture = MakeSamplePicture(64, 48);
+  EncodeOptions options;
+  options.pieces = 4;
+  options.quality = 80;
+  int allocations = 0;
+  {
+    AllocationWatch watch;
+    ByteBuffer file;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    allocations = watch.count();
+  }
+  ASSERT_GT(allocations, 20);
+  for (int n = 1; n <= allocations; ++n) {
+    SCOPED_TRACE(testing::Message() << "allocation " << n << " of " << allocations);
+    AllocationWatch watch(n);
+    ByteBuffer file;
+    CodecError error;
+    EXPECT_EQ(CodecStatus::kOutOfMemory,
+              EncodeWavelet(View(picture), options, &file, nullptr, &error));
+    EXPECT_TRUE(watch.failed());
+    EXPECT_NE(std::string(error.message).find("Out of memory"), std::string::npos) << error.message;
   }
 }
 
@@ -210,6 +241,100 @@ TEST(EncoderTest, RunLengthWriterRoundTrips) {
     EXPECT_EQ(back, bytes);
     EXPECT_EQ(r.pos, codes.size());
     EXPECT_EQ(r.pendingCount, 0u);
+  }
+}
+
+// Encodes bytes into a buffer whose first RunLengthBound bytes may be
+// written and whose rest is a guard (large enough that a wrong bound shows
+// as a failure, not as a damaged heap), and checks the length, the guard and
+// the round trip.
+void CheckRunLengthBound(const std::vector<uint8_t>& bytes) {
+  const size_t bound = RunLengthBound(bytes.size());
+  std::vector<uint8_t> codes(bound + bytes.size() + 64, 0xA5);
+  const size_t length = EncodeRunLength(bytes.data(), bytes.size(), codes.data());
+  ASSERT_LE(length, bound) << bytes.size() << " bytes";
+  for (size_t i = bound; i < codes.size(); ++i) ASSERT_EQ(codes[i], 0xA5) << "written past " << i;
+  RunLengthReader r;
+  InitRunLengthReader(&r, codes.data(), length);
+  std::vector<uint8_t> back(bytes.size());
+  ASSERT_TRUE(DecodeRunLength(&r, back.data(), back.size()));
+  ASSERT_EQ(back, bytes);
+  ASSERT_EQ(r.pos, length);
+}
+
+std::vector<uint8_t> Repeated(const std::vector<uint8_t>& period, size_t size) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = period[i % period.size()];
+  return bytes;
+}
+
+TEST(EncoderTest, RunLengthStaysWithinItsBound) {
+  // The worst case: a literal byte then two cheap bytes of different codes
+  // costs 4 bytes for 3, and the bound is exact for it.
+  {
+    std::vector<uint8_t> xcc = Repeated({0x01, 0x10, 0x20}, 30000);
+    std::vector<uint8_t> codes(2 * xcc.size());
+    EXPECT_EQ(40000u, EncodeRunLength(xcc.data(), xcc.size(), codes.data()));
+    EXPECT_EQ(40000u, RunLengthBound(xcc.size()));
+  }
+  CheckRunLengthBound(Repeated({0x01, 0x10, 0x20}, 30000));
+  CheckRunLengthBound(Repeated({0x01, 0x01, 0x01, 0x00, 0x10, 0x10, 0x01, 0x00}, 16384));
+
+  // Every pattern of period 1 to 4 over bytes of each code class (zero,
+  // 0xFF, low nibble 0, low nibble F, literal), at lengths around the code
+  // limits.
+  const uint8_t alphabet[] = {0x00, 0xFF, 0x10, 0x2F, 0x01, 0x5A};
+  const size_t lengths[] = {1, 2, 3, 4, 5, 31, 32, 33, 34, 64, 65, 97, 1000, 3001};
+  std::vector<uint8_t> period;
+  for (int p = 1; p <= 4; ++p) {
+    int count = 1;
+    for (int k = 0; k < p; ++k) count *= 6;
+    for (int code = 0; code < count; ++code) {
+      period.clear();
+      for (int k = 0, c = code; k < p; ++k, c /= 6) period.push_back(alphabet[c % 6]);
+      for (size_t n : lengths) {
+        SCOPED_TRACE(testing::Message() << "period " << p << " pattern " << code << " n " << n);
+        ASSERT_NO_FATAL_FAILURE(CheckRunLengthBound(Repeated(period, n)));
+      }
+    }
+  }
+
+  // Runs of every length around the thresholds (32 for short zero runs and
+  // 0xFF runs and literals, 8192 for long zero runs), between bytes of each
+  // class.
+  for (uint8_t run : {0x00, 0xFF, 0x01, 0x10}) {
+    for (uint8_t edge : alphabet) {
+      for (size_t n = 1; n <= 70; ++n) {
+        SCOPED_TRACE(testing::Message()
+                     << "run of " << n << " x " << int{run} << " edge " << int{edge});
+        std::vector<uint8_t> bytes(1, edge);
+        bytes.insert(bytes.end(), n, run);
+        bytes.push_back(edge);
+        bytes.push_back(edge);
+        ASSERT_NO_FATAL_FAILURE(CheckRunLengthBound(bytes));
+      }
+    }
+  }
+  for (size_t n = 8180; n <= 8200; ++n) {
+    std::vector<uint8_t> bytes(n, 0);
+    bytes.push_back(0x01);
+    ASSERT_NO_FATAL_FAILURE(CheckRunLengthBound(bytes));
+  }
+
+  // Random bytes, mostly cheap ones, mostly literal ones, and even mixes.
+  std::mt19937 rng(31);
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const unsigned literalShare = rng() % 101;
+    std::vector<uint8_t> bytes(rng() % 5000);
+    for (auto& b : bytes) {
+      if (rng() % 100 < literalShare) {
+        b = static_cast<uint8_t>(0x01 + rng() % 0x0E);  // low nibble 1..E
+      } else {
+        b = alphabet[rng() % 4];
+      }
+    }
+    ASSERT_NO_FATAL_FAILURE(CheckRunLengthBound(bytes));
   }
 }
 

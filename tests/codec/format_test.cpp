@@ -80,6 +80,34 @@ TEST(ArtGeometryTest, OnePieceCopiesItsHeight) {
   EXPECT_EQ(g.rowsOfPiece[0], 40);
 }
 
+TEST(ArtGeometryTest, PicturesUpToTheLimits) {
+  struct Case {
+    const char* name;
+    ArtHeader header;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"4096 x 4096 in 4 pieces", Decoded(4, 4096, 4096, 1, false), true},
+      {"4096 x 2048 in 4 pieces", Decoded(4, 4096, 2048, 1, true), true},
+      {"2048 x 2048 in 1 piece", Decoded(1, 2048, 2048, 1, false), true},
+      {"8192 x 8192 in 4 pieces", Decoded(4, 8192, 8192, 1, true), false},
+      {"4096 x 16 in 1 piece", Decoded(1, 4096, 16, 1, true), false},
+      {"16384 x 16384 in 4 pieces", Decoded(4, 16384, 16384, 1, true), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ArtGeometry g;
+    CodecError error;
+    CodecStatus status = DeriveArtGeometry(c.header, 1000, "big.art", &g, &error);
+    if (c.accepted) {
+      EXPECT_EQ(CodecStatus::kOk, status) << error.message;
+    } else {
+      EXPECT_EQ(CodecStatus::kBadData, status);
+      EXPECT_NE(std::string(error.message).find("bad size"), std::string::npos) << error.message;
+    }
+  }
+}
+
 TEST(ArtGeometryTest, RejectsWhatCannotBeDecoded) {
   struct Case {
     const char* name;

@@ -17,7 +17,7 @@ namespace {
 
 std::unique_ptr<PaletteContext> NewPalette() {
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(ctx.get());
   return ctx;
 }
 
@@ -52,6 +52,31 @@ TEST(ColourTableTest, LastLineWithoutItsEndIsNotRead) {
   EXPECT_EQ(ctx->table->palette.entryCount, 1);
 }
 
+// A table written by hand often ends in an empty line or two.
+TEST(ColourTableTest, BlankLinesMayEndTheTable) {
+  std::string full;
+  for (int i = 0; i < 256; ++i) full += std::to_string(i) + " 0 0 - 0\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    int colours;
+  };
+  const Case cases[] = {
+      {"one empty line", "1 2 3 - 0\n4 5 6 - 1\n\n", 2},
+      {"several empty lines", "1 2 3 - 0\n\n\n\n", 1},
+      {"CR LF line ends", "1 2 3 - 0\r\n\r\n\r\n", 1},
+      {"spaces and tabs", "1 2 3 - 0\n  \t \n\t\n", 1},
+      {"unfinished blank last line", "1 2 3 - 0\n\n   ", 1},
+      {"256 colours and blank lines", full + "\n\n", 256},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ctx = NewPalette();
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), c.text)) << ctx->error.message;
+    EXPECT_EQ(ctx->table->palette.entryCount, c.colours);
+  }
+}
+
 TEST(ColourTableTest, BadTablesAreReportedAndTheOldOneKept) {
   struct Case {
     const char* name;
@@ -64,7 +89,11 @@ TEST(ColourTableTest, BadTablesAreReportedAndTheOldOneKept) {
       {"empty", "", "holds no colours"},
       {"only an unfinished line", "1 2 3 - 0", "holds no colours"},
       {"no dash", "1 2 3 - 0\n4 5 6 0\n", "line 2: it has no \"-\""},
-      {"blank line", "1 2 3 - 0\n\n", "line 2"},
+      {"blank line between colours", "1 2 3 - 0\n\n4 5 6 - 1\n", "line 2: the line is blank"},
+      {"blank line first", "\n1 2 3 - 0\n", "line 1: the line is blank"},
+      {"only blank lines", "\n \n\t\n", "holds no colours"},
+      {"a dot after the colours", "1 2 3 - 0\n\n.\n", "line 3: it does not begin"},
+      {"257 lines and a blank one", many + "\n", "more than 256"},
       {"two numbers", "1 2 - 0\n", "three numbers"},
       {"component 256", "1 256 3 - 0\n", "outside 0..255"},
       {"negative component", "1 -2 3 - 0\n", "outside 0..255"},

@@ -10,14 +10,15 @@
 #include "art_builder.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
+#include "codec_presets.h"
 #include "reference.h"
 #include "sample_picture.h"
 
 namespace {
 
-std::unique_ptr<CodecContext> NewContext(CodecVariant variant = CodecVariant::kSwitcher) {
+std::unique_ptr<CodecContext> NewContext(const CodecOptions& options = CodecOptions()) {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), variant);
+  InitCodecContext(ctx.get(), options);
   return ctx;
 }
 
@@ -90,12 +91,16 @@ TEST(ScaleTest, ColourReductionByDepthAndKernel) {
   struct Case {
     int depth, kernel;
     const char* reduction;
+    bool saver;  // the screen saver's preset: 15 bits count as 16
   };
   for (Case c :
-       {Case{24, 2, "none"}, Case{24, 0, "map"}, Case{16, 2, "dither16"}, Case{8, 2, "dither8"},
-        Case{8, 0, "map"}, Case{32, 2, "none"}, Case{16, 5, "dither16"}}) {
-    SCOPED_TRACE(testing::Message() << c.depth << " bits, kernel " << c.kernel);
-    auto ctx = NewContext();
+       {Case{24, 2, "none", false}, Case{24, 0, "map", false}, Case{16, 2, "dither16", false},
+        Case{8, 2, "dither8", false}, Case{8, 0, "map", false}, Case{32, 2, "none", false},
+        Case{16, 5, "dither16", false}, Case{15, 2, "none", false}, Case{15, 2, "dither16", true},
+        Case{15, 0, "map", true}, Case{16, 2, "dither16", true}, Case{8, 2, "dither8", true}}) {
+    SCOPED_TRACE(testing::Message()
+                 << c.depth << " bits, kernel " << c.kernel << (c.saver ? ", screen saver" : ""));
+    auto ctx = NewContext(c.saver ? ScreenSaverCodecOptions(nullptr) : SwitcherCodecOptions());
     ctx->displayBitsPerPixel = c.depth;
     ctx->ditherKernel = c.kernel;
     ASSERT_EQ(CodecStatus::kOk,
@@ -106,13 +111,19 @@ TEST(ScaleTest, ColourReductionByDepthAndKernel) {
               FilterScaleImage(ctx.get(), nullptr, 0, art.get(), dw, dh, -1, &result));
     std::vector<uint8_t> want = ReferenceFilterScale(pixels, w, h, dw, dh);
     std::unique_ptr<PaletteContext> p(new PaletteContext);
-    InitPaletteContext(p.get(), CodecVariant::kSwitcher);
+    InitPaletteContext(p.get());
     ASSERT_EQ(CodecStatus::kOk, ReadColourTableFromText(p.get(), table.data(), table.size(), "t"));
     std::string how = c.reduction;
     int pad = RowPadding(dw);
-    if (how == "map") MapImageToPalette(p.get(), want.data(), dh, dw, pad);
-    if (how == "dither16") DitherImage16(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
-    if (how == "dither8") DitherImage8(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    CodecStatus status = CodecStatus::kOk;
+    if (how == "map") status = MapImageToPalette(p.get(), want.data(), dh, dw, pad);
+    if (how == "dither16") {
+      status = DitherImage16(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    }
+    if (how == "dither8") {
+      status = DitherImage8(p.get(), c.kernel, false, want.data(), dh - 1, dw, pad);
+    }
+    ASSERT_EQ(CodecStatus::kOk, status);
     EXPECT_EQ(Bytes(result), want);
   }
 }
@@ -180,7 +191,7 @@ TEST(ScaleTest, NearestMatchesThePlainRule) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " -> " << c.dw << "x" << c.dh);
     std::vector<uint8_t> pixels = RandomPixels(c.width, c.height, 53);
     WaveletPtr art = DecodedArt(pixels, c.width, c.height);
-    auto ctx = NewContext(CodecVariant::kScreenSaver);
+    auto ctx = NewContext(ScreenSaverCodecOptions(nullptr));
     ScaledImage result;
     ASSERT_EQ(CodecStatus::kOk,
               NearestScaleImage(ctx.get(), nullptr, 0, art.get(), c.dw, c.dh, &result));
@@ -205,6 +216,8 @@ TEST(LogoTest, WhichPixelsAreUsed) {
   }
 }
 
+// The screen saver's preset turns the logo overlay on; the switcher's leaves
+// it off.
 TEST(LogoTest, TheScreenSaverBlendsItsLogoBottomRight) {
   std::string dir = MakeTempDirectory() + "/";
   Picture logoPicture = MakeSamplePicture(16, 12);
@@ -220,7 +233,7 @@ TEST(LogoTest, TheScreenSaverBlendsItsLogoBottomRight) {
   std::vector<uint8_t> pixels = RandomPixels(w, h, 59);
   for (int kind : {-1, 1, 0}) {
     SCOPED_TRACE(kind);
-    auto ctx = NewContext(CodecVariant::kScreenSaver);
+    auto ctx = NewContext(ScreenSaverCodecOptions(nullptr));
     ASSERT_TRUE(SetArtDirectory(ctx.get(), dir.c_str()));
     ctx->logoKind = kind;
     WaveletPtr art = DecodedArt(pixels, w, h);
@@ -243,7 +256,7 @@ TEST(LogoTest, TheScreenSaverBlendsItsLogoBottomRight) {
     EXPECT_EQ(0, std::memcmp(result.pixels, want.data(), want.size()));
   }
   // The switcher never blends.
-  auto switcher = NewContext(CodecVariant::kSwitcher);
+  auto switcher = NewContext(SwitcherCodecOptions());
   switcher->logoKind = 1;
   ASSERT_TRUE(SetArtDirectory(switcher.get(), dir.c_str()));
   WaveletPtr art = DecodedArt(pixels, w, h);
@@ -252,7 +265,7 @@ TEST(LogoTest, TheScreenSaverBlendsItsLogoBottomRight) {
             FilterScaleImage(switcher.get(), nullptr, 0, art.get(), w, h, -1, &result));
   EXPECT_EQ(0, std::memcmp(result.pixels, pixels.data(), pixels.size()));
   // A missing logo file is the file-open error.
-  auto lost = NewContext(CodecVariant::kScreenSaver);
+  auto lost = NewContext(ScreenSaverCodecOptions(nullptr));
   lost->logoKind = 1;
   ASSERT_TRUE(SetArtDirectory(lost.get(), "/nonexistent/"));
   EXPECT_EQ(CodecStatus::kCannotOpen,

@@ -9,19 +9,22 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "art_builder.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
+#include "codec_presets.h"
 #include "reference.h"
 #include "sample_picture.h"
 
 namespace {
 
-std::unique_ptr<CodecContext> NewContext(CodecVariant variant = CodecVariant::kScreenSaver) {
+std::unique_ptr<CodecContext> NewContext(
+    const CodecOptions& options = ScreenSaverCodecOptions(nullptr)) {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), variant);
+  InitCodecContext(ctx.get(), options);
   return ctx;
 }
 
@@ -226,10 +229,39 @@ TEST_F(SpotFixture, ReplaceReducesTheRestoredRowsAgain) {
   // Rows 215 .. 477 (one fewer for a bottom corner) across the whole width.
   std::vector<uint8_t> want = original;
   std::unique_ptr<PaletteContext> p(new PaletteContext);
-  InitPaletteContext(p.get(), CodecVariant::kScreenSaver);
+  InitPaletteContext(p.get());
   ASSERT_EQ(CodecStatus::kOk,
             DitherImage16(p.get(), 2, false, want.data() + 215 * stride, 263, dw, 0));
   EXPECT_EQ(image, want);
+}
+
+// Art is read as raw bytes, colour tables as text, and the spot backup is
+// read and written raw and committed to disk whenever it is flushed (the
+// "c" of "w+bc"; other C libraries ignore it or read it as harmless).
+TEST_F(SpotFixture, FilesAreOpenedInTheirModes) {
+  struct Opened {
+    std::vector<std::pair<std::string, std::string>> files;
+  } opened;
+  auto hook = [](const char* path, const char* mode, void* user) {
+    std::string name = path;
+    name = name.substr(name.find_last_of('/') + 1);
+    static_cast<Opened*>(user)->files.emplace_back(name, mode);
+    return std::fopen(path, mode);
+  };
+  const std::string table = dir + "/spot.tr";
+  WriteBytes(table, {'0', ' ', '0', ' ', '0', ' ', '-', '\n'});
+  auto ctx = NewContext();
+  ASSERT_TRUE(SetProgramDirectory(ctx.get(), dir.c_str()));
+  std::vector<uint8_t> image(RowStride(640) * 480, 90);
+  SetFileOpenHook(hook, &opened);
+  ASSERT_EQ(CodecStatus::kOk, LoadSpotMask(ctx.get(), maskPath.c_str(), 640, 480));
+  ASSERT_EQ(CodecStatus::kOk, ReadColourTable(&ctx->palette, table.c_str()));
+  ASSERT_EQ(CodecStatus::kOk, SaveSpot(ctx.get(), image.data(), 640, 480, 0));
+  SetFileOpenHook(nullptr, nullptr);
+  const std::vector<std::pair<std::string, std::string>> want = {
+      {"spot.art", "rb"}, {"spot.tr", "r"}, {"spot.sav", "w+bc"}};
+  EXPECT_EQ(opened.files, want);
+  CloseSpotFile(ctx.get(), true);
 }
 
 TEST_F(SpotFixture, NoSpotAndFailures) {
@@ -269,6 +301,45 @@ TEST_F(SpotFixture, FullDiskIsReported) {
   std::vector<uint8_t> image(RowStride(640) * 480, 9);
   EXPECT_EQ(CodecStatus::kIoError, SaveSpot(ctx.get(), image.data(), 640, 480, 3));
   EXPECT_STREQ(ctx->error.message, "Out of room for spot backup file\n");
+}
+
+// When the backup file cannot be given its length, each program says so in
+// its own words, naming the drive of its directory.
+TEST_F(SpotFixture, NoRoomForTheBackupInTheProgramsWords) {
+  struct Case {
+    const char* name;
+    CodecOptions options;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"screen saver", ScreenSaverCodecOptions(nullptr),
+       "Out of disk space on drive /: for backup file\nPlease free some space and rerun the "
+       "Tavol: the Corvane Screen Saver!\n"},
+      {"switcher", SwitcherCodecOptions(),
+       "Out of disk space on drive /: for backup file\nPlease free some space and rerun "
+       "Desktop Lumivex!\n"},
+      {"defaults", CodecOptions(), "Out of disk space on drive /: for backup file\n"},
+  };
+  // A pipe cannot seek, as a full disk cannot grow the file.
+  auto pipeEnd = [](const char*, const char*, void*) -> std::FILE* {
+    int fds[2];
+    if (pipe(fds) != 0) return nullptr;
+    close(fds[0]);
+    return fdopen(fds[1], "w");
+  };
+  std::vector<uint8_t> image(RowStride(640) * 480, 9);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto ctx = NewContext(c.options);
+    ASSERT_TRUE(SetProgramDirectory(ctx.get(), dir.c_str()));
+    ASSERT_EQ(CodecStatus::kOk, LoadSpotMask(ctx.get(), maskPath.c_str(), 640, 480));
+    SetFileOpenHook(pipeEnd, nullptr);
+    EXPECT_EQ(CodecStatus::kIoError, SaveSpot(ctx.get(), image.data(), 640, 480, 3));
+    SetFileOpenHook(nullptr, nullptr);
+    EXPECT_STREQ(ctx->error.message, c.message);
+    EXPECT_STREQ(ctx->error.module, "D42SAVE");
+    CloseSpotFile(ctx.get(), false);
+  }
 }
 
 TEST_F(SpotFixture, FilterScaleDarkensTheSpotBeforeReducing) {

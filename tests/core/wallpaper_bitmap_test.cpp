@@ -9,6 +9,7 @@
 
 #include "codec/art_encoder.h"
 #include "codec/palette_builder.h"
+#include "codec_presets.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ class WallpaperBitmapTest : public ::testing::Test {
   }
   WallpaperBitmap Make(const WallpaperScreen& screen) {
     CodecContext ctx;
-    InitCodecContext(&ctx, CodecVariant::kSwitcher);
+    InitCodecContext(&ctx, SwitcherCodecOptions());
     ctx.displayBitsPerPixel = screen.depth;
     WallpaperBitmap bitmap;
     status_ = MakeWallpaperBitmap(&ctx, ArtPath().c_str(), TablePath().c_str(), screen, &bitmap);
@@ -197,7 +198,7 @@ TEST_F(WallpaperBitmapTest, ScreenOfTheArtsSizeKeepsTheDecodedRowsReversed) {
   std::vector<uint8_t> picture = Gradient(62, 40);
   MakeArt(picture, 62, 40, 30);
   CodecContext ctx;
-  InitCodecContext(&ctx, CodecVariant::kSwitcher);
+  InitCodecContext(&ctx, SwitcherCodecOptions());
   WaveletPtr art;
   ASSERT_EQ(ReadWavelet(&ctx, ArtPath().c_str(), true, &art), CodecStatus::kOk);
   const uint8_t* decoded = art->pixels.data();
@@ -218,7 +219,7 @@ TEST_F(WallpaperBitmapTest, SixteenBitsUseTheTopFiveBitsOfUndilutedColours) {
   // Same size as the screen: no dithering, so channels keep their low bits.
   MakeArt(Solid(62, 40, 0x17, 0x8F, 0xFF), 62, 40, 4);
   CodecContext ctx;
-  InitCodecContext(&ctx, CodecVariant::kSwitcher);
+  InitCodecContext(&ctx, SwitcherCodecOptions());
   WaveletPtr art;
   ASSERT_EQ(ReadWavelet(&ctx, ArtPath().c_str(), true, &art), CodecStatus::kOk);
   const uint8_t* p = art->pixels.data() + (20 * 62 + 30) * 3;
@@ -234,7 +235,7 @@ TEST_F(WallpaperBitmapTest, BadInputIsAnErrorNamingTheFile) {
   WallpaperScreen screen{64, 48, 8, 0, 0};
   {
     CodecContext ctx;
-    InitCodecContext(&ctx, CodecVariant::kSwitcher);
+    InitCodecContext(&ctx, SwitcherCodecOptions());
     WallpaperBitmap bitmap;
     EXPECT_NE(MakeWallpaperBitmap(&ctx, (base_ + ".missing").c_str(), TablePath().c_str(), screen,
                                   &bitmap),
@@ -252,7 +253,7 @@ TEST_F(WallpaperBitmapTest, BadInputIsAnErrorNamingTheFile) {
   std::fwrite(big.data(), 1, big.size(), out);
   std::fclose(out);
   CodecContext ctx;
-  InitCodecContext(&ctx, CodecVariant::kSwitcher);
+  InitCodecContext(&ctx, SwitcherCodecOptions());
   WallpaperBitmap bitmap;
   EXPECT_NE(MakeWallpaperBitmap(&ctx, ArtPath().c_str(), TablePath().c_str(), screen, &bitmap),
             CodecStatus::kOk);

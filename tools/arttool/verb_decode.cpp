@@ -3,6 +3,7 @@
 
 #include "args.h"
 #include "codec/codec.h"
+#include "codec_presets.h"
 #include "image_io.h"
 #include "verbs.h"
 
@@ -16,7 +17,7 @@ int RunDecode(int argc, char** argv) {
     return UsageFor("decode", "the picture must end in .png, .bmp or .ppm");
   }
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get(), SwitcherCodecOptions());
   WaveletPtr art;
   if (ReadWavelet(ctx.get(), args.positional[0].c_str(), true, &art) != CodecStatus::kOk) {
     return FailCodec(ctx->error);

@@ -31,14 +31,17 @@ int RunInfo(int argc, char** argv) {
   if (args.positional.size() != 1) return UsageFor("info", "expected one art file");
   const std::string& path = args.positional[0];
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get());
   WaveletPtr art;
   if (ReadWavelet(ctx.get(), path.c_str(), false, &art) != CodecStatus::kOk) {
     return FailCodec(ctx->error);
   }
   const ArtHeader& h = art->header;
+  // ReadWavelet has checked the header; the geometry comes out the same here.
   ArtGeometry g;
-  DeriveArtGeometry(h, art->payload.size, path.c_str(), &g, nullptr);
+  if (DeriveArtGeometry(h, art->payload.size, path.c_str(), &g, &ctx->error) != CodecStatus::kOk) {
+    return FailCodec(ctx->error);
+  }
   std::printf("file          %s\n", path.c_str());
   std::printf("file size     %d bytes (header 108, payload %d)\n", art->payloadSize + 108,
               art->payloadSize);

@@ -43,7 +43,7 @@ int RunPalette(int argc, char** argv) {
   if (!written) return Fail("cannot write " + out);
   // Read it back as the programs will.
   std::unique_ptr<PaletteContext> check(new PaletteContext);
-  InitPaletteContext(check.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(check.get());
   if (ReadColourTable(check.get(), out.c_str()) != CodecStatus::kOk) return FailCodec(check->error);
   std::printf("%s: %d colours\n", out.c_str(), palette->count);
   return kExitOk;

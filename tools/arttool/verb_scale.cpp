@@ -9,6 +9,7 @@
 
 #include "args.h"
 #include "codec/codec.h"
+#include "codec_presets.h"
 #include "image_io.h"
 #include "verbs.h"
 
@@ -38,7 +39,7 @@ int RunScale(int argc, char** argv) {
   }
 
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get(), SwitcherCodecOptions());
   ctx->displayBitsPerPixel = depth;
   ctx->ditherKernel = 2;
   if (args.Has("--tr") &&

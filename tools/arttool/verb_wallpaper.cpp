@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "args.h"
+#include "codec_presets.h"
 #include "verbs.h"
 #include "wallpaper/wallpaper_bitmap.h"
 
@@ -37,7 +38,7 @@ int RunWallpaper(int argc, char** argv) {
   }
 
   std::unique_ptr<CodecContext> ctx(new CodecContext);
-  InitCodecContext(ctx.get(), CodecVariant::kSwitcher);
+  InitCodecContext(ctx.get(), SwitcherCodecOptions());
   ctx->displayBitsPerPixel = screen.depth;
   ctx->ditherKernel = 2;
   WallpaperBitmap bitmap;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -111,7 +112,13 @@ Indexed IndexPicture(const IconPicture& picture) {
     image.height = 1;
     image.stride = bgr.size();
     std::unique_ptr<BuiltPalette> built(new BuiltPalette);
-    BuildPalette(image, 255, built.get(), nullptr);
+    CodecError error;
+    if (BuildPalette(image, 255, built.get(), &error) != CodecStatus::kOk) {
+      // Only memory can run out here (the picture is a valid row of its
+      // colours), and an icon cannot be written without its colours.
+      std::fprintf(stderr, "assetgen: %s\n", error.message);
+      std::exit(1);
+    }
     for (int i = 0; i < built->count; ++i) {
       out.table.push_back({{built->rgb[i][0], built->rgb[i][1], built->rgb[i][2]}});
     }

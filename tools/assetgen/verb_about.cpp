@@ -160,12 +160,14 @@ int RunAbout(const std::string& outDir, const Options& options) {
 
   // Dither the picture to the table as the programs would, then index it.
   std::unique_ptr<PaletteContext> ctx(new PaletteContext);
-  InitPaletteContext(ctx.get(), CodecVariant::kSwitcher);
+  InitPaletteContext(ctx.get());
   if (ReadColourTable(ctx.get(), tablePath.c_str()) != CodecStatus::kOk) {
     return Fail(ctx->error.message);
   }
   std::vector<uint8_t> bgr = ToBgr(about);  // 500 x 3 is a multiple of 4: no row padding
-  DitherImage8(ctx.get(), 2, false, bgr.data(), kHeight, kWidth, 0);
+  if (DitherImage8(ctx.get(), 2, false, bgr.data(), kHeight, kWidth, 0) != CodecStatus::kOk) {
+    return Fail(ctx->error.message);
+  }
   std::vector<uint8_t> indexes(static_cast<size_t>(kWidth) * kHeight);
   for (size_t i = 0; i < indexes.size(); ++i) {
     const uint32_t colour = (static_cast<uint32_t>(bgr[i * 3 + 2]) << 16) |

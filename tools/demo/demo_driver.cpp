@@ -1,5 +1,6 @@
 // Drives the installed Theme Switcher through the five colour themes and
-// Revert, and takes a screenshot of the screen after each step:
+// Revert, uninstalls the package with qvr-kill, and takes a screenshot of
+// the screen after each step:
 //   demo_driver OUTDIR
 // Runs inside a Wine virtual desktop (scripts/demo.sh), which takes the
 // screenshots OUTDIR/NN-name.png when asked.
@@ -133,6 +134,22 @@ int main(int argc, char** argv) {
   PostMessageA(GetDlgItem(main, kRevert), BM_CLICK, 0, 0);
   WaitForSingleObject(switcher.hProcess, 180000);
   SaveScreenshot("06-reverted");
+
+  // The uninstaller where the setup program put it; it ends with exit code 1.
+  PROCESS_INFORMATION uninstall = Start("\"" + std::string(windows) + "\\qvr-kill.exe\"", nullptr);
+  DWORD uninstallCode = 0;
+  if (!uninstall.hProcess || WaitForSingleObject(uninstall.hProcess, 180000) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(uninstall.hProcess, &uninstallCode) || uninstallCode != 1) {
+    std::printf("FAILED: qvr-kill did not finish (exit code %lu)\n", uninstallCode);
+    return 1;
+  }
+  CloseHandle(uninstall.hProcess);
+  CloseHandle(uninstall.hThread);
+  if (GetFileAttributesA((package + "\\switcher.exe").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    std::printf("FAILED: the switcher is still installed after qvr-kill\n");
+    return 1;
+  }
+  SaveScreenshot("07-uninstalled");
 
   TerminateProcess(notepad.hProcess, 0);
   CloseHandle(notepad.hProcess);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codec_presets.h"
 #include "install_host.h"
 #include "system_state.h"
 #include "test_art.h"
@@ -285,7 +286,7 @@ TEST_F(InstallStepsTest, ColourThemeMakesItsWallpaperOnAThread) {
   screen.yPelsPerMeter = GetDeviceCaps(dc, VERTRES) * 1000 / GetDeviceCaps(dc, VERTSIZE);
   ReleaseDC(nullptr, dc);
   CodecContext codec;
-  InitCodecContext(&codec, CodecVariant::kSwitcher);
+  InitCodecContext(&codec, SwitcherCodecOptions());
   codec.displayBitsPerPixel = screen.depth;
   WallpaperBitmap expected;
   ASSERT_EQ(MakeWallpaperBitmap(&codec, (TavolArtDir() + "\\WHITE.ART").c_str(),

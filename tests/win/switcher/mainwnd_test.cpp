@@ -37,10 +37,14 @@ class MainWindowTest : public ::testing::Test {
     }
     DeleteFileA(BackupThemePath().c_str());
     SetBaselineColours();
+    OpenWindow();
+  }
+  // A new main window with only the colours part: the wallpaper stage is the
+  // test's to hold open.
+  void OpenWindow() {
     hwnd_ = CreateMainWindow();
     ASSERT_NE(hwnd_, nullptr);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
-    // Only the colours part: the wallpaper stage is the test's to hold open.
     SendMessageA(hwnd_, WM_COMMAND, IDC_WALLPAPER, 0);
     SendMessageA(hwnd_, WM_COMMAND, IDC_ICONS, 0);
     SendMessageA(hwnd_, WM_COMMAND, IDC_FONTS, 0);
@@ -197,12 +201,7 @@ TEST_F(MainWindowTest, DiskFullCancelAfterOkStillRestoresTheSettingsAtStart) {
       CloseHandle(release_);
       thread_ = release_ = nullptr;
       WriteThemes(4);
-      hwnd_ = CreateMainWindow();
-      ASSERT_NE(hwnd_, nullptr);
-      ShowWindow(hwnd_, SW_SHOWNORMAL);
-      SendMessageA(hwnd_, WM_COMMAND, IDC_WALLPAPER, 0);
-      SendMessageA(hwnd_, WM_COMMAND, IDC_ICONS, 0);
-      SendMessageA(hwnd_, WM_COMMAND, IDC_FONTS, 0);
+      OpenWindow();
     }
   }
 }

@@ -1,0 +1,39 @@
+// What a program asks of the codec beyond decoding art, colour tables and
+// scaling: the one list of knobs a program sets once, when it makes its
+// context (InitCodecContext; InitPaletteContext for a palette of its own).
+// The codec tests these options, never which program calls it. Every default
+// is the plain behaviour; the programs' own settings, texts included, live
+// with the programs (presets/codec_presets.h).
+#pragma once
+
+#include <cstdint>
+
+struct CodecOptions {
+  // Decoding 4-piece art averages one column, channel by channel, from its
+  // two neighbours. 0: the seam between the two columns of pieces
+  // (width / 2). Otherwise that column, as long as it has a neighbour on
+  // both sides; in narrower art the seam is used.
+  int32_t seamColumn = 0;
+
+  // The colour reduction treats a 15-bit display as a 16-bit one (error
+  // diffusion to five bits a channel); otherwise 15 bits get no reduction.
+  bool fifteenBitsAsSixteen = false;
+
+  // FilterScaleImage blends a logo into the decoded art's bottom-right
+  // corner before scaling: "logo1.art" or "logo3.art" by the context's
+  // logoKind (-1: none), read from its artDirectory (SetArtDirectory).
+  bool logoOverlay = false;
+
+  // The message when the disk has no room for the spot backup file: a printf
+  // format with one %c, the drive letter (the first character of the
+  // program directory). Null: the codec's own plain text.
+  const char* spotDiskFullFormat = nullptr;
+
+  // The message of a failed allocation: a printf format with %s, the module,
+  // then %d, the line. Null: the codec's own text, kOutOfMemoryFormat.
+  const char* outOfMemoryFormat = nullptr;
+
+  // Receives the codec's trace lines ("MakeDeltas\n" whenever the dither
+  // delta tables are built). Null: no trace.
+  void (*trace)(const char* line) = nullptr;
+};

@@ -1,0 +1,186 @@
+#include "uninstall_steps.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/path_size.h"
+#include "package_paths.h"
+#include "uninstall/rename_list.h"
+#include "win_raii.h"
+
+namespace {
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH + 1] = "";
+  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return "";
+  return path;
+}
+
+// Each close request returns once the window has handled it, so a switcher
+// with unapplied changes has asked its question and been answered.
+void CloseRunningParts() {
+  for (const char* windowClass : kPackageWindowClasses) {
+    if (HWND window = FindWindowA(windowClass, nullptr)) SendMessageA(window, WM_CLOSE, 0, 0);
+  }
+}
+
+// The program path is quoted: it has blanks, and the switcher takes exactly
+// "/r" as its command line.
+void RunSwitcherRevert(const UninstallPlan& plan) {
+  if (plan.switcherCommandLine.empty()) return;
+  std::vector<char> commandLine(plan.switcherCommandLine.begin(), plan.switcherCommandLine.end());
+  commandLine.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(plan.switcherPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, plan.packageDir.c_str(), &startup, &info)) {
+    return;
+  }
+  Handle process(info.hProcess);
+  Handle thread(info.hThread);
+  WaitForSingleObject(process.get(), INFINITE);
+}
+
+void DeletePackageValues() {
+  RegKey key;
+  if (!key.Open(HKEY_CURRENT_USER, kPackageValuesKey, KEY_ALL_ACCESS)) return;
+  for (const char* value : kPackageValues) RegDeleteValueA(key.get(), value);
+  RegFlushKey(key.get());
+}
+
+// Only "no more items" means no subkey; any other answer keeps the key.
+bool HasNoSubkey(HKEY root, const char* path) {
+  RegKey key;
+  if (!key.Open(root, path, KEY_ALL_ACCESS)) return false;
+  char name[MAX_PATH + 1];
+  return RegEnumKeyA(key.get(), 0, name, sizeof name) == ERROR_NO_MORE_ITEMS;
+}
+
+void DeletePackageKeys() {
+  for (const char* key : kPackageKeys) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  for (const char* key : kPackageKeysWhenEmpty) {
+    if (HasNoSubkey(HKEY_LOCAL_MACHINE, key)) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  }
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The shell empties the folder; its source list ends in two zeros.
+void EmptyFolder(const std::string& folder) {
+  std::string from = FolderContentsPattern(folder);
+  from.push_back('\0');
+  SHFILEOPSTRUCTA operation{};
+  operation.hwnd = nullptr;
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  operation.lpszProgressTitle = kUninstallProgressTitle;
+  SHFileOperationA(&operation);
+}
+
+void RemoveItem(const RemovalItem& item) {
+  if (item.kind == RemovalKind::kFile) {
+    DeleteFileA(item.path.c_str());
+  } else if (IsFolder(item.path)) {
+    EmptyFolder(item.path);
+    RemoveDirectoryA(item.path.c_str());
+  }
+}
+
+bool ReadTextFile(const std::string& path, std::string* text) {
+  StdioFile file(path.c_str(), "rt");
+  if (!file) return false;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text->append(buffer, n);
+  return !std::ferror(file.get());
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+  StdioFile file(path.c_str(), "wt");
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  return file.Close() == 0 && written;
+}
+
+// The old list is replaced only by a new one written in full.
+void EnterRenameList(const UninstallPlan& plan) {
+  if (plan.renameList.empty() || plan.renameListNew.empty()) return;
+  std::string old;
+  if (!ReadTextFile(plan.renameList, &old)) {
+    // A list that is there but cannot be read is left as it is.
+    if (GetFileAttributesA(plan.renameList.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      WriteTextFile(plan.renameList, NewRenameList(plan.ownFile));
+    }
+    return;
+  }
+  if (!WriteTextFile(plan.renameListNew, MergeRenameList(old, plan.ownFile))) {
+    DeleteFileA(plan.renameListNew.c_str());
+    return;
+  }
+  DeleteFileA(plan.renameList.c_str());
+  MoveFileA(plan.renameListNew.c_str(), plan.renameList.c_str());
+}
+
+// Windows 95 reads "wininit.ini" at its next start; the NT family keeps
+// its own list of pending renames.
+void QueueOwnFileDeletion(const UninstallPlan& plan) {
+  if (plan.ownFile.empty()) return;
+  if (IsWindows95Family(GetVersion())) {
+    EnterRenameList(plan);
+  } else {
+    MoveFileExA(plan.ownFile.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+}
+
+// An empty folder can still be some process's current directory for a
+// moment: a helper that the switcher's shell notification started inherits
+// the package directory and outlives the switcher briefly (under Wine, the
+// menu builder). A folder in use is tried again for a short while; one that
+// is not empty stays at once.
+void RemoveEmptyFolder(const std::string& path) {
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    if (RemoveDirectoryA(path.c_str()) || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    Sleep(100);
+  }
+}
+
+// By full path, after leaving the package directory: a folder that is the
+// current directory cannot be removed, and a relative ".." could lead
+// elsewhere when the package directory was never entered.
+void RemovePackageFolders(const UninstallPlan& plan) {
+  if (plan.packageDir.empty()) return;
+  SetCurrentDirectoryA(plan.windowsDir.c_str());
+  RemoveEmptyFolder(plan.packageDir);
+  RemoveEmptyFolder(plan.plusDir);
+}
+
+}  // namespace
+
+UninstallPlan LoadUninstallPlan() {
+  char windowsDir[kPathSize];
+  // Left empty when it cannot be read; the plan then holds nothing on it.
+  GetWindowsDir(windowsDir, sizeof windowsDir);
+  SpecialFolders special{SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP)};
+  return PlanUninstall(windowsDir, special);
+}
+
+void RunUninstall(const UninstallPlan& plan) {
+  CloseRunningParts();
+  if (!plan.packageDir.empty()) SetCurrentDirectoryA(plan.packageDir.c_str());
+  RunSwitcherRevert(plan);
+  DeletePackageValues();
+  DeletePackageKeys();
+  for (const RemovalItem& item : plan.removals) RemoveItem(item);
+  QueueOwnFileDeletion(plan);
+  RemovePackageFolders(plan);
+}
