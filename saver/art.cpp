@@ -11,6 +11,7 @@
 #include "codec/scale.h"
 #include "codec/spot.h"
 #include "codec/wavelet.h"
+#include "codec_presets.h"
 #include "gdi_owners.h"
 #include "saver.h"
 #include "saver/captions.h"
@@ -95,9 +96,8 @@ void ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int
 
 void InitSaverCodec(SaverApp* app, int width, int height) {
   CodecContext* codec = &app->codec;
-  InitCodecContext(codec, CodecVariant::kScreenSaver);
+  InitCodecContext(codec, ScreenSaverCodecOptions(DebugOutput));
   codec->ditherKernel = 2;
-  codec->palette.debugOutput = DebugOutput;
   {
     WindowDC desktop(GetDesktopWindow());
     int bits = GetDeviceCaps(desktop.get(), BITSPIXEL) * GetDeviceCaps(desktop.get(), PLANES);

@@ -137,8 +137,14 @@ bool SaverArts::Make(const std::string& artDir, const std::string& workDir, int 
   // A 16-bit screen keeps 5 or 6 bits a channel and widens them again when
   // read back; an 8-bit one shows the nearest colours of the system palette.
   tolerance_ = depth >= 24 ? 0 : depth >= 15 ? 8 : 40;
+  // What the saver asks of the codec: its arts' seam, 15 bits reduced as
+  // 16, the corner logos.
+  CodecOptions options;
+  options.seamColumn = 288;
+  options.fifteenBitsAsSixteen = true;
+  options.logoOverlay = true;
   CodecContext ctx;
-  InitCodecContext(&ctx, CodecVariant::kScreenSaver);
+  InitCodecContext(&ctx, options);
   ctx.displayBitsPerPixel = depth == 15 ? 16 : depth;
   ctx.ditherKernel = 2;
   if (!SetArtDirectory(&ctx, (artDir + "\\").c_str()) ||
