@@ -132,6 +132,7 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
   const size_t stride = static_cast<size_t>(width) * 3 + static_cast<size_t>(rowPadding);
 
   for (int y = 0; y < rows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
     uint8_t* row = image + stride * static_cast<size_t>(y);
     bool leftward = serpentine && (y & 1);
     const DitherKernel& k = kDitherKernels[leftward ? MirrorKernel(kernel) : kernel];
