@@ -50,23 +50,29 @@ void CopyRows(SaverImage* picture, const uint8_t* src, size_t srcStride) {
   }
 }
 
+// A codec call's outcome: on with the work, or stopped by the window's
+// close (false). Any other failure ends the program.
+bool Continue(const CodecContext& codec, CodecStatus status) {
+  if (status == CodecStatus::kStopped) return false;
+  if (status != CodecStatus::kOk) ReportCodecFailure(codec.error);
+  return true;
+}
+
 // The picture's size is the art's own: the scaler hands back the decoded art
 // as it is, so its backdrop and colour reduction are done here, as they are
 // for every other size (the backdrop is later put back from "spot.sav").
-void FinishUnscaled(CodecContext* codec, SaverImage* picture, int corner) {
+bool FinishUnscaled(CodecContext* codec, SaverImage* picture, int corner) {
   const int w = picture->width, h = picture->height;
-  if (corner != -1 && SaveSpot(codec, picture->bits, w, h, corner) != CodecStatus::kOk) {
-    ReportCodecFailure(codec->error);
+  if (corner != -1 && !Continue(*codec, SaveSpot(codec, picture->bits, w, h, corner))) {
+    return false;
   }
-  if (ReduceColours(codec, picture->bits, h - 1, h, w) != CodecStatus::kOk) {
-    ReportCodecFailure(codec->error);
-  }
+  return Continue(*codec, ReduceColours(codec, picture->bits, h - 1, h, w));
 }
 
 // At full screen the art is decoded into the end of the picture's own memory
 // and scaled in place; the preview (and an art too large for that) scales
-// into a buffer of its own, which is copied in whole.
-void ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int corner) {
+// into a buffer of its own, which is copied in whole. False when stopped.
+bool ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int corner) {
   CodecContext* codec = &app->codec;
   const int w = picture->width, h = picture->height;
   const int32_t artWidth = art->header.width, artHeight = art->header.height;
@@ -81,7 +87,7 @@ void ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int
       inPlace ? FilterScaleImage(codec, picture->bits, static_cast<size_t>(picture->sectionSize),
                                  art, w, h, corner, &scaled)
               : FilterScaleImage(codec, nullptr, 0, art, w, h, corner, &scaled);
-  if (status != CodecStatus::kOk) ReportCodecFailure(codec->error);
+  if (!Continue(*codec, status)) return false;
   if (inPlace) {
     if (scaled.pixels != picture->bits) {
       std::memmove(picture->bits, scaled.pixels, RowStride(w) * static_cast<size_t>(h));
@@ -89,7 +95,7 @@ void ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int
   } else {
     CopyRows(picture, scaled.pixels, scaled.stride);
   }
-  if (unscaled) FinishUnscaled(codec, picture, corner);
+  return !unscaled || FinishUnscaled(codec, picture, corner);
 }
 
 }  // namespace
@@ -116,8 +122,9 @@ void InitSaverCodec(SaverApp* app, int width, int height) {
   }
 }
 
-void SetSaverCodecArt(SaverApp* app, int row) {
-  app->codec.logoKind = artTable[row].logoKind;
+void SetSaverCodecArt(SaverApp* app, int row, const std::atomic<bool>* stop) {
+  app->codec.logoKind = row >= 0 ? artTable[row].logoKind : -1;
+  app->codec.cancel = stop;
 }
 
 int LoadArt(SaverApp* app, HDC memoryDC, SaverImage* picture, const char* directory,
@@ -151,10 +158,11 @@ int LoadArt(SaverApp* app, HDC memoryDC, SaverImage* picture, const char* direct
   if (Stopped(stop)) return kArtStopped;
 
   const ArtRow& entry = artTable[row];
-  SetSaverCodecArt(app, row);
-  ScaleIntoPicture(app, picture, art.get(), entry.spotCorner);
+  SetSaverCodecArt(app, row, stop);
+  const bool made = ScaleIntoPicture(app, picture, art.get(), entry.spotCorner);
+  SetSaverCodecArt(app, -1, nullptr);
   art.reset();
-  if (Stopped(stop)) return kArtStopped;
+  if (!made || Stopped(stop)) return kArtStopped;
 
   SelectGuard selected(memoryDC, picture->bitmap);
   DrawCaption(memoryDC, *picture, entry.spotCorner, entry.caption);

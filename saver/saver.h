@@ -45,8 +45,9 @@ DWORD WINAPI NewPictureThread(LPVOID parameter);
 // the saver makes is here or in SetSaverCodecArt.
 void InitSaverCodec(SaverApp* app, int width, int height);
 
-// The codec's settings for one art: its corner logo.
-void SetSaverCodecArt(SaverApp* app, int row);
+// The codec's settings for one art: its corner logo (none for row -1), and
+// the flag that stops its decoding and scaling at the next row (may be null).
+void SetSaverCodecArt(SaverApp* app, int row, const std::atomic<bool>* stop);
 
 // LoadArt's results.
 constexpr int kArtMissing = 0;  // no picture, folder or name
