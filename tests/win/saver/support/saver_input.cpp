@@ -18,15 +18,24 @@ void Key(WORD vk, bool up) {
   SendOne(input);
 }
 
+// Absolute positions are in 1/65536 of the screen: the middle of the pixel's
+// span, just below the half, comes back as that pixel whether the system
+// truncates or rounds.
+LONG Normalised(int pixel, int screenSide) {
+  const long long twice = (2LL * pixel + 1) * 32768;
+  long long v = twice / screenSide;
+  if (twice % screenSide == 0) --v;
+  return static_cast<LONG>(v);
+}
+
 }  // namespace
 
 void MoveCursorTo(int x, int y) {
-  // Absolute positions are in 0..65535 over the primary screen.
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   INPUT input{};
   input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>((x * 65536LL + w / 2) / w);
-  input.mi.dy = static_cast<LONG>((y * 65536LL + h / 2) / h);
+  input.mi.dx = Normalised(x, w);
+  input.mi.dy = Normalised(y, h);
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendOne(input);
 }
