@@ -1,5 +1,5 @@
-// Owners for the device contexts and palette selections the saver makes,
-// beside those of win_raii.h.
+// Owners for the device contexts, palette selections and memory views the
+// saver makes, beside those of win_raii.h.
 #pragma once
 
 #include <windows.h>
@@ -58,4 +58,27 @@ class PaletteSelection {
  private:
   HDC dc_;
   HPALETTE old_ = nullptr;
+};
+
+// A view of a whole section mapped for reading and writing, unmapped at
+// scope end or when another takes its place.
+class MappedView {
+ public:
+  MappedView() = default;
+  ~MappedView() { reset(); }
+  MappedView(const MappedView&) = delete;
+  MappedView& operator=(const MappedView&) = delete;
+  bool Map(HANDLE section, SIZE_T bytes) {
+    reset();
+    view_ = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, bytes);
+    return view_ != nullptr;
+  }
+  void reset() {
+    if (view_) UnmapViewOfFile(view_);
+    view_ = nullptr;
+  }
+  BYTE* get() const { return static_cast<BYTE*>(view_); }
+
+ private:
+  void* view_ = nullptr;
 };

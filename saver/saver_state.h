@@ -13,6 +13,7 @@
 #include "saver/input_motion.h"
 #include "saver/lcg.h"
 #include "saver/slideshow.h"
+#include "gdi_owners.h"
 #include "win_raii.h"
 
 // Values of the whole process, made by WinMain before any window exists and
@@ -33,13 +34,16 @@ struct SaverApp {
 
 // The picture all drawing goes through: a top-down 24-bit DIB section over
 // pixel memory of this process's own (an unnamed paging-file section).
+// bits is the saver's own view of the whole section: the DIB section's view
+// covers only the picture's rows, the section reaches 1 MiB at least, and
+// the codec decodes an art into its end.
 struct SaverImage {
   int width = 0;
   int height = 0;
   BITMAPINFO header{};
-  BYTE* bits = nullptr;
+  BYTE* bits = nullptr;  // the section's first sectionSize bytes; rows as in the DIB section
   HBITMAP bitmap = nullptr;
-  uint64_t sectionSize = 0;  // bytes behind bits: max(stride x height, 1 MiB)
+  uint64_t sectionSize = 0;  // max(stride x height, 1 MiB)
 };
 
 // A critical section that lives as long as its owner.
@@ -118,6 +122,7 @@ struct SaverWindow {
   HDC windowDC = nullptr;  // the window's own DC (CS_OWNDC), held for its life
   SaverImage picture;
   Handle pixelSection;
+  MappedView pixelView;  // picture.bits
   Handle pictureThread;  // the last picture thread started
   PictureShare share;
 };

@@ -3,6 +3,7 @@
 // decodes it while the current one is on screen and then reveals it.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -34,11 +35,15 @@ void CreatePicture(SaverWindow* w, int width, int height) {
                                            static_cast<DWORD>(picture.sectionSize >> 32),
                                            static_cast<DWORD>(picture.sectionSize), nullptr));
   Assert(w->pixelSection.get() != nullptr, "main", 114, "WM_CREATE CreateFileMapping");
-  void* bits = nullptr;
-  picture.bitmap = CreateDIBSection(w->windowDC, &picture.header, DIB_RGB_COLORS, &bits,
+  // Our own view of all of it: the DIB section maps only its rows.
+  Assert(picture.sectionSize <= SIZE_MAX &&
+             w->pixelView.Map(w->pixelSection.get(), static_cast<SIZE_T>(picture.sectionSize)),
+         "main", 114, "WM_CREATE CreateFileMapping");
+  void* dibBits = nullptr;
+  picture.bitmap = CreateDIBSection(w->windowDC, &picture.header, DIB_RGB_COLORS, &dibBits,
                                     w->pixelSection.get(), 0);
   Assert(picture.bitmap != nullptr, "main", 116, "WM_CREATE CreateDIBSection");
-  picture.bits = static_cast<BYTE*>(bits);
+  picture.bits = w->pixelView.get();
 }
 
 LRESULT OnNcCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -238,13 +243,14 @@ void OnDestroy(SaverWindow* w) {
   StopPictureThread(w);
   KillTimer(w->hwnd, kSlideshowTimer);
   SaverImage& picture = w->picture;
-  // Deleting the DIB section unmaps its view of the section.
+  // Deleting the DIB section unmaps its own view of the section.
   if (picture.bitmap) DeleteObject(picture.bitmap);
   picture.bitmap = nullptr;
   picture.bits = nullptr;
   HPALETTE palette = w->share.currentPalette;
   if (palette && palette != GetStockObject(DEFAULT_PALETTE)) DeleteObject(palette);
   w->share.currentPalette = nullptr;
+  w->pixelView.reset();
   w->pixelSection.reset();
   if (w->windowDC) ReleaseDC(w->hwnd, w->windowDC);
   w->windowDC = nullptr;
