@@ -75,11 +75,11 @@ class SaverShowTest : public ::testing::Test {
             now.whole = true;
             now.wholeAt = GetTickCount();
             const BackdropState b = LookAtBackdrop(*arts_, now.art, screen);
-            now.darkWhenWhole = b.screenLuma < b.plainLuma * 0.85 && b.dark > b.pixels / 4;
+            now.darkWhenWhole = arts_->Darkened(b);
           }
           if (now.whole && now.art > 0 && !now.restored) {
             const BackdropState b = LookAtBackdrop(*arts_, now.art, screen);
-            if (b.dark == 0 && 2 * b.plain > b.pixels) {
+            if (arts_->Restored(b)) {
               now.restored = true;
               now.restoredAt = GetTickCount();
             }

@@ -59,6 +59,7 @@ class SaverProcess {
   bool Running() const { return WaitForSingleObject(child_.Handle(), 0) == WAIT_TIMEOUT; }
   // Ids of the process's threads now.
   std::vector<DWORD> Threads() const;
+  void Kill() { child_.Kill(); }
 
  private:
   ChildProcess child_;

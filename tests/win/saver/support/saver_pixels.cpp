@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
 #include "codec/codec_context.h"
@@ -136,7 +137,8 @@ bool SaverArts::Make(const std::string& artDir, const std::string& workDir, int 
   height_ = height;
   // A 16-bit screen keeps 5 or 6 bits a channel and widens them again when
   // read back; an 8-bit one shows the nearest colours of the system palette.
-  tolerance_ = depth >= 24 ? 0 : depth >= 15 ? 8 : 40;
+  tolerance_ = depth >= 24 ? 0 : depth >= 15 ? 16 : 255;
+  wholeShare_ = depth >= 15 ? 1.0 : 0.8;
   // What the saver asks of the codec: its arts' seam, 15 bits reduced as
   // 16, the corner logos.
   CodecOptions options;
@@ -190,14 +192,31 @@ bool SaverArts::Make(const std::string& artDir, const std::string& workDir, int 
   return true;
 }
 
-bool SaverArts::Same(uint32_t screen, uint32_t picture) const {
-  if (tolerance_ == 0) return screen == picture;
+namespace {
+
+int Distance(uint32_t a, uint32_t b) {
+  int d = 0;
   for (int shift = 0; shift < 24; shift += 8) {
-    const int a = static_cast<int>((screen >> shift) & 255);
-    const int b = static_cast<int>((picture >> shift) & 255);
-    if (std::abs(a - b) > tolerance_) return false;
+    d = std::max(
+        d, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
   }
-  return true;
+  return d;
+}
+
+}  // namespace
+
+bool SaverArts::Same(uint32_t screen, uint32_t picture) const {
+  return Distance(screen, picture) <= tolerance_;
+}
+
+bool SaverArts::Darkened(const BackdropState& b) const {
+  return b.screenLuma < b.plainLuma * 0.85 && b.dark > b.pixels / 4;
+}
+
+bool SaverArts::Restored(const BackdropState& b) const {
+  // A few pixels of 8-bit colour may lie nearer the darkened art by chance.
+  const int strays = tolerance_ == 0 ? 0 : b.pixels / 20;
+  return b.dark <= strays && 2 * b.plain > b.pixels;
 }
 
 int ArtVotes::Majority() const {
@@ -210,13 +229,14 @@ int ArtVotes::Majority() const {
 
 int ArtVotes::Complete() const {
   for (int i = 0; i < kSaverArtCount; ++i) {
-    if (points > 0 && votes[i] == points) return i;
+    if (points > 0 && votes[i] >= points * wholeShare) return i;
   }
   return -1;
 }
 
 ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen) {
   ArtVotes v;
+  v.wholeShare = arts.wholeShare();
   const int w = arts.width(), h = arts.height();
   const int columns = 48, rows = 12;
   for (int j = 0; j < rows; ++j) {
@@ -225,8 +245,13 @@ ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen) {
       const int x = w * i / columns + w / (2 * columns);
       const uint32_t p = screen.At(x, y);
       ++v.points;
+      int nearest = 256;
       for (int a = 0; a < kSaverArtCount; ++a) {
-        if (arts.Same(p, arts.Plain(a).At(x, y))) ++v.votes[a];
+        nearest = std::min(nearest, Distance(p, arts.Plain(a).At(x, y)));
+      }
+      if (nearest > arts.tolerance()) continue;
+      for (int a = 0; a < kSaverArtCount; ++a) {
+        if (Distance(p, arts.Plain(a).At(x, y)) == nearest) ++v.votes[a];
       }
     }
   }
@@ -242,9 +267,10 @@ BackdropState LookAtBackdrop(const SaverArts& arts, int row, const Pixels& scree
     for (int x = r.left; x < r.left + r.width; ++x) {
       const uint32_t p = screen.At(x, y);
       ++s.pixels;
-      const bool isPlain = arts.Same(p, plain.At(x, y));
-      if (isPlain) ++s.plain;
-      if (!isPlain && arts.Same(p, dark.At(x, y))) ++s.dark;
+      const int toPlain = Distance(p, plain.At(x, y));
+      const int toDark = Distance(p, dark.At(x, y));
+      if (toPlain <= arts.tolerance() && toPlain <= toDark) ++s.plain;
+      if (toDark <= arts.tolerance() && toDark < toPlain) ++s.dark;
       s.screenLuma += Luma(p);
       s.plainLuma += Luma(plain.At(x, y));
     }

@@ -45,13 +45,24 @@ class SaverArts {
   const Pixels& Dark(int row) const { return dark_[row]; }
   // The darkened backdrop of the card arts (bottom right).
   const Rect& Backdrop() const { return backdrop_; }
-  // How far apart a screen pixel and a picture pixel may be on this display
-  // (0 where the screen holds the picture's own bytes).
+  // How far apart (largest channel difference) a screen pixel and a picture
+  // pixel may be on this display: 0 where the screen holds the picture's own
+  // bytes (32 bits), a little for 16 bits; on 8 bits Wine shows the pictures
+  // through the colours its shared colour map has, so a point is judged by
+  // the nearest picture alone.
   int tolerance() const { return tolerance_; }
   bool Same(uint32_t screen, uint32_t picture) const;
+  // The share of sampled points that must show an art for it to count as
+  // shown whole: all of them, but for the coarse colours of 8 bits.
+  double wholeShare() const { return wholeShare_; }
+  // Whether a backdrop looks darkened, and whether it has given way to the
+  // art's own pixels.
+  bool Darkened(const struct BackdropState& b) const;
+  bool Restored(const struct BackdropState& b) const;
 
  private:
   int width_ = 0, height_ = 0, tolerance_ = 0;
+  double wholeShare_ = 1.0;
   Pixels plain_[kSaverArtCount];
   Pixels dark_[kSaverArtCount];
   Rect backdrop_;
@@ -61,10 +72,11 @@ class SaverArts {
 // backdrop and the corner logo (the top 40% of the picture).
 struct ArtVotes {
   int points = 0;
-  int votes[kSaverArtCount] = {};
+  int votes[kSaverArtCount] = {};  // a point votes for the nearest arts within the tolerance
+  double wholeShare = 1.0;
   // The art most points show when it is more than half of them; -1 else.
   int Majority() const;
-  // The art every point shows; -1 else.
+  // The art (at least wholeShare of) the points show; -1 else.
   int Complete() const;
 };
 ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen);
@@ -74,8 +86,8 @@ ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen);
 // plain art; and the mean brightness of both.
 struct BackdropState {
   int pixels = 0;
-  int dark = 0;   // pixels that are the darkened art's and not the plain art's
-  int plain = 0;  // pixels that are the plain art's
+  int dark = 0;   // pixels nearer the darkened art's than the plain art's
+  int plain = 0;  // pixels that are the plain art's (or nearer to it)
   double screenLuma = 0;
   double plainLuma = 0;
 };
