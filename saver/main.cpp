@@ -16,45 +16,9 @@
 #include "saver/command_line.h"
 #include "saver/pixel_section.h"
 
-const char kSaverClass[] = "QVR_ScreenSaverClass";
-const char kPreviewClass[] = "QVR_PreviewClass";
-const char kCancelClass[] = "QVR_CancelClass";
-
 namespace {
 
 const char kSaverBoxCaption[] = "Tavol Screen Saver";
-
-void SetArtDir(SaverApp* app) {
-  std::snprintf(app->artDir, sizeof app->artDir, "%s/TAVOL/", app->programDir);
-}
-
-void ReadDisplay(SaverApp* app) {
-  WindowDC desktop(GetDesktopWindow());
-  app->paletteDevice = GetDeviceCaps(desktop.get(), RASTERCAPS) & RC_PALETTE;
-  app->displayBitsPerPixel =
-      GetDeviceCaps(desktop.get(), BITSPIXEL) * GetDeviceCaps(desktop.get(), PLANES);
-}
-
-bool RegisterOneClass(HINSTANCE instance, const char* name, UINT style, WNDPROC proc, int brush) {
-  WNDCLASSA wc{};
-  wc.style = style;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = brush >= 0 ? static_cast<HBRUSH>(GetStockObject(brush)) : nullptr;
-  wc.lpszClassName = name;
-  return RegisterClassA(&wc) != 0;
-}
-
-// All three are attempted, whatever the first ones gave.
-bool RegisterSaverClasses(HINSTANCE instance) {
-  bool ok =
-      RegisterOneClass(instance, kSaverClass, CS_OWNDC | CS_SAVEBITS, SaverInputProc, BLACK_BRUSH);
-  ok = RegisterOneClass(instance, kPreviewClass, CS_OWNDC, SlideshowWndProc, BLACK_BRUSH) && ok;
-  ok = RegisterOneClass(instance, kCancelClass, 0, CancelWndProc, -1) && ok;
-  return ok;
-}
 
 int RunMessageLoop() {
   MSG msg;
@@ -95,9 +59,7 @@ int RunPreview(SaverApp* app, const SaverCommand& command) {
   HWND parent = PreviewParent(command, &client);
   if (!parent) return 0;
   InitSaverCodec(app, client.right, client.bottom);
-  HWND hwnd = CreateWindowExA(0, kPreviewClass, "preview",
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                              client.right, client.bottom, parent, nullptr, app->instance, app);
+  HWND hwnd = CreatePreviewWindow(app, parent, client.right, client.bottom);
   if (!hwnd) {
     MessageBoxA(nullptr, "Couldn't create preview window", kSaverBoxCaption, MB_OK);
     return 0;
@@ -148,9 +110,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     MessageBoxA(nullptr, "Couldn't create the memory DC", nullptr, MB_SYSTEMMODAL | MB_ICONHAND);
     return 0;
   }
-  GetProgramDir(app->programDir, sizeof app->programDir);
-  SetArtDir(app.get());
-  ReadDisplay(app.get());
+  char programDir[kPathSize];
+  GetProgramDir(programDir, sizeof programDir);
+  SetUpSaverApp(app.get(), programDir);
   if (!RegisterSaverClasses(instance)) {
     MessageBoxA(nullptr, "Couldn't register the classes", nullptr, MB_SYSTEMMODAL | MB_ICONHAND);
     return 0;

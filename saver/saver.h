@@ -18,6 +18,20 @@ extern const char kCancelClass[];   // "QVR_CancelClass": CancelWndProc (never c
 
 constexpr UINT_PTR kSlideshowTimer = 1;
 
+// --- Start-up (saver_app.cpp) ---------------------------------------------------
+
+// The folders (programDir, and artDir = programDir + "/TAVOL/") and the
+// display's palette capability and depth.
+void SetUpSaverApp(SaverApp* app, const char* programDir);
+
+// Registers the three classes; all three are attempted. False when any fails.
+bool RegisterSaverClasses(HINSTANCE instance);
+
+// The preview window inside parent, width x height at 0, 0 ("preview",
+// class "QVR_PreviewClass"); null when it cannot be made. The codec must be
+// prepared for that size first (InitSaverCodec).
+HWND CreatePreviewWindow(SaverApp* app, HWND parent, int width, int height);
+
 // --- Input (input.cpp) ----------------------------------------------------
 
 // The full-screen window: input ends the saver, everything else goes to
@@ -33,6 +47,11 @@ LRESULT CALLBACK SlideshowWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 // The state of a saver window (null for any other window).
 SaverWindow* GetSaverWindow(HWND hwnd);
+
+// The window's picture of width x height: its own pixel section, the saver's
+// view of all of it, and the DIB section over it (made with w->windowDC).
+// A failure ends the program through the reporter.
+void CreatePicture(SaverWindow* w, int width, int height);
 
 // The picture thread: its parameter is a PictureJob it owns. Exits with 1.
 DWORD WINAPI NewPictureThread(LPVOID parameter);

@@ -20,32 +20,6 @@ namespace {
 
 // --- Creation ----------------------------------------------------------------
 
-// Pixel memory of this process's own: an unnamed section, so a preview and
-// a full-screen run never share it.
-void CreatePicture(SaverWindow* w, int width, int height) {
-  SaverImage& picture = w->picture;
-  picture.width = width;
-  picture.height = height;
-  const DibHeader dib = MakeDibHeader(width, height);
-  static_assert(sizeof(BITMAPINFO) == sizeof(DibHeader), "one colour entry");
-  std::memcpy(&picture.header, &dib, sizeof dib);
-  picture.sectionSize = PixelSectionSize(width, height);
-  w->pixelSection.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr,
-                                           PAGE_READWRITE | SEC_COMMIT,
-                                           static_cast<DWORD>(picture.sectionSize >> 32),
-                                           static_cast<DWORD>(picture.sectionSize), nullptr));
-  Assert(w->pixelSection.get() != nullptr, "main", 114, "WM_CREATE CreateFileMapping");
-  // Our own view of all of it: the DIB section maps only its rows.
-  Assert(picture.sectionSize <= SIZE_MAX &&
-             w->pixelView.Map(w->pixelSection.get(), static_cast<SIZE_T>(picture.sectionSize)),
-         "main", 114, "WM_CREATE CreateFileMapping");
-  void* dibBits = nullptr;
-  picture.bitmap = CreateDIBSection(w->windowDC, &picture.header, DIB_RGB_COLORS, &dibBits,
-                                    w->pixelSection.get(), 0);
-  Assert(picture.bitmap != nullptr, "main", 116, "WM_CREATE CreateDIBSection");
-  picture.bits = w->pixelView.get();
-}
-
 LRESULT OnNcCreate(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* w = new (std::nothrow) SaverWindow;
   if (!w) return FALSE;
@@ -264,6 +238,32 @@ void OnNcDestroy(HWND hwnd) {
 }
 
 }  // namespace
+
+// Pixel memory of this process's own: an unnamed section, so a preview and
+// a full-screen run never share it.
+void CreatePicture(SaverWindow* w, int width, int height) {
+  SaverImage& picture = w->picture;
+  picture.width = width;
+  picture.height = height;
+  const DibHeader dib = MakeDibHeader(width, height);
+  static_assert(sizeof(BITMAPINFO) == sizeof(DibHeader), "one colour entry");
+  std::memcpy(&picture.header, &dib, sizeof dib);
+  picture.sectionSize = PixelSectionSize(width, height);
+  w->pixelSection.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr,
+                                           PAGE_READWRITE | SEC_COMMIT,
+                                           static_cast<DWORD>(picture.sectionSize >> 32),
+                                           static_cast<DWORD>(picture.sectionSize), nullptr));
+  Assert(w->pixelSection.get() != nullptr, "main", 114, "WM_CREATE CreateFileMapping");
+  // Our own view of all of it: the DIB section maps only its rows.
+  Assert(picture.sectionSize <= SIZE_MAX &&
+             w->pixelView.Map(w->pixelSection.get(), static_cast<SIZE_T>(picture.sectionSize)),
+         "main", 114, "WM_CREATE CreateFileMapping");
+  void* dibBits = nullptr;
+  picture.bitmap = CreateDIBSection(w->windowDC, &picture.header, DIB_RGB_COLORS, &dibBits,
+                                    w->pixelSection.get(), 0);
+  Assert(picture.bitmap != nullptr, "main", 116, "WM_CREATE CreateDIBSection");
+  picture.bits = w->pixelView.get();
+}
 
 SaverWindow* GetSaverWindow(HWND hwnd) {
   return reinterpret_cast<SaverWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
