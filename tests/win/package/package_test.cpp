@@ -108,6 +108,27 @@ TEST_F(InstalledPackage, ProgramsNotBuiltYetAreNotInstalled) {
   }
 }
 
+TEST_F(InstalledPackage, TheInstalledScreenSaverRunsWithTheArtBesideIt) {
+  const std::string saver = WindowsDir() + "\\Tavol The Corvane.scr";
+  if (!FileExists(saver)) GTEST_SKIP() << "no screen saver was built";
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("\"" + saver + "\" /s", WindowsDir()));
+  HWND window = nullptr;
+  for (int i = 0; i < 500 && !(window && IsWindowVisible(window)); ++i) {
+    window = FindWindowA("QVR_ScreenSaverClass", nullptr);
+    Sleep(20);
+  }
+  ASSERT_NE(window, nullptr);
+  // The first card art is made within seconds: its backdrop's backup shows it.
+  for (int i = 0; i < 500 && !FileExists(WindowsDir() + "\\spot.sav"); ++i) Sleep(20);
+  EXPECT_TRUE(FileExists(WindowsDir() + "\\spot.sav"));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(child.Wait(20000));
+  EXPECT_EQ(child.ExitCode(), 0u);
+  EXPECT_FALSE(FileExists(WindowsDir() + "\\spot.sav"));
+  EXPECT_FALSE(FileExists(WindowsDir() + "\\assertFile.txt"));
+}
+
 TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
   ChildProcess child;
   ASSERT_TRUE(child.Start("\"" + PackageDir() + "\\switcher.exe\""));
