@@ -17,7 +17,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT="$ROOT/build/fuzz"
 CXX=${CXX_FUZZ:-clang++}
 CODEC_SOURCES=$(ls "$ROOT"/core/codec/*.cpp)
-FLAGS="-std=c++17 -O1 -g -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/presets -I$ROOT/tools/imageio"
+FLAGS="-std=c++17 -O1 -g -ffp-contract=off -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/presets -I$ROOT/tools/imageio"
 SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 build() {

@@ -638,3 +638,42 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
     steps.chromaStep = std::max(1, steps.chromaStep / 2);
   }
 }
+
+CodecStatus EncodeWaveletToSize(const BgrImage& image, const EncodeOptions& options,
+                                size_t maxBytes, ByteBuffer* file, EncodeStats* stats, int* quality,
+                                CodecError* error) {
+  ClearCodecError(error);
+  // Files grow with the quality (the steps only get finer), so the answer
+  // is found by halving the range: at most seven encodes.
+  int low = 1;
+  int high = 100;
+  int best = 0;
+  ByteBuffer bestFile;
+  EncodeStats bestStats;
+  while (low <= high) {
+    const int middle = (low + high) / 2;
+    EncodeOptions tryOptions = options;
+    tryOptions.quality = middle;
+    ByteBuffer candidate;
+    EncodeStats candidateStats;
+    CodecStatus status = EncodeWavelet(image, tryOptions, &candidate, &candidateStats, error);
+    if (status != CodecStatus::kOk) return status;
+    if (candidate.size <= maxBytes) {
+      best = middle;
+      bestFile = std::move(candidate);
+      bestStats = candidateStats;
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+    }
+  }
+  if (best == 0) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "No art of this picture fits in %u bytes",
+                         static_cast<unsigned>(maxBytes));
+  }
+  *file = std::move(bestFile);
+  if (stats) *stats = bestStats;
+  if (quality) *quality = best;
+  return CodecStatus::kOk;
+}

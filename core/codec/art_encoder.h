@@ -47,6 +47,14 @@ struct EncodeStats {
 CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
                           EncodeStats* stats, CodecError* error);
 
+// The best art that fits in maxBytes: the highest quality whose file is at
+// most that long (a search over the qualities; each try is a whole
+// encode). options.quality is ignored. kBadArgument when even quality 1
+// does not fit.
+CodecStatus EncodeWaveletToSize(const BgrImage& image, const EncodeOptions& options,
+                                size_t maxBytes, ByteBuffer* file, EncodeStats* stats, int* quality,
+                                CodecError* error);
+
 // Forward D4 transform of one side x side plane down to baseSize, laid out
 // as the decoder expects (exposed for tests). False, with the plane
 // untouched, when its work plane cannot be allocated.

@@ -1,5 +1,11 @@
 #include "codec/colour_convert.h"
 
+#include "codec/art_format.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 inline uint32_t U(int32_t v) {
@@ -30,73 +36,211 @@ void BuildArtClampTable(ClampTable* table) {
   }
 }
 
+namespace {
+
+// Chroma of one row resolved for every column: offset added, halves
+// interpolated (the mean truncated toward zero, the last odd column taking
+// its left sample twice).
+void ResolveChroma(const int32_t* row, int32_t offset, bool halved, int t, int32_t* out) {
+  int x = 0;
+  if (!halved) {
+    for (; x < t; ++x) out[x] = Add(row[x], offset);
+    return;
+  }
+#if defined(__SSE2__)
+  // Four chroma samples make eight columns; the samples to the right of each
+  // (row[k + 1 .. k + 4]) must exist, so the last group is left to the loop
+  // below.
+  const __m128i off = _mm_set1_epi32(offset);
+  const int c = t / 2;
+  for (int k = 0; k + 4 < c; k += 4, x += 8) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k + 1));
+    const __m128i sum = _mm_add_epi32(a, b);
+    const __m128i mean = _mm_srai_epi32(_mm_add_epi32(sum, _mm_srli_epi32(sum, 31)), 1);
+    const __m128i even = _mm_add_epi32(a, off);
+    const __m128i odd = _mm_add_epi32(mean, off);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi32(even, odd));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi32(even, odd));
+  }
+#endif
+  for (; x < t; ++x) {
+    if ((x & 1) == 0) {
+      out[x] = Add(row[x / 2], offset);
+    } else {
+      const int a = (x - 1) / 2;
+      const int b = x == t - 1 ? a : a + 1;
+      out[x] = Add(offset, Mean(row[a], row[b]));
+    }
+  }
+}
+
+// Columns x0 .. x1 - 1 of one row, value by value. False at the first index
+// outside the table (its column and value in *column and *index), before
+// anything of its 64-column chunk is written.
+bool ConvertSpan(const ClampTable& clamp, const int32_t* luma, const int32_t* us, const int32_t* vs,
+                 int32_t yOffset, int x0, int x1, uint8_t* line, int* column, int32_t* index) {
+  constexpr int kChunk = 64;
+  for (; x0 < x1; x0 += kChunk) {
+    const int n = x1 - x0 < kChunk ? x1 - x0 : kChunk;
+    // Indexes first (no table reads, so the loop stays simple), one range
+    // check for the chunk, then the table.
+    int32_t bis[kChunk];
+    int32_t gis[kChunk];
+    int32_t ris[kChunk];
+    uint32_t outside = 0;
+    for (int i = 0; i < n; ++i) {
+      const int x = x0 + i;
+      const int32_t y = Add(luma[x], yOffset);
+      const int32_t b4 = S(U(y) + 2u * U(us[x]) - 1024u);
+      const int32_t r4 = S(U(S(1638u * U(vs[x])) >> 10) - 819u + U(y));
+      int32_t g = S(U(y) - U(S(116u * U(b4)) >> 10) - U(S(306u * U(r4)) >> 10));
+      g = S(U(g) * 1744u) >> 12;
+      bis[i] = b4 >> 2;
+      gis[i] = g;
+      ris[i] = r4 >> 2;
+      outside |= U(bis[i] + 512) | U(g + 512) | U(ris[i] + 512);
+    }
+    if (outside >= 1024u) {
+      for (int i = 0; i < n; ++i) {
+        if (InTable(bis[i]) && InTable(gis[i]) && InTable(ris[i])) continue;
+        *column = x0 + i;
+        *index = !InTable(bis[i]) ? bis[i] : (!InTable(gis[i]) ? gis[i] : ris[i]);
+        return false;
+      }
+    }
+    uint8_t* px = line + 3 * static_cast<size_t>(x0);
+    for (int i = 0; i < n; ++i, px += 3) {
+      px[0] = clamp.value[bis[i] + 512];
+      px[1] = clamp.value[gis[i] + 512];
+      px[2] = clamp.value[ris[i] + 512];
+    }
+  }
+  return true;
+}
+
+#if defined(__SSE2__)
+
+// Whether any lane of v lies outside -2^(bits-1) .. 2^(bits-1) - 1, as
+// non-zero lanes.
+inline __m128i Outside(__m128i v, int bits) {
+  return _mm_srli_epi32(_mm_add_epi32(v, _mm_set1_epi32(1 << (bits - 1))), bits);
+}
+
+// x * c for lanes that fit in 16 bits (c < 32768): the high half of each
+// lane is the sign of the low half, so one multiply-add gives the product.
+inline __m128i MulSmall(__m128i x, int c) {
+  return _mm_madd_epi16(x, _mm_set1_epi32(c));
+}
+
+// The clamp table as arithmetic on eight 16-bit indexes: 0 below 0, 255
+// above 248, and (255 i) / 248 = i + (7 i) / 248 between, which is
+// i + (1850 i) >> 16 for every i in 0..248.
+inline __m128i ClampBytes(__m128i lo, __m128i hi) {
+  __m128i i = _mm_packs_epi32(lo, hi);
+  i = _mm_min_epi16(_mm_max_epi16(i, _mm_setzero_si128()), _mm_set1_epi16(248));
+  return _mm_add_epi16(i, _mm_mulhi_epu16(i, _mm_set1_epi16(1850)));
+}
+
+struct Indexes {
+  __m128i b, g, r, outside;
+};
+
+// Four pixels' table indexes. Values that the 16-bit products cannot take
+// (V' or the green sum outside 16 bits) or indexes outside the table show
+// in `outside`; the caller then takes the exact path.
+inline Indexes FourIndexes(const int32_t* luma, const int32_t* us, const int32_t* vs,
+                           __m128i yOffset) {
+  const __m128i y = _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma)), yOffset);
+  const __m128i u = _mm_loadu_si128(reinterpret_cast<const __m128i*>(us));
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(vs));
+  const __m128i b4 = _mm_sub_epi32(_mm_add_epi32(y, _mm_add_epi32(u, u)), _mm_set1_epi32(1024));
+  const __m128i r4 =
+      _mm_add_epi32(_mm_sub_epi32(_mm_srai_epi32(MulSmall(v, 1638), 10), _mm_set1_epi32(819)), y);
+  // b4 and r4 fit in 16 bits whenever their indexes are inside the table.
+  const __m128i sum = _mm_sub_epi32(_mm_sub_epi32(y, _mm_srai_epi32(MulSmall(b4, 116), 10)),
+                                    _mm_srai_epi32(MulSmall(r4, 306), 10));
+  Indexes out;
+  out.b = _mm_srai_epi32(b4, 2);
+  out.g = _mm_srai_epi32(MulSmall(sum, 1744), 12);
+  out.r = _mm_srai_epi32(r4, 2);
+  out.outside = _mm_or_si128(
+      _mm_or_si128(Outside(v, 16), Outside(sum, 16)),
+      _mm_or_si128(Outside(out.b, 10), _mm_or_si128(Outside(out.g, 10), Outside(out.r, 10))));
+  return out;
+}
+
+// Four 0x00RRGGBB lanes to twelve bytes: two 6-byte halves stored as 8 bytes
+// each (the two bytes past each half are written over next).
+inline void StorePixels(__m128i bgr0, uint8_t* px) {
+  const __m128i low = _mm_and_si128(bgr0, _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF));
+  const __m128i high =
+      _mm_and_si128(_mm_srli_epi64(bgr0, 8), _mm_set_epi32(0xFFFF, 0xFF000000, 0xFFFF, 0xFF000000));
+  const __m128i packed = _mm_or_si128(low, high);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(px), packed);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(px + 6), _mm_unpackhi_epi64(packed, packed));
+}
+
+// Columns 0 .. end - 1 eight at a time, while the next column exists (each
+// group writes two bytes beyond itself). Returns the first column not
+// written: end, or a group that needs the exact path.
+int ConvertFast(const int32_t* luma, const int32_t* us, const int32_t* vs, int32_t yOffset, int t,
+                uint8_t* line) {
+  const __m128i yo = _mm_set1_epi32(yOffset);
+  int x = 0;
+  for (; x + 8 < t; x += 8) {
+    const Indexes a = FourIndexes(luma + x, us + x, vs + x, yo);
+    const Indexes b = FourIndexes(luma + x + 4, us + x + 4, vs + x + 4, yo);
+    if (_mm_movemask_epi8(
+            _mm_cmpeq_epi32(_mm_or_si128(a.outside, b.outside), _mm_setzero_si128())) != 0xFFFF) {
+      break;
+    }
+    const __m128i blue = ClampBytes(a.b, b.b);
+    const __m128i green = ClampBytes(a.g, b.g);
+    const __m128i red = ClampBytes(a.r, b.r);
+    // Bytes blue, green, red, 0 per pixel.
+    const __m128i bg = _mm_or_si128(blue, _mm_slli_epi16(green, 8));
+    const __m128i r0 = red;
+    const __m128i p0 = _mm_unpacklo_epi16(bg, r0);
+    const __m128i p1 = _mm_unpackhi_epi16(bg, r0);
+    uint8_t* px = line + 3 * static_cast<size_t>(x);
+    StorePixels(p0, px);
+    StorePixels(p1, px + 12);
+  }
+  return x;
+}
+
+#endif
+
+}  // namespace
+
 bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, uint8_t* out,
                       size_t outStride, ConversionFault* fault) {
   const int t = p.side;
   const int c = p.chromaSide;
-  // Chroma is resolved a chunk of columns at a time (offsets added, halves
-  // interpolated), so the pixel loop itself has no branches but the range
-  // check.
-  constexpr int kChunk = 64;
-  int32_t us[kChunk];
-  int32_t vs[kChunk];
+  // Chroma resolved once a row, so the pixel loop reads three plain rows.
+  if (t < 1 || t > kMaxPieceSide) return false;
+  int32_t us[kMaxPieceSide];
+  int32_t vs[kMaxPieceSide];
   for (int r = 0; r < rows; ++r) {
     const int32_t* luma = p.luma + static_cast<size_t>(r) * t;
     const int chromaRow = p.chromaHalved ? r / 2 : r;
-    const int32_t* urow = p.u + static_cast<size_t>(chromaRow) * c;
-    const int32_t* vrow = p.v + static_cast<size_t>(chromaRow) * c;
+    ResolveChroma(p.u + static_cast<size_t>(chromaRow) * c, p.uOffset, p.chromaHalved, t, us);
+    ResolveChroma(p.v + static_cast<size_t>(chromaRow) * c, p.vOffset, p.chromaHalved, t, vs);
     uint8_t* line = out + static_cast<size_t>(r) * outStride;
-    for (int x0 = 0; x0 < t; x0 += kChunk) {
-      const int n = t - x0 < kChunk ? t - x0 : kChunk;
-      for (int i = 0; i < n; ++i) {
-        const int x = x0 + i;
-        if (!p.chromaHalved) {
-          us[i] = Add(urow[x], p.uOffset);
-          vs[i] = Add(vrow[x], p.vOffset);
-        } else if ((x & 1) == 0) {
-          us[i] = Add(urow[x / 2], p.uOffset);
-          vs[i] = Add(vrow[x / 2], p.vOffset);
-        } else {
-          const int a = (x - 1) / 2;
-          const int b = x == t - 1 ? a : a + 1;
-          us[i] = Add(p.uOffset, Mean(urow[a], urow[b]));
-          vs[i] = Add(p.vOffset, Mean(vrow[a], vrow[b]));
-        }
+    int x = 0;
+#if defined(__SSE2__)
+    x = ConvertFast(luma, us, vs, p.yOffset, t, line);
+#endif
+    int column = 0;
+    int32_t index = 0;
+    if (!ConvertSpan(clamp, luma, us, vs, p.yOffset, x, t, line, &column, &index)) {
+      if (fault) {
+        fault->row = r;
+        fault->column = column;
+        fault->index = index;
       }
-      // Indexes first (no table reads, so the loop stays simple), one range
-      // check for the chunk, then the table.
-      int32_t bis[kChunk];
-      int32_t gis[kChunk];
-      int32_t ris[kChunk];
-      uint32_t outside = 0;
-      for (int i = 0; i < n; ++i) {
-        const int32_t y = Add(luma[x0 + i], p.yOffset);
-        const int32_t b4 = S(U(y) + 2u * U(us[i]) - 1024u);
-        const int32_t r4 = S(U(S(1638u * U(vs[i])) >> 10) - 819u + U(y));
-        int32_t g = S(U(y) - U(S(116u * U(b4)) >> 10) - U(S(306u * U(r4)) >> 10));
-        g = S(U(g) * 1744u) >> 12;
-        bis[i] = b4 >> 2;
-        gis[i] = g;
-        ris[i] = r4 >> 2;
-        outside |= U(bis[i] + 512) | U(g + 512) | U(ris[i] + 512);
-      }
-      if (outside >= 1024u) {
-        for (int i = 0; i < n; ++i) {
-          if (InTable(bis[i]) && InTable(gis[i]) && InTable(ris[i])) continue;
-          if (fault) {
-            fault->row = r;
-            fault->column = x0 + i;
-            fault->index = !InTable(bis[i]) ? bis[i] : (!InTable(gis[i]) ? gis[i] : ris[i]);
-          }
-          return false;
-        }
-      }
-      uint8_t* px = line + 3 * static_cast<size_t>(x0);
-      for (int i = 0; i < n; ++i, px += 3) {
-        px[0] = clamp.value[bis[i] + 512];
-        px[1] = clamp.value[gis[i] + 512];
-        px[2] = clamp.value[ris[i] + 512];
-      }
+      return false;
     }
   }
   return true;

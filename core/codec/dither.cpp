@@ -5,6 +5,10 @@
 
 #include "codec/palette.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr DitherKernel Mirror(DitherKernel k) {
@@ -87,6 +91,88 @@ inline int Clamp255(int v) {
 
 enum class Target { kPalette, kFiveBits };
 
+#if defined(__SSE2__)
+
+// Floyd-Steinberg (kernel 2, left to right) with the three channels side by
+// side in one vector. Its divisor 16 divides 256, so each delta table entry
+// is exactly (8 + w (e - 1)) x 16 = 128 - 16 w + 16 w e: the tables'
+// values without reading them. Error rows hold four lanes an entry (blue,
+// green, red, 0). The errors for the row below are summed in registers and
+// each entry is written once: with two error rows that row starts empty.
+template <Target kTarget>
+CodecStatus FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width,
+                           size_t stride, int32_t* rowA, int32_t* rowB) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i bias7 = _mm_set1_epi32(128 - 16 * 7);
+  const __m128i bias3 = _mm_set1_epi32(128 - 16 * 3);
+  const __m128i bias5 = _mm_set1_epi32(128 - 16 * 5);
+  const __m128i bias1 = _mm_set1_epi32(128 - 16 * 1);
+  const __m128i rgbMask = _mm_cvtsi32_si128(0xFFFFFF);
+  const __m128i lowBits = _mm_cvtsi32_si128(0x070707);
+  int32_t* current = rowA + 4 * kRowMargin;
+  int32_t* below = rowB + 4 * kRowMargin;
+  for (int y = 0; y < rows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
+    uint8_t* px = image + stride * static_cast<size_t>(y);
+    __m128i carry = zero;     // this row, x + 1 (the weight-7 tap)
+    __m128i pending0 = zero;  // the row below, x - 1
+    __m128i pending1 = zero;  // the row below, x
+    for (int x = 0; x < width; ++x, px += 3) {
+      const __m128i acc =
+          _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(current + 4 * x)), carry);
+      const uint32_t bytes = static_cast<uint32_t>(px[0]) | static_cast<uint32_t>(px[1]) << 8 |
+                             static_cast<uint32_t>(px[2]) << 16;
+      const __m128i pixel = _mm_unpacklo_epi16(
+          _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero), zero);
+      const __m128i sum = _mm_add_epi32(pixel, _mm_srai_epi32(acc, 8));
+      const __m128i clamped = _mm_packus_epi16(_mm_packs_epi32(sum, zero), zero);
+      __m128i error;
+      if (kTarget == Target::kFiveBits) {
+        // Kept in the vector: q is c with the low three bits of each channel
+        // cleared, except pure black and white, which stay (no error).
+        const __m128i colour = _mm_and_si128(clamped, rgbMask);
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi32(colour, zero), _mm_cmpeq_epi32(colour, rgbMask));
+        const __m128i low = _mm_andnot_si128(special, _mm_and_si128(colour, lowBits));
+        const uint32_t q = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_xor_si128(colour, low)));
+        px[0] = static_cast<uint8_t>(q);
+        px[1] = static_cast<uint8_t>(q >> 8);
+        px[2] = static_cast<uint8_t>(q >> 16);
+        error = _mm_unpacklo_epi16(_mm_unpacklo_epi8(low, zero), zero);
+      } else {
+        // The spare lane gathers the biases; it is never part of a colour.
+        const uint32_t c = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)) & 0xFFFFFF;
+        const uint32_t q = c == 0 || c == 0xFFFFFF ? c : NearestColour(ctx, c);
+        px[0] = static_cast<uint8_t>(q);
+        px[1] = static_cast<uint8_t>(q >> 8);
+        px[2] = static_cast<uint8_t>(q >> 16);
+        const __m128i quantised = _mm_unpacklo_epi16(
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(q)), zero), zero);
+        error =
+            _mm_sub_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(clamped, zero), zero), quantised);
+      }
+      const __m128i e16 = _mm_slli_epi32(error, 4);
+      const __m128i d7 = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(e16, 3), e16), bias7);
+      const __m128i d3 = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 1), e16), bias3);
+      const __m128i d5 = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 2), e16), bias5);
+      const __m128i d1 = _mm_add_epi32(e16, bias1);
+      carry = d7;
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * (x - 1)),
+                       _mm_add_epi32(pending0, d3));
+      pending0 = _mm_add_epi32(pending1, d5);
+      pending1 = d1;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * (width - 1)), pending0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * width), pending1);
+    int32_t* done = current;
+    current = below;
+    below = done;
+  }
+  return CodecStatus::kOk;
+}
+
+#endif
+
 CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kernel, bool serpentine,
                    uint8_t* image, int rows, int width, int rowPadding) {
   const char* name = target == Target::kPalette ? "DitherImage8" : "DitherImage16";
@@ -114,13 +200,28 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
   int entries = width + 2 * kRowMargin;
   if (state.errorRowEntries < entries) {
     for (IntBuffer& row : state.errorRows) {
-      if (!AllocateInts(&row, static_cast<size_t>(entries) * 3, false)) {
+      // Four values an entry: the vector path keeps a lane spare.
+      if (!AllocateInts(&row, static_cast<size_t>(entries) * 4, false)) {
         state.errorRowEntries = 0;
         return PaletteOutOfMemory(ctx, __LINE__);
       }
     }
     state.errorRowEntries = entries;
   }
+  const size_t stride = static_cast<size_t>(width) * 3 + static_cast<size_t>(rowPadding);
+#if defined(__SSE2__)
+  if (kernel == 2 && !serpentine) {
+    // Every entry of the row below is written before it is read, so only
+    // the first current row needs clearing.
+    std::memset(state.errorRows[0].data(), 0, static_cast<size_t>(entries) * 4 * sizeof(int32_t));
+    if (target == Target::kPalette) {
+      return FloydSteinberg<Target::kPalette>(ctx, image, rows, width, stride,
+                                              state.errorRows[0].data(), state.errorRows[1].data());
+    }
+    return FloydSteinberg<Target::kFiveBits>(ctx, image, rows, width, stride,
+                                             state.errorRows[0].data(), state.errorRows[1].data());
+  }
+#endif
   size_t rowBytes = static_cast<size_t>(entries) * 3 * sizeof(int32_t);
   int32_t* errorRow[5];
   for (int i = 0; i < 5; ++i) {
@@ -129,7 +230,6 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
   }
   const int kernelRows = kDitherKernels[kernel].rows > 0 ? kDitherKernels[kernel].rows : 1;
   const int32_t* const* tapDelta = state.deltas.tap;
-  const size_t stride = static_cast<size_t>(width) * 3 + static_cast<size_t>(rowPadding);
 
   for (int y = 0; y < rows; ++y) {
     if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);

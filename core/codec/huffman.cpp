@@ -1,5 +1,7 @@
 #include "codec/huffman.h"
 
+#include <cstring>
+
 namespace {
 
 bool IsLeaf(uint16_t child) {
@@ -95,6 +97,48 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
   size_t made = 0;
   constexpr uint64_t kMask = (1u << kLookaheadBits) - 1;
   while (made < outSize) {
+    // Fast loop: while eight bytes can be loaded at once, top the buffer up to
+    // at least 56 bits with one load and take up to five table codes (5 x 11
+    // bits) before looking again. A longer code leaves it for the loop below.
+    {
+      uint64_t bits = r->bits;
+      int count = r->count;
+      size_t pos = r->pos;
+      const uint8_t* data = r->data;
+      while (outSize - made >= 5 && r->size - pos >= 8) {
+        if (count < 56) {
+          uint64_t word;
+          std::memcpy(&word, data + pos, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+          word = __builtin_bswap64(word);
+#endif
+          bits |= word << count;
+          pos += static_cast<size_t>((63 - count) >> 3);
+          count |= 56;
+          // A byte only partly taken is loaded again next time: keep the
+          // buffer clear above `count`, as the other readers expect.
+          bits &= (uint64_t{1} << count) - 1;
+        }
+        bool slow = false;
+        for (int i = 0; i < 5; ++i) {
+          const HuffmanLookahead& slot = d.lookahead[bits & kMask];
+          if (!slot.isLeaf) {
+            slow = true;
+            break;
+          }
+          out[made++] = static_cast<uint8_t>(slot.value);
+          bits >>= slot.length;
+          count -= slot.length;
+        }
+        if (slow) break;
+      }
+      r->bits = bits;
+      r->count = count;
+      r->pos = pos;
+    }
+    if (made >= outSize) break;
+    // One symbol the careful way (a long code, or the stream's last bytes),
+    // then back to the fast loop.
     if (r->count < kLookaheadBits) RefillBits(r);
     if (r->count >= kLookaheadBits) {
       const HuffmanLookahead& slot = d.lookahead[r->bits & kMask];

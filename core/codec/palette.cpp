@@ -104,6 +104,7 @@ void InitPaletteContext(PaletteContext* ctx, const CodecOptions* options) {
   ctx->options = options;
   ctx->table.reset();
   ctx->cache.reset();
+  ctx->cacheFailed = false;
   FreeDeltas(&ctx->dither.deltas);
   ctx->dither.lastKernel8 = -1;
   ctx->dither.lastKernel16 = -1;
@@ -177,8 +178,10 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
   }
   FinishOctree(&table->octree, table->values);
   ctx->table = std::move(table);
-  if (!ctx->cache) ctx->cache.reset(new (std::nothrow) NearestCache);
-  if (ctx->cache) std::memset(ctx->cache->key, 0, sizeof ctx->cache->key);
+  // A new table makes every answer kept so far wrong.
+  if (ctx->cache) {
+    std::memset(ctx->cache->known.get(), 0, NearestCache::kColours / 8);
+  }
   if (palette) *palette = &ctx->table->palette;
   return CodecStatus::kOk;
 }
@@ -203,19 +206,46 @@ CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const Logical
                                  palette);
 }
 
+namespace {
+
+// Made at the first search after a table is read; without the memory the
+// searches just go uncached.
+NearestCache* Cache(PaletteContext* ctx) {
+  if (!ctx->cache && !ctx->cacheFailed) {
+    std::unique_ptr<NearestCache> cache(new (std::nothrow) NearestCache);
+    if (cache) {
+      cache->index.reset(new (std::nothrow) uint8_t[NearestCache::kColours]);
+      cache->known.reset(new (std::nothrow) uint64_t[NearestCache::kColours / 64]());
+    }
+    if (cache && cache->index && cache->known) {
+      ctx->cache = std::move(cache);
+    } else {
+      ctx->cacheFailed = true;
+    }
+  }
+  return ctx->cache.get();
+}
+
+}  // namespace
+
 int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   if (!ctx->table) return -1;
   colour &= 0xFFFFFF;
-  NearestCache* cache = ctx->cache.get();
-  uint32_t slot = 0;
-  if (cache) {
-    slot = (colour * 2654435761u) >> (32 - 16);
-    if (cache->key[slot] == colour + 1) return cache->index[slot];
-  }
+  NearestCache* cache = Cache(ctx);
+  if (!cache) return SearchOctree(ctx->table->octree, colour);
+  // Stored by 8 x 8 x 8 cells of colour space: the colours one picture
+  // asks for lie close together, and so do their entries (a cell's answers
+  // share one cache line of the bitmap).
+  const uint32_t r = colour >> 16, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+  const uint32_t slot = ((r >> 3) << 19) | ((g >> 3) << 14) | ((b >> 3) << 9) | ((r & 7) << 6) |
+                        ((g & 7) << 3) | (b & 7);
+  uint64_t& word = cache->known[slot >> 6];
+  const uint64_t bit = uint64_t{1} << (slot & 63);
+  if (word & bit) return cache->index[slot];
   int index = SearchOctree(ctx->table->octree, colour);
-  if (cache && index >= 0) {
-    cache->key[slot] = colour + 1;
-    cache->index[slot] = static_cast<uint16_t>(index);
+  if (index >= 0) {
+    cache->index[slot] = static_cast<uint8_t>(index);
+    word |= bit;
   }
   return index;
 }

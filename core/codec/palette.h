@@ -44,12 +44,15 @@ struct ColourTable {
   ColourOctree octree;
 };
 
-// A direct-mapped memo of search results: the search is a pure function of
-// the colour and the table, and dithering asks for the same colours often.
+// Every search result kept: the search is a pure function of the colour and
+// the table, so each 24-bit colour is searched at most once per table (the
+// error diffusion asks for the same colours over and over). The index table
+// is only touched where colours were seen; the bitmap says which entries
+// hold an answer and is cleared when a table is read.
 struct NearestCache {
-  static constexpr int kSize = 1 << 16;
-  uint32_t key[kSize];  // colour + 1 (0 = empty)
-  uint16_t index[kSize];
+  static constexpr uint32_t kColours = 1u << 24;
+  std::unique_ptr<uint8_t[]> index;   // kColours palette indexes
+  std::unique_ptr<uint64_t[]> known;  // kColours / 64 words, one bit a colour
 };
 
 struct DitherState {
@@ -64,8 +67,9 @@ struct PaletteContext {
   // The program's options (trace, out-of-memory text); null for the
   // defaults. Inside a CodecContext, that context's options.
   const CodecOptions* options = nullptr;
-  std::unique_ptr<ColourTable> table;  // null until a table was read
-  std::unique_ptr<NearestCache> cache;
+  std::unique_ptr<ColourTable> table;   // null until a table was read
+  std::unique_ptr<NearestCache> cache;  // made at the first search
+  bool cacheFailed = false;             // no memory for it: search every time
   DitherState dither;
   // The failure of the last operation (the whole codec's record when the
   // palette belongs to a CodecContext).

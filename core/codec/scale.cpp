@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "codec/codec_context.h"
 #include "codec/spot.h"
 
@@ -75,7 +79,28 @@ void FilterRowDown(const uint8_t* upper, const uint8_t* lower, int32_t position,
                    size_t stride, uint8_t* drow) {
   const int f = position & 255;
   const int g = 256 - f;
-  for (size_t i = 0; i < rowBytes; ++i) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time in 16-bit lanes: upper x g + lower x f is at
+  // most 255 x 256, so it fits.
+  const __m128i wg = _mm_set1_epi16(static_cast<int16_t>(g));
+  const __m128i wf = _mm_set1_epi16(static_cast<int16_t>(f));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= rowBytes; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
+    const __m128i lo =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), wg),
+                                     _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), wf)),
+                       8);
+    const __m128i hi =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), wg),
+                                     _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), wf)),
+                       8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(drow + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < rowBytes; ++i) {
     drow[i] = static_cast<uint8_t>((upper[i] * g + lower[i] * f) >> 8);
   }
   std::memset(drow + rowBytes, 0, stride - rowBytes);

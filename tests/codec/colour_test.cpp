@@ -78,6 +78,88 @@ TEST(ColourTest, MatchesTheFormulaOnRandomValues) {
   EXPECT_GT(converted, 5000);
 }
 
+// Whole rows, wide enough for the vector path, with full and half-size
+// chroma: every pixel against the formula. Some values lie far outside
+// 16 bits or outside the table, so the exact path takes over mid-row.
+TEST(ColourTest, WideRowsMatchTheFormula) {
+  std::mt19937 rng(11);
+  for (int side : {16, 24, 64, 200, 256}) {
+    for (bool halved : {false, true}) {
+      for (int wild : {0, 1}) {
+        SCOPED_TRACE(testing::Message()
+                     << side << (halved ? " halved" : " full") << " wild " << wild);
+        const int c = halved ? side / 2 : side;
+        std::uniform_int_distribution<int32_t> value(-100, 1100);
+        std::uniform_int_distribution<int32_t> far(-70000, 70000);
+        std::uniform_int_distribution<int> pick(0, 999);
+        auto draw = [&]() { return wild && pick(rng) == 0 ? far(rng) : value(rng); };
+        std::vector<int32_t> luma(static_cast<size_t>(side) * side), u(c * c), v(c * c);
+        for (auto& x : luma) x = draw();
+        for (auto& x : u) x = draw() - 500;
+        for (auto& x : v) x = draw() - 500;
+        PiecePlanes p = {luma.data(), u.data(), v.data(), side, c, halved, 3, 500, 490};
+        std::vector<uint8_t> out(static_cast<size_t>(side) * side * 3 + 8, 0xEE);
+        static const ClampTable clamp = Clamp();
+        // Row by row, so that a row whose index leaves the table still
+        // leaves the rows before it checked.
+        for (int r = 0; r < side; ++r) {
+          PiecePlanes row = p;
+          row.luma = p.luma + static_cast<size_t>(r) * side;
+          const int cr = halved ? r / 2 : r;
+          row.u = p.u + static_cast<size_t>(cr) * c;
+          row.v = p.v + static_cast<size_t>(cr) * c;
+          uint8_t* line = out.data() + static_cast<size_t>(r) * side * 3;
+          ConversionFault fault;
+          bool ok = ConvertPieceRows(clamp, row, 1, line, static_cast<size_t>(side) * 3, &fault);
+          for (int x = 0; x < side; ++x) {
+            int32_t uu, vv;
+            const int32_t* ur = row.u;
+            const int32_t* vr = row.v;
+            if (!halved || x % 2 == 0) {
+              uu = ur[halved ? x / 2 : x];
+              vv = vr[halved ? x / 2 : x];
+            } else {
+              int a = (x - 1) / 2, b = x == side - 1 ? a : a + 1;
+              uu = static_cast<int32_t>((static_cast<int64_t>(ur[a]) + ur[b]) / 2);
+              vv = static_cast<int32_t>((static_cast<int64_t>(vr[a]) + vr[b]) / 2);
+            }
+            const int64_t y = static_cast<int64_t>(row.luma[x]) + 3;
+            const int64_t b4 = y + 2 * (uu + 500) - 1024;
+            const int64_t r4 = FloorDiv(1638 * static_cast<int64_t>(vv + 490), 1024) - 819 + y;
+            const int64_t g =
+                FloorDiv((y - FloorDiv(116 * b4, 1024) - FloorDiv(306 * r4, 1024)) * 1744, 4096);
+            const bool inside = FloorDiv(b4, 4) >= -512 && FloorDiv(b4, 4) <= 511 && g >= -512 &&
+                                g <= 511 && FloorDiv(r4, 4) >= -512 && FloorDiv(r4, 4) <= 511;
+            // A failed row names its first pixel outside the table; its
+            // bytes are not all written.
+            if (!ok) {
+              ASSERT_EQ(x == fault.column, !inside) << "row " << r << " column " << x;
+              if (!inside) break;
+              continue;
+            }
+            ASSERT_TRUE(inside) << "row " << r << " column " << x;
+            uint8_t want[3];
+            ReferenceConvert(y, uu + 500, vv + 490, want);
+            ASSERT_EQ(line[3 * x], want[0]) << "row " << r << " column " << x;
+            ASSERT_EQ(line[3 * x + 1], want[1]) << "row " << r << " column " << x;
+            ASSERT_EQ(line[3 * x + 2], want[2]) << "row " << r << " column " << x;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(ColourTest, ArithmeticClampEqualsTheTable) {
+  // The vector path computes the table: 0 below 0, 255 above 248, and
+  // i + (1850 i) >> 16 between.
+  const ClampTable t = Clamp();
+  for (int i = -512; i < 512; ++i) {
+    const int c = i < 0 ? 0 : (i > 248 ? 248 : i);
+    EXPECT_EQ(t.value[i + 512], c + ((1850 * c) >> 16)) << i;
+  }
+}
+
 TEST(ColourTest, HalfSizeChromaInterpolatesOddColumns) {
   // T = 4, C = 2. Y' = 1066 and V' = 0 make blue = clamp[(42 + 2U') >> 2],
   // so each pixel's U' shows in its blue byte.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <climits>
 #include <random>
 #include <vector>
 
@@ -89,6 +90,32 @@ TEST(D4SynthesisTest, PlaneTransformMatchesTheDefiningForm) {
     SCOPED_TRACE(testing::Message() << c.side << " from " << c.base);
     std::vector<int32_t> plane(static_cast<size_t>(c.side) * c.side);
     for (auto& v : plane) v = value(rng);
+    std::vector<int32_t> expected = plane;
+    DefiningInverse(&expected, c.side, c.base);
+    SynthesisScratch scratch;
+    ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base));
+    EXPECT_EQ(plane, expected);
+  }
+}
+
+// Values near and past the 16-bit edge, and a few far beyond it (whose
+// products wrap in 32 bits): the vector filters must give way to the plain
+// ones wherever a level holds such a value, and agree everywhere else.
+TEST(D4SynthesisTest, WideValuesMatchTheDefiningForm) {
+  std::mt19937 rng(23);
+  struct Case {
+    int side, base;
+    int32_t limit;
+    int wildPerMille;
+  };
+  for (Case c : {Case{72, 9, 4000, 0}, Case{64, 4, 32767, 0}, Case{128, 4, 9000, 1},
+                 Case{144, 9, 2000, 2}, Case{256, 8, 16000, 0}}) {
+    SCOPED_TRACE(testing::Message() << c.side << " from " << c.base << " limit " << c.limit);
+    std::uniform_int_distribution<int32_t> value(-c.limit - 1, c.limit);
+    std::uniform_int_distribution<int32_t> wild(INT32_MIN, INT32_MAX);
+    std::uniform_int_distribution<int> pick(0, 999);
+    std::vector<int32_t> plane(static_cast<size_t>(c.side) * c.side);
+    for (auto& v : plane) v = pick(rng) < c.wildPerMille ? wild(rng) : value(rng);
     std::vector<int32_t> expected = plane;
     DefiningInverse(&expected, c.side, c.base);
     SynthesisScratch scratch;

@@ -2,6 +2,7 @@
 // writers, and the quantiser's choice of cheap coefficient values.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -10,6 +11,7 @@
 #include "allocation_watch.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
+#include "codec/d4_synthesis.h"
 #include "codec/huffman.h"
 #include "codec/run_length.h"
 #include "sample_picture.h"
@@ -28,6 +30,94 @@ double Psnr(const Picture& a, const uint8_t* b) {
   }
   double mse = sum / static_cast<double>(a.bgr.size());
   return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+// One analysis line with every product and partial sum rounded on its own
+// (volatile stores), in the encoder's order: what the encoder must compute
+// when nothing is fused into a multiply-add.
+void UnfusedAnalyseLine(const double* x, size_t in, int n, double* lo, double* hi, size_t out) {
+  const double c0 = kD4C0 / 65536.0, c1 = kD4C1 / 65536.0, c2 = kD4C2 / 65536.0,
+               c3 = kD4C3 / 65536.0;
+  const int m = 2 * n;
+  for (int k = 0; k < n; ++k) {
+    const double x0 = x[static_cast<size_t>((2 * k) % m) * in];
+    const double x1 = x[static_cast<size_t>((2 * k + 1) % m) * in];
+    const double x2 = x[static_cast<size_t>((2 * k + 2) % m) * in];
+    const double x3 = x[static_cast<size_t>((2 * k + 3) % m) * in];
+    volatile double p0 = c0 * x0, p1 = c1 * x1, p2 = c2 * x2, p3 = c3 * x3;
+    volatile double s = p0 + p1;
+    s = s + p2;
+    lo[static_cast<size_t>(k) * out] = s + p3;
+    volatile double q0 = c3 * x0, q1 = c2 * x1, q2 = c1 * x2, q3 = c0 * x3;
+    volatile double t = q0 - q1;
+    t = t + q2;
+    hi[static_cast<size_t>(k) * out] = t - q3;
+  }
+}
+
+// The forward transform is built with -ffp-contract=off: a compiler that
+// fused its products into multiply-adds would round differently, and the
+// encoder would make other bytes on other machines. Random fractions make
+// fused and unfused results differ in their last bits almost everywhere.
+TEST(EncoderTest, TheForwardTransformRoundsEveryOperation) {
+  const int side = 32;
+  const int base = 8;
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> value(-300.0, 300.0);
+  std::vector<double> plane(side * side);
+  for (double& v : plane) v = value(rng);
+  std::vector<double> expected = plane;
+  std::vector<double> work(side * side);
+  for (int m = side; m > base; m /= 2) {
+    const int s = m / 2;
+    const size_t band = static_cast<size_t>(s) * s;
+    double* lowRows = work.data();
+    double* highRows = work.data() + band * 2;
+    for (int x = 0; x < m; ++x) {
+      UnfusedAnalyseLine(expected.data() + x, m, s, lowRows + x, highRows + x, m);
+    }
+    for (int r = 0; r < s; ++r) {
+      UnfusedAnalyseLine(lowRows + static_cast<size_t>(r) * m, 1, s,
+                         expected.data() + static_cast<size_t>(r) * s,
+                         expected.data() + band + static_cast<size_t>(r) * s, 1);
+      UnfusedAnalyseLine(highRows + static_cast<size_t>(r) * m, 1, s,
+                         expected.data() + 2 * band + static_cast<size_t>(r) * s,
+                         expected.data() + 3 * band + static_cast<size_t>(r) * s, 1);
+    }
+  }
+  ASSERT_TRUE(ForwardTransformPlane(plane.data(), side, base));
+  int differ = 0;
+  for (size_t i = 0; i < plane.size(); ++i) differ += std::memcmp(&plane[i], &expected[i], 8) != 0;
+  EXPECT_EQ(differ, 0) << "values rounded differently (fused multiply-add?)";
+}
+
+TEST(EncoderTest, ATargetSizeGivesTheBestArtThatFits) {
+  const Picture picture = MakeSamplePicture(128, 96);
+  EncodeOptions options;
+  options.pieces = 4;
+  for (size_t budget : {size_t{3000}, size_t{6000}, size_t{12000}}) {
+    SCOPED_TRACE(budget);
+    ByteBuffer file;
+    EncodeStats stats;
+    int quality = 0;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk,
+              EncodeWaveletToSize(View(picture), options, budget, &file, &stats, &quality, &error))
+        << error.message;
+    EXPECT_LE(file.size, budget);
+    EXPECT_EQ(stats.fileBytes, file.size);
+    if (quality < 100) {
+      EncodeOptions finer = options;
+      finer.quality = quality + 1;
+      ByteBuffer bigger;
+      ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), finer, &bigger, nullptr, &error));
+      EXPECT_GT(bigger.size, budget);
+    }
+  }
+  ByteBuffer tiny;
+  CodecError error;
+  EXPECT_EQ(CodecStatus::kBadArgument,
+            EncodeWaveletToSize(View(picture), options, 200, &tiny, nullptr, nullptr, &error));
 }
 
 TEST(EncoderTest, RoundTripsThroughTheDecoder) {

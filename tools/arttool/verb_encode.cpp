@@ -1,4 +1,5 @@
-// arttool encode IN OUT.art [--quality Q] [--pieces 1|4] [--chroma half|full] [--levels N]
+// arttool encode IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4] [--chroma half|full]
+//                           [--levels N]
 #include <cstdio>
 
 #include "args.h"
@@ -9,8 +10,11 @@
 int RunEncode(int argc, char** argv) {
   VerbArgs args;
   std::string problem;
-  const std::vector<OptionRule> rules = {
-      {"--quality", true}, {"--pieces", true}, {"--chroma", true}, {"--levels", true}};
+  const std::vector<OptionRule> rules = {{"--quality", true},
+                                         {"--size", true},
+                                         {"--pieces", true},
+                                         {"--chroma", true},
+                                         {"--levels", true}};
   if (!ParseVerbArgs(argc, argv, rules, &args, &problem)) return UsageFor("encode", problem);
   if (args.positional.size() != 2) return UsageFor("encode", "expected a picture and an art file");
   EncodeOptions options;
@@ -20,6 +24,13 @@ int RunEncode(int argc, char** argv) {
     return UsageFor("encode", problem);
   }
   if (options.pieces != 1 && options.pieces != 4) return UsageFor("encode", "--pieces is 1 or 4");
+  int size = 0;
+  if (!GetIntOption(args, "--size", 0, 1, 1 << 30, &size, &problem)) {
+    return UsageFor("encode", problem);
+  }
+  if (size && args.Has("--quality")) {
+    return UsageFor("encode", "--quality and --size do not go together");
+  }
   std::string chroma = args.Get("--chroma", "half");
   if (chroma != "half" && chroma != "full") return UsageFor("encode", "--chroma is half or full");
   options.chromaHalved = chroma == "half";
@@ -35,19 +46,20 @@ int RunEncode(int argc, char** argv) {
   ByteBuffer file;
   EncodeStats stats;
   CodecError codecError;
-  if (EncodeWavelet(image, options, &file, &stats, &codecError) != CodecStatus::kOk) {
-    return FailCodec(codecError);
-  }
+  CodecStatus status = size ? EncodeWaveletToSize(image, options, static_cast<size_t>(size), &file,
+                                                  &stats, &options.quality, &codecError)
+                            : EncodeWavelet(image, options, &file, &stats, &codecError);
+  if (status != CodecStatus::kOk) return FailCodec(codecError);
   const std::string& out = args.positional[1];
   std::FILE* f = std::fopen(out.c_str(), "wb");
   bool written = f && std::fwrite(file.data(), 1, file.size, f) == file.size;
   if (f && std::fclose(f) != 0) written = false;
   if (!written) return Fail("cannot write " + out);
   std::printf(
-      "%s: %d x %d, %d piece%s, chroma %s, base %d, %d levels, step %d/%d, %u bytes, "
-      "PSNR %.2f dB\n",
+      "%s: %d x %d, %d piece%s, chroma %s, base %d, %d levels, quality %d, step %d/%d, %u "
+      "bytes, PSNR %.2f dB\n",
       out.c_str(), picture.width, picture.height, options.pieces, options.pieces == 1 ? "" : "s",
-      options.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, stats.lumaStep,
-      stats.chromaStep, static_cast<unsigned>(stats.fileBytes), stats.psnr);
+      options.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, options.quality,
+      stats.lumaStep, stats.chromaStep, static_cast<unsigned>(stats.fileBytes), stats.psnr);
   return kExitOk;
 }
