@@ -5,6 +5,10 @@
 #   2. the wallpaper on displays of 8, 16 and 32 bits and three screen sizes,
 #      each bitmap compared byte for byte with `arttool wallpaper`, and a
 #      screenshot of a Wine virtual desktop showing it;
+#   2b. the screen saver full screen on displays of 8, 16 and 32 bits from
+#      576x432 to 3840x2160, its pictures read back from the screen
+#      (screenshots in build/wine-test-output/saver-shots), and at 1920x1080
+#      how fast a key ends it during a decode and its peak working set;
 #   3. a wallpaper write onto a file system that fills up (where the machine
 #      lets us mount a small tmpfs);
 #   4. the switcher's layout at 144 DPI (150 %), in a prefix of its own
@@ -47,12 +51,12 @@ on_display() {
 CTEST="ctest --preset win64 --output-on-failure"
 
 if [ $# -gt 0 ]; then
-  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi" "$@"
+  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi|saver-display" "$@"
   exit $?
 fi
 
 status=0
-on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi" || status=1
+on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi|saver-display" || status=1
 
 # The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
 # 32 bits a pixel.
@@ -77,6 +81,24 @@ for entry in 8:1024x768 16:1920x1080 24:1920x1080 24:1366x768; do
     echo "FAILED: ${w}x${h}, ${d} bits: the switcher's bitmap differs from arttool's"; status=1
   fi
 done
+
+# The screen saver on each display: the art's own size, the usual screens,
+# the largest; the close during a decode is measured at 1920x1080.
+shots="$OUT/saver-shots"
+mkdir -p "$shots"
+for entry in 24:1024x768 8:1024x768 16:1366x768 24:1920x1080 8:1920x1080 24:3840x2160 24:576x432; do
+  depth=${entry%%:*}
+  size=${entry#*:}
+  echo "== the screen saver on a $size display of Xvfb depth $depth"
+  install_art
+  LUMIVEX_SAVER_SHOTS="Z:$(echo "$shots" | tr / '\\')" \
+    on_display "${size}x$depth" $CTEST -L saver-display || status=1
+done
+for bmp in "$shots"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "screen saver screenshots: $(ls "$shots" | tr '\n' ' ')"
 
 # A virtual desktop showing the last wallpaper made (1366x768, 32 bits). The
 # desktop shows the bitmap one to one, apart from what Wine draws on it; it

@@ -28,6 +28,10 @@ void ClearCodecError(CodecError* error) {
   error->message[0] = '\0';
 }
 
+CodecStatus StoppedError(CodecError* error, const char* module, int line) {
+  return SetCodecError(error, CodecStatus::kStopped, module, line, "Stopped");
+}
+
 CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line, const char* format) {
   // A program's own format (from its options) takes the same two arguments.
   return SetCodecError(error, CodecStatus::kOutOfMemory, module, line,

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <atomic>
 #include <memory>
 #include <new>
 
@@ -26,6 +27,7 @@ enum class [[nodiscard]] CodecStatus : int {
   kOutOfMemory,  // an allocation failed
   kBadArgument,  // a caller passed sizes or buffers that cannot work
   kIoError,      // the spot backup file could not be read, written or sought
+  kStopped,      // the caller's cancel flag was set: the work ended early, its output is incomplete
 };
 // clang-format on
 
@@ -56,6 +58,16 @@ CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* mod
 
 // Resets error to kOk with an empty message.
 void ClearCodecError(CodecError* error);
+
+// A caller's request to stop, read between pieces and rows of the long
+// operations (decoding, scaling, colour reduction). Once it reads true the
+// operation returns kStopped at once, leaving its output incomplete.
+inline bool StopRequested(const std::atomic<bool>* cancel) {
+  return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// Records the stop: status kStopped, "Stopped" with the module and line.
+CodecStatus StoppedError(CodecError* error, const char* module, int line);
 
 // The codec's own text of a failed allocation: module, then line.
 constexpr const char kOutOfMemoryFormat[] = "Out of memory allocating from file %s, line %d\n";

@@ -62,6 +62,11 @@ struct CodecContext {
   // The failure of the last operation, whichever part of the codec it came
   // from: the palette routines record into this same record.
   CodecError& error = palette.error;
+
+  // A flag the caller sets to stop decoding, scaling or colour reduction at
+  // the next piece or row (null: never stopped); they then return kStopped.
+  // The palette routines read this same flag.
+  const std::atomic<bool>*& cancel = palette.cancel;
 };
 
 // Prepares a context with the program's options (defaults: the plain

@@ -64,6 +64,7 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   ArtGeometry& g = checked->g;
   CodecStatus status = DeriveArtGeometry(art.header, art.payload.size, name, &g, err);
   if (status != CodecStatus::kOk) return status;
+  if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
 
   // Huffman layer: the whole run-length stream (only packedSize bytes of it
   // are ever needed).
@@ -115,6 +116,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   const size_t imageStride = static_cast<size_t>(g.width) * 3;
 
   for (int i = 0; i < g.pieces; ++i) {
+    if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
     if (!DecodeRunLength(&runs, reinterpret_cast<uint8_t*>(luma), g.pieceBytes)) {
       // CheckArt measured the stream; this only guards the two walks
       // disagreeing.
@@ -125,11 +127,16 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     int rows = g.rowsOfPiece[i];
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
     FixCoefficientOrder(luma, g.pieceBytes / 4);
-    if (!InverseTransformPlane(&dec.scratch, luma, g.pieceSide, g.baseSize) ||
-        !InverseTransformPlane(&dec.scratch, u, g.chromaSide, g.baseSize) ||
-        !InverseTransformPlane(&dec.scratch, v, g.chromaSide, g.baseSize)) {
-      return OutOfMemory(ctx, kArtModule, __LINE__);
+    // Each plane's transform is a stretch of work of its own: the stop is
+    // looked at between them.
+    for (int32_t* plane : {luma, u, v}) {
+      if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
+      const int32_t side = plane == luma ? g.pieceSide : g.chromaSide;
+      if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize)) {
+        return OutOfMemory(ctx, kArtModule, __LINE__);
+      }
     }
+    if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
     PiecePlanes planes;
     planes.luma = luma;
     planes.u = u;

@@ -1,7 +1,8 @@
-// The switcher's application manifest, read back from switcher.exe loaded as
+// The programs' application manifest, read back from each program loaded as
 // a data file: system DPI aware (so Windows 10 and 11 at 150 % report the
-// real screen size and the wallpaper is made at it), and no common-controls
-// 6 dependency (the classic controls draw with the colours a theme sets).
+// real screen size, and the wallpaper and the saver's pictures are made at
+// it), and no common-controls 6 dependency (the classic controls draw with
+// the colours a theme sets).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -37,9 +38,11 @@ std::string ManifestOf(const std::string& program) {
   return text;
 }
 
-TEST(ManifestTest, SwitcherIsSystemDpiAware) {
-  const std::string manifest = ManifestOf(BinDir() + "\\switcher.exe");
-  ASSERT_FALSE(manifest.empty()) << "switcher.exe has no RT_MANIFEST resource 1";
+class ManifestTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ManifestTest, ProgramIsSystemDpiAware) {
+  const std::string manifest = ManifestOf(BinDir() + "\\" + GetParam());
+  ASSERT_FALSE(manifest.empty()) << GetParam() << " has no RT_MANIFEST resource 1";
   EXPECT_EQ(manifest.rfind("<?xml", 0), 0u) << manifest;
   EXPECT_EQ(ElementText(manifest, "dpiAware"), "true");
   EXPECT_EQ(ElementText(manifest, "dpiAwareness"), "system");
@@ -49,5 +52,8 @@ TEST(ManifestTest, SwitcherIsSystemDpiAware) {
             std::string::npos);
   EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Programs, ManifestTest,
+                         ::testing::Values("switcher.exe", "Tavol The Corvane.scr"));
 
 }  // namespace
