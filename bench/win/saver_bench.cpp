@@ -73,9 +73,9 @@ HWND MakeScreenWindow() {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = "LumivexSaverBench";
   RegisterClassA(&wc);
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "bench", WS_POPUP | WS_VISIBLE, 0,
-                              0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                              nullptr, nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "bench", WS_POPUP | WS_VISIBLE, 0, 0,
+                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                              nullptr, wc.hInstance, nullptr);
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   return hwnd;
@@ -161,8 +161,8 @@ int main(int argc, char** argv) {
   CreatePicture(&w, width, height);
   std::printf("screen %d x %d, %d bits a pixel\n", width, height, app.displayBitsPerPixel);
 
-  const int rc = what == "transitions" ? BenchTransitions(&app, &w, runs)
-                                       : BenchLoad(&app, &w, runs);
+  const int rc =
+      what == "transitions" ? BenchTransitions(&app, &w, runs) : BenchLoad(&app, &w, runs);
   CloseSpotFile(&app.codec, true);
   return rc;
 }

@@ -100,8 +100,8 @@ enum class Target { kPalette, kFiveBits };
 // green, red, 0). The errors for the row below are summed in registers and
 // each entry is written once: with two error rows that row starts empty.
 template <Target kTarget>
-CodecStatus FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width,
-                           size_t stride, int32_t* rowA, int32_t* rowB) {
+CodecStatus FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, size_t stride,
+                           int32_t* rowA, int32_t* rowB) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias7 = _mm_set1_epi32(128 - 16 * 7);
   const __m128i bias3 = _mm_set1_epi32(128 - 16 * 3);

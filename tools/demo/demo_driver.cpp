@@ -165,8 +165,8 @@ bool ShowPreview(const std::string& windows) {
   HWND dialog = CreateWindowExA(WS_EX_DLGMODALFRAME, wc.lpszClassName, "Display Properties",
                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_CLIPCHILDREN,
                                 300, 200, 260, 210, nullptr, nullptr, app.instance, nullptr);
-  HWND monitor = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 50, 20,
-                                 156, 116, dialog, nullptr, app.instance, nullptr);
+  HWND monitor = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 50, 20, 156,
+                                 116, dialog, nullptr, app.instance, nullptr);
   RECT client{};
   GetClientRect(monitor, &client);
   app.previewMode = 1;
