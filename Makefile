@@ -1,8 +1,9 @@
 # Desktop Lumivex: set-up, build, tests, demo.
 #   make test   installs what is missing, builds everything, runs every test
 #   make demo   runs the package in a Wine prefix of its own under build/
-.PHONY: all setup configure build build-native build-win64 build-win32 test test-native \
-        test-wine package bench bench-codec bench-wallpaper fuzz demo format clean
+.PHONY: all setup configure build build-native build-native-asan build-win64 build-win32 test \
+        test-native test-asan test-wine package bench bench-codec bench-wallpaper bench-saver fuzz \
+        demo format clean
 
 JOBS ?= $(shell nproc)
 
@@ -16,6 +17,12 @@ build/%/CMakeCache.txt:
 
 build-native: build/native/CMakeCache.txt
 	cmake --build --preset native -j $(JOBS)
+
+# The native tests and the fuzz targets with AddressSanitizer and UBSan
+# (clang); the product data is the native build's, not made again.
+build-native-asan: build/native-asan/CMakeCache.txt
+	cmake --build --preset native-asan -j $(JOBS)
+	cmake --build --preset fuzz -j $(JOBS)
 
 build-win64: build/win64/CMakeCache.txt
 	cmake --build --preset win64 -j $(JOBS)
@@ -34,10 +41,17 @@ test: setup
 	$(MAKE) build
 	scripts/package.sh
 	$(MAKE) test-native
+	$(MAKE) test-asan
 	$(MAKE) test-wine
 
 test-native:
 	ctest --preset native -j $(JOBS)
+
+# The native tests again under the sanitizers, then every fuzz target for
+# 20 seconds from its seeds (a smoke check; `make fuzz` runs them long).
+test-asan: build-native-asan
+	ctest --preset native-asan -j $(JOBS)
+	scripts/fuzz.sh smoke 20
 
 # The Windows-side tests: real Win32 processes in a fresh Wine prefix of
 # their own, on an Xvfb display.
@@ -47,7 +61,7 @@ test-wine:
 # Benchmarks, not tests: medians over repetitions, compared side by side.
 bench: setup
 	$(MAKE) build
-	$(MAKE) bench-codec bench-wallpaper
+	$(MAKE) bench-codec bench-wallpaper bench-saver
 
 bench-codec:
 	build/native/bin/codec_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -57,12 +71,18 @@ bench-codec:
 bench-wallpaper:
 	scripts/bench-wallpaper.sh
 
-# The codec's libFuzzer targets (clang, ASan, UBSan), ten minutes each.
+# The screen saver under Wine: one card art made at 1920x1080 on 8-, 16- and
+# 32-bit displays; full-screen DissolveTiles and SweepBands at 1024x768 and
+# 1920x1080.
+bench-saver:
+	scripts/bench-saver.sh
+
+# Every libFuzzer target (clang, ASan, UBSan), ten minutes each; the seeds
+# take the product data of the native build.
 fuzz: setup
+	$(MAKE) build-native
 	scripts/fuzz.sh build
-	scripts/fuzz.sh run wavelet 600
-	scripts/fuzz.sh run art_payload 600
-	scripts/fuzz.sh run colour_table 600
+	scripts/fuzz.sh all 600
 
 demo: setup
 	$(MAKE) build

@@ -322,7 +322,7 @@ void BM_StageColour(benchmark::State& state) {
                             st.header.vOffset[i]};
       const size_t origin = static_cast<size_t>(i / st.g.perSide) * st.g.pieceSide * stride +
                             static_cast<size_t>(i % st.g.perSide) * st.g.pieceSide * 3;
-      ConvertPieceRows(clamp, planes, st.g.rowsOfPiece[i], image.data() + origin, stride, nullptr);
+      ConvertPieceRows(clamp, planes, st.g.rowsOfPiece[i], image.data() + origin, stride);
     }
     benchmark::DoNotOptimize(image.data());
   }

@@ -1,8 +1,9 @@
 // libFuzzer target: a consistent header made from the first 8 bytes (pieces,
 // chroma, base size, levels, height, offsets, packed size) and the rest as
 // the payload, so that mutations reach the Huffman tree, the run-length
-// stream, the synthesis and the colour range checks instead of stopping at
-// the header.
+// stream, the synthesis and the colour conversion instead of stopping at
+// the header. A file that is refused must have cost at most 64 x its size
+// + 16 MiB.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,13 @@
 #include "codec_presets.h"
 
 namespace {
+
+// Bytes the codec asked for during one read and decode.
+uint64_t g_allocated = 0;
+bool CountAllocation(size_t bytes, void*) {
+  g_allocated += bytes;
+  return true;
+}
 
 CodecContext* Context(const CodecOptions& options) {
   CodecContext* ctx = new CodecContext;
@@ -69,8 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SerializeArtHeader(h, file.data());
   std::memcpy(file.data() + kArtHeaderSize, data + 8, payload);
   WaveletPtr art;
-  if (ReadWaveletFromMemory(ctx, file.data(), file.size(), "fuzz.art", true, &art) !=
-      CodecStatus::kOk) {
+  g_allocated = 0;
+  SetAllocationHook(CountAllocation, nullptr);
+  const CodecStatus status =
+      ReadWaveletFromMemory(ctx, file.data(), file.size(), "fuzz.art", true, &art);
+  SetAllocationHook(nullptr, nullptr);
+  if (status != CodecStatus::kOk) {
+    // A refused file costs at most 64 x its size + 16 MiB, whatever it claims.
+    if (g_allocated > 64 * static_cast<uint64_t>(file.size()) + (16u << 20)) std::abort();
     return 0;
   }
   ScaledImage scaled;

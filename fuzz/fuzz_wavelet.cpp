@@ -1,13 +1,22 @@
 // libFuzzer target: any bytes as an .ART file, read and decoded with both
-// programs' codec options, then scaled both ways when they decode.
+// programs' codec options, then scaled both ways when they decode. A file
+// that is refused must have cost at most 64 x its size + 16 MiB.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "codec/codec.h"
 #include "codec_presets.h"
 
 namespace {
+
+// Bytes the codec asked for during one read and decode.
+uint64_t g_allocated = 0;
+bool CountAllocation(size_t bytes, void*) {
+  g_allocated += bytes;
+  return true;
+}
 
 CodecContext* Context(const CodecOptions& options) {
   CodecContext* ctx = new CodecContext;
@@ -26,7 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // small input must never make it allocate much, whatever the header says.
   CodecContext* ctx = (size & 1) ? saver : switcher;
   WaveletPtr art;
-  if (ReadWaveletFromMemory(ctx, data, size, "fuzz.art", true, &art) != CodecStatus::kOk) return 0;
+  g_allocated = 0;
+  SetAllocationHook(CountAllocation, nullptr);
+  const CodecStatus status = ReadWaveletFromMemory(ctx, data, size, "fuzz.art", true, &art);
+  SetAllocationHook(nullptr, nullptr);
+  if (status != CodecStatus::kOk) {
+    // A refused file costs at most 64 x its size + 16 MiB, whatever it claims.
+    if (g_allocated > 64 * static_cast<uint64_t>(size) + (16u << 20)) std::abort();
+    return 0;
+  }
   // Scaling pictures beyond a million pixels only makes the run slow, not wiser.
   if (static_cast<int64_t>(art->header.width) * art->header.height > (1 << 20)) return 0;
   // Failures are answers too; only crashes, leaks and large allocations count.

@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs the package in a Wine prefix of its own, build/demo-prefix (made once,
 # reused): installs it with its setup program, then
-#   with a display: opens the Theme Switcher in a 1024x768 Wine virtual
-#     desktop for you to try;
+#   with a display: runs the screen saver for a few seconds, then opens the
+#     Theme Switcher in a 1024x768 Wine virtual desktop for you to try;
 #   without one: applies each of the five colour themes and Revert on an Xvfb
-#     display, uninstalls the package with qvr-kill, and writes a screenshot
-#     after each step (build/demo/screenshots).
+#     display, runs the screen saver and shows its preview, uninstalls the
+#     package with qvr-kill, and writes a screenshot after each step
+#     (build/demo/screenshots).
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
@@ -21,6 +22,8 @@ lumivex_make_prefix
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "demo: installing Desktop Lumivex into $WINEPREFIX"
   wine "$SETUP" /S
+  echo "demo: the screen saver for a few seconds"
+  wine explorer /desktop=Lumivex,1024x768 "$DRIVER" --screen-saver
   echo "demo: opening the Theme Switcher in a Wine virtual desktop; close it to end the demo"
   wine explorer /desktop=Lumivex,1024x768 "$SWITCHER"
   wineserver -w

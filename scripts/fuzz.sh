@@ -1,63 +1,125 @@
 #!/bin/sh
-# libFuzzer targets of the art codec, built with clang and AddressSanitizer +
-# UndefinedBehaviorSanitizer into build/fuzz (apart from the CMake builds).
+# libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer),
+# built by the CMake preset native-asan into build/native-asan/bin (target
+# `fuzzers`; fuzz/README.md says what each one reaches).
 #
-#   scripts/fuzz.sh build                      build both targets and seed corpora
-#   scripts/fuzz.sh run wavelet [SECONDS]      fuzz ReadWavelet + DecodeWavelet (+ scaling)
-#   scripts/fuzz.sh run art_payload [SECONDS]  the same behind a consistent header
-#   scripts/fuzz.sh run colour_table [SECONDS] fuzz ReadColourTable (+ search, dithering)
+#   scripts/fuzz.sh build                     configure, build, write the seed corpora
+#   scripts/fuzz.sh run TARGET [SECONDS] [ARGS]  one target (600 s unless told);
+#                                             ARGS go to libFuzzer as they are
+#   scripts/fuzz.sh all [SECONDS]             every target in turn (make fuzz)
+#   scripts/fuzz.sh smoke [SECONDS]           every target from its seeds only,
+#                                             JOBS at a time (make test: 20 s each)
+#   scripts/fuzz.sh list                      the targets
 #
-# Words after SECONDS go to libFuzzer as they are (for example -len_control=0
-# to try inputs of every length up to 64 KiB from the start).
-#
-# Runs default to 600 seconds. Corpora grow in build/fuzz/corpus/<target>;
-# crashes land in build/fuzz/artifacts/.
+# Runs are niced, limited to inputs of 64 KiB and to 256 MB, both for one
+# allocation and for the process: no input may make the code ask for more;
+# an input still running after a minute is a hang (a limit far above the
+# slowest valid input under the sanitizers on a busy machine, so that a
+# starved run never reports one).
+# Corpora grow in build/fuzz/corpus/<target>, crashes land in
+# build/fuzz/artifacts/, logs in build/fuzz/logs/. Seeds (make_seeds) are in
+# build/fuzz/seeds/<target>, from the product data of build/native when it
+# has been made.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT="$ROOT/build/fuzz"
-CXX=${CXX_FUZZ:-clang++}
-CODEC_SOURCES=$(ls "$ROOT"/core/codec/*.cpp)
-FLAGS="-std=c++17 -O1 -g -ffp-contract=off -fno-omit-frame-pointer -I$ROOT/core -I$ROOT/presets -I$ROOT/tools/imageio"
-SANITIZERS="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
+BIN="$ROOT/build/native-asan/bin"
+ASSETS="$ROOT/build/native/assets-out"
+JOBS=${JOBS:-2}
+TARGETS="wavelet art_payload colour_table codec_paths bytetokens theme_values rename_list
+  name_list saver_text"
 
 build() {
-  mkdir -p "$OUT/corpus/wavelet" "$OUT/corpus/art_payload" "$OUT/corpus/colour_table" \
-    "$OUT/artifacts"
-  for target in wavelet art_payload colour_table; do
-    echo "fuzz: building fuzz_$target"
-    # shellcheck disable=SC2086
-    $CXX $FLAGS $SANITIZERS -fsanitize=fuzzer $CODEC_SOURCES "$ROOT/fuzz/fuzz_$target.cpp" \
-      -o "$OUT/fuzz_$target"
-  done
-  echo "fuzz: writing seed corpora"
+  cd "$ROOT"
+  [ -f build/native-asan/CMakeCache.txt ] || cmake --preset native-asan >/dev/null
+  cmake --build --preset fuzz -j "$JOBS"
+  rm -rf "$OUT/seeds"
+  for t in $TARGETS; do mkdir -p "$OUT/seeds/$t" "$OUT/corpus/$t"; done
+  mkdir -p "$OUT/artifacts" "$OUT/logs"
+  if [ -d "$ASSETS" ]; then
+    "$BIN/make_seeds" "$OUT/seeds" "$ASSETS"
+  else
+    echo "fuzz: no $ASSETS (build the native preset first): seeds without product data"
+    "$BIN/make_seeds" "$OUT/seeds"
+  fi
+}
+
+# fuzz TARGET SECONDS CORPUS [ARGS]: one run, its log in build/fuzz/logs.
+fuzz() {
+  target=$1 seconds=$2 corpus=$3
+  shift 3
+  [ -x "$BIN/fuzz_$target" ] || { echo "fuzz: no target $target" >&2; return 2; }
+  dict=""
+  if [ -f "$ROOT/fuzz/$target.dict" ]; then dict="-dict=$ROOT/fuzz/$target.dict"; fi
+  # ASan's quarantine of freed memory counts towards the RSS limit: kept
+  # small, so that fast targets measure the code, not the quarantine.
   # shellcheck disable=SC2086
-  $CXX $FLAGS $CODEC_SOURCES "$ROOT/tools/imageio/sample_picture.cpp" \
-    "$ROOT/tools/imageio/image_io.cpp" "$ROOT/fuzz/make_seeds.cpp" -lpng -o "$OUT/make_seeds"
-  mkdir -p "$OUT/seeds/wavelet" "$OUT/seeds/colour_table" "$OUT/seeds/art_payload"
-  "$OUT/make_seeds" "$OUT/seeds/wavelet" "$OUT/seeds/colour_table"
-  # The payload target starts from the seeds' payloads behind 8 chosen bytes.
-  for f in "$OUT"/seeds/wavelet/*.art; do
-    { printf '\001\010\003\000\200\100\100\000'; tail -c +109 "$f"; } \
-      >"$OUT/seeds/art_payload/$(basename "$f")"
-  done
+  ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16} nice -n 19 "$BIN/fuzz_$target" -max_total_time="$seconds" -timeout=60 -malloc_limit_mb=256 \
+    -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 \
+    -artifact_prefix="$OUT/artifacts/$target-" $dict "$@" "$corpus" "$OUT/seeds/$target" \
+    >"$OUT/logs/$target.log" 2>&1
+}
+
+# The last coverage line and the speed of a finished run.
+summary() {
+  log="$OUT/logs/$1.log"
+  cov=$(grep -Eo 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+  printf 'fuzz: %-13s %s, %s runs, %s/s\n' "$1" "${cov:-no coverage line}" "${execs:-?}" \
+    "${speed:-?}"
 }
 
 run() {
-  target=$1
-  seconds=${2:-600}
+  target=$1 seconds=${2:-600}
   shift $(($# < 2 ? $# : 2))
-  [ -x "$OUT/fuzz_$target" ] || build
-  extra=""
-  if [ "$target" = colour_table ]; then extra="-dict=$ROOT/fuzz/colour_table.dict"; fi
-  # No input up to 64 KiB may make the codec allocate more than 256 MB.
-  # shellcheck disable=SC2086
-  "$OUT/fuzz_$target" -max_total_time="$seconds" -timeout=25 -malloc_limit_mb=256 \
-    -rss_limit_mb=256 -max_len=65536 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/" \
-    $extra "$@" "$OUT/corpus/$target" "$OUT/seeds/$target"
+  [ -x "$BIN/fuzz_$target" ] || build
+  mkdir -p "$OUT/corpus/$target" "$OUT/logs" "$OUT/artifacts"
+  if fuzz "$target" "$seconds" "$OUT/corpus/$target" "$@"; then
+    summary "$target"
+  else
+    tail -40 "$OUT/logs/$target.log" >&2
+    echo "fuzz: $target FAILED (log: $OUT/logs/$target.log)" >&2
+    return 1
+  fi
+}
+
+smoke() {
+  seconds=${1:-20}
+  build >/dev/null
+  failed=""
+  pending=""
+  running=0
+  for t in $TARGETS; do
+    rm -rf "$OUT/smoke/$t"
+    mkdir -p "$OUT/smoke/$t"
+    (fuzz "$t" "$seconds" "$OUT/smoke/$t" && summary "$t") || echo "$t" >>"$OUT/smoke/failed" &
+    pending="$pending $!"
+    running=$((running + 1))
+    if [ "$running" -ge "$JOBS" ]; then
+      wait $pending
+      pending="" running=0
+    fi
+  done
+  wait $pending
+  if [ -s "$OUT/smoke/failed" ]; then
+    for t in $(cat "$OUT/smoke/failed"); do
+      tail -40 "$OUT/logs/$t.log" >&2
+      failed="$failed $t"
+    done
+    rm -f "$OUT/smoke/failed"
+    echo "fuzz: smoke run FAILED:$failed (logs in $OUT/logs)" >&2
+    return 1
+  fi
+  echo "fuzz: smoke run passed, every target ${seconds} s"
 }
 
 case "${1:-}" in
   build) build ;;
-  run) shift; run "$@" ;;
-  *) echo "usage: $0 build | run wavelet|art_payload|colour_table [SECONDS]" >&2; exit 2 ;;
+  run) shift; [ $# -ge 1 ] || { echo "usage: $0 run TARGET [SECONDS]" >&2; exit 2; }; run "$@" ;;
+  all) for t in $TARGETS; do run "$t" "${2:-600}"; done ;;
+  smoke) smoke "${2:-20}" ;;
+  list) echo $TARGETS ;;
+  *) echo "usage: $0 build | run TARGET [SECONDS] | all [SECONDS] | smoke [SECONDS] | list" >&2
+     exit 2 ;;
 esac

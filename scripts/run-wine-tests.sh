@@ -5,9 +5,15 @@
 #   2. the wallpaper on displays of 8, 16 and 32 bits and three screen sizes,
 #      each bitmap compared byte for byte with `arttool wallpaper`, and a
 #      screenshot of a Wine virtual desktop showing it;
+#   2b. the screen saver full screen on displays of 8, 16 and 32 bits from
+#      576x432 to 3840x2160, its pictures read back from the screen
+#      (screenshots in build/wine-test-output/saver-shots), and at 1920x1080
+#      how fast a key ends it during a decode and its peak working set;
 #   3. a wallpaper write onto a file system that fills up (where the machine
 #      lets us mount a small tmpfs);
-#   4. the setup program in a fresh prefix (build/wine-package), and install,
+#   4. the switcher's layout at 144 DPI (150 %), in a prefix of its own
+#      (build/wine-dpi) whose LogPixels is set before Wine starts there;
+#   5. the setup program in a fresh prefix (build/wine-package), and install,
 #      apply and uninstall in another (build/wine-uninstall).
 #   scripts/run-wine-tests.sh [ctest arguments...]   e.g. -R AssertReporter
 # With arguments, only stage 1 runs, with them.
@@ -45,12 +51,12 @@ on_display() {
 CTEST="ctest --preset win64 --output-on-failure"
 
 if [ $# -gt 0 ]; then
-  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" "$@"
+  on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi|saver-display" "$@"
   exit $?
 fi
 
 status=0
-on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall" || status=1
+on_display 1024x768x24 $CTEST -LE "matrix|package|uninstall|dpi|saver-display" || status=1
 
 # The wallpaper on each display: Xvfb depth 8, 16 and 24 give Wine 8, 16 and
 # 32 bits a pixel.
@@ -75,6 +81,24 @@ for entry in 8:1024x768 16:1920x1080 24:1920x1080 24:1366x768; do
     echo "FAILED: ${w}x${h}, ${d} bits: the switcher's bitmap differs from arttool's"; status=1
   fi
 done
+
+# The screen saver on each display: the art's own size, the usual screens,
+# the largest; the close during a decode is measured at 1920x1080.
+shots="$OUT/saver-shots"
+mkdir -p "$shots"
+for entry in 24:1024x768 8:1024x768 16:1366x768 24:1920x1080 8:1920x1080 24:3840x2160 24:576x432; do
+  depth=${entry%%:*}
+  size=${entry#*:}
+  echo "== the screen saver on a $size display of Xvfb depth $depth"
+  install_art
+  LUMIVEX_SAVER_SHOTS="Z:$(echo "$shots" | tr / '\\')" \
+    on_display "${size}x$depth" $CTEST -L saver-display || status=1
+done
+for bmp in "$shots"/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "screen saver screenshots: $(ls "$shots" | tr '\n' ' ')"
 
 # A virtual desktop showing the last wallpaper made (1366x768, 32 bits). The
 # desktop shows the bitmap one to one, apart from what Wine draws on it; it
@@ -115,6 +139,18 @@ if $SUDO mount -t tmpfs -o size=64k,mode=1777 tmpfs "$tiny" 2>/dev/null; then
 else
   echo "NOTE: cannot mount a small tmpfs here; the full-disk test was not run"
 fi
+# The switcher at 150 % (144 logical pixels per inch). Wine takes LogPixels
+# when its processes start, so the prefix gets it before anything runs there.
+echo "== the switcher on a display of 144 DPI"
+tests_prefix=$WINEPREFIX
+export WINEPREFIX="$LUMIVEX_ROOT/build/wine-dpi"
+rm -rf "$WINEPREFIX"
+lumivex_make_prefix
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -w
+LUMIVEX_EXPECT_DPI=144 on_display 1024x768x24 $CTEST -L "^dpi$" || status=1
+export WINEPREFIX="$tests_prefix"
+
 # The setup program, silently, in a prefix of its own.
 SETUP="$LUMIVEX_ROOT/build/package/DesktopLumivexSetup.exe"
 if [ -f "$SETUP" ]; then

@@ -3,12 +3,14 @@
 # only missing packages are installed. Uses sudo when not run as root.
 set -eu
 
+# libclang-rt-dev: the sanitizer and libFuzzer runtimes, which clang only
+# recommends (native-asan preset, scripts/fuzz.sh).
 PACKAGES="
   cmake make g++ pkg-config git python3
   googletest libbenchmark-dev libpng-dev libjpeg62-turbo-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 fonts-wine xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-urw-base35 nsis
-  clang clang-format
+  clang clang-format libclang-rt-dev
 "
 
 missing=""

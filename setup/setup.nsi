@@ -4,7 +4,7 @@
 ;                                               sounds ("Tavol"), "WALLART\PALALL9.TR"
 ;   <Windows>\TAVOL                             the art and its colour tables
 ;   <Windows>\Tavol The Corvane.scr, qvr-kill.exe   the screen saver and the
-;                                               uninstaller, once they are built
+;                                               uninstaller
 ; and records it: control.ini [Tavol] "switcher", the Orvello keys, the entry
 ; "QvRThemes" in the list of installed programs, a Start menu group.
 ;
@@ -75,12 +75,8 @@ Section "Desktop Lumivex"
   SetOutPath "$WINDIR\TAVOL"
   File "${WINDOWS}\TAVOL\*.*"
   SetOutPath "$WINDIR"
-!if /FileExists "${PROGRAMS}\Tavol The Corvane.scr"
   File "${PROGRAMS}\Tavol The Corvane.scr"
-!endif
-!if /FileExists "${PROGRAMS}\qvr-kill.exe"
   File "${PROGRAMS}\qvr-kill.exe"
-!endif
 
   ; Where the switcher finds the colour themes.
   WriteINIStr "$WINDIR\control.ini" "Tavol" "switcher" "$INSTDIR"
@@ -99,7 +95,5 @@ Section "Desktop Lumivex"
 
   CreateDirectory "$SMPROGRAMS\Tavol The Corvane"
   CreateShortCut "$SMPROGRAMS\Tavol The Corvane\Desktop Lumivex.lnk" "$INSTDIR\switcher.exe"
-!if /FileExists "${PROGRAMS}\qvr-kill.exe"
   CreateShortCut "$SMPROGRAMS\Tavol The Corvane\Uninstall Desktop Lumivex.lnk" "$WINDIR\qvr-kill.exe"
-!endif
 SectionEnd

@@ -68,6 +68,12 @@ void SerializeArtHeader(const ArtHeader& header, uint8_t* bytes);
 constexpr int32_t kMaxArtSide = 4096;
 constexpr int32_t kMaxPieceSide = 2048;
 
+// Largest art file: 8 MiB. Undoing the Huffman layer costs time in
+// proportion to the payload whatever the file turns out to be, and this
+// keeps a refused file under a second. A 4096 x 4096 picture of pure noise
+// at quality 90 is about 6 MiB; the package's arts are at most 220 KB.
+constexpr uint64_t kMaxArtFileSize = 8u << 20;
+
 // Everything the decoder derives from a header, checked.
 struct ArtGeometry {
   int32_t width = 0;        // decoded width (already doubled for 4 pieces)

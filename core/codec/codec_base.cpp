@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 CodecStatus SetCodecError(CodecError* error, CodecStatus status, const char* module, int line,
                           const char* format, ...) {
@@ -25,6 +26,10 @@ void ClearCodecError(CodecError* error) {
   error->module = "";
   error->line = 0;
   error->message[0] = '\0';
+}
+
+CodecStatus StoppedError(CodecError* error, const char* module, int line) {
+  return SetCodecError(error, CodecStatus::kStopped, module, line, "Stopped");
 }
 
 CodecStatus OutOfMemoryError(CodecError* error, const char* module, int line, const char* format) {
@@ -51,28 +56,54 @@ void SetAllocationHook(AllocationHook hook, void* user) {
   g_allocationHookUser = user;
 }
 
-bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill) {
-  buffer->bytes.reset();
-  buffer->size = 0;
-  if (size > kMaxAllocation || !AllocationAllowed(size)) return false;
-  // Never zero bytes: callers index data() freely once this succeeds.
-  size_t n = size ? size : 1;
-  buffer->bytes.reset(zeroFill ? new (std::nothrow) uint8_t[n]() : new (std::nothrow) uint8_t[n]);
-  if (!buffer->bytes) return false;
-  buffer->size = size;
+namespace {
+
+// Takes bytes from budget (none: nothing to take). False when it has no room.
+bool Charge(MemoryBudget* budget, size_t bytes, BudgetCharge* charge) {
+  if (!budget) return true;
+  if (bytes > budget->limit || budget->live > budget->limit - bytes) {
+    budget->refused = true;
+    return false;
+  }
+  budget->refused = false;
+  budget->live += bytes;
+  if (budget->live > budget->peak) budget->peak = budget->live;
+  *charge = BudgetCharge(budget, bytes);
   return true;
 }
 
-bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill) {
+}  // namespace
+
+bool AllocateBytes(ByteBuffer* buffer, size_t size, bool zeroFill, MemoryBudget* budget) {
+  buffer->bytes.reset();
+  buffer->size = 0;
+  buffer->charge = BudgetCharge();
+  if (size > kMaxAllocation || !AllocationAllowed(size)) return false;
+  // Never zero bytes: callers index data() freely once this succeeds.
+  size_t n = size ? size : 1;
+  BudgetCharge charge;
+  if (!Charge(budget, n, &charge)) return false;
+  buffer->bytes.reset(zeroFill ? new (std::nothrow) uint8_t[n]() : new (std::nothrow) uint8_t[n]);
+  if (!buffer->bytes) return false;
+  buffer->size = size;
+  buffer->charge = std::move(charge);
+  return true;
+}
+
+bool AllocateInts(IntBuffer* buffer, size_t count, bool zeroFill, MemoryBudget* budget) {
   buffer->values.reset();
   buffer->size = 0;
+  buffer->charge = BudgetCharge();
   if (count > kMaxAllocation / sizeof(int32_t) || !AllocationAllowed(count * sizeof(int32_t))) {
     return false;
   }
   size_t n = count ? count : 1;
+  BudgetCharge charge;
+  if (!Charge(budget, n * sizeof(int32_t), &charge)) return false;
   buffer->values.reset(zeroFill ? new (std::nothrow) int32_t[n]() : new (std::nothrow) int32_t[n]);
   if (!buffer->values) return false;
   buffer->size = count;
+  buffer->charge = std::move(charge);
   return true;
 }
 

@@ -24,6 +24,10 @@ void InitCodecContext(CodecContext* ctx, const CodecOptions& options) {
   ctx->spot.mask.reset();
   ctx->spot.file.reset();
   ctx->spot.path[0] = '\0';
+  ctx->memory.limit = kMaxContextMemory;
+  ctx->memory.peak = ctx->memory.live;
+  ctx->memory.refused = false;
+  ctx->decoder.scratch.budget = &ctx->memory;
   InitPaletteContext(&ctx->palette, &ctx->options);
   ClearCodecError(&ctx->error);
 }
@@ -37,5 +41,11 @@ bool SetProgramDirectory(CodecContext* ctx, const char* directory) {
 }
 
 CodecStatus OutOfMemory(CodecContext* ctx, const char* module, int line) {
+  if (ctx->memory.refused) {
+    ctx->memory.refused = false;
+    return SetCodecError(&ctx->error, CodecStatus::kOutOfMemory, module, line,
+                         "The picture needs more than %u MiB of memory to decode and scale",
+                         static_cast<unsigned>(ctx->memory.limit >> 20));
+  }
   return OutOfMemoryError(&ctx->error, module, line, ctx->options.outOfMemoryFormat);
 }

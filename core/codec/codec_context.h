@@ -32,7 +32,7 @@ struct SpotState {
 };
 
 struct CodecContext {
-  CodecContext() = default;
+  CodecContext() { decoder.scratch.budget = &memory; }
   // error refers into palette and palette points at options: a copy would
   // still point into the context it was copied from.
   CodecContext(const CodecContext&) = delete;
@@ -49,6 +49,11 @@ struct CodecContext {
   char artDirectory[kPathSize] = {};      // logo overlay: prefix of the logo files
   char programDirectory[kPathSize] = {};  // where "spot.sav" is made
 
+  // Every buffer the context's operations allocate is charged here, the
+  // ones they return too (those must go before the context). Declared
+  // before the members that hold charged buffers, so it outlives them.
+  MemoryBudget memory;
+
   // Tables, scratch and files kept between calls.
   ArtDecoder decoder;
   PaletteContext palette;
@@ -57,6 +62,11 @@ struct CodecContext {
   // The failure of the last operation, whichever part of the codec it came
   // from: the palette routines record into this same record.
   CodecError& error = palette.error;
+
+  // A flag the caller sets to stop decoding, scaling or colour reduction at
+  // the next piece or row (null: never stopped); they then return kStopped.
+  // The palette routines read this same flag.
+  const std::atomic<bool>*& cancel = palette.cancel;
 };
 
 // Prepares a context with the program's options (defaults: the plain
@@ -68,5 +78,6 @@ void InitCodecContext(CodecContext* ctx, const CodecOptions& options = CodecOpti
 bool SetArtDirectory(CodecContext* ctx, const char* directory);
 bool SetProgramDirectory(CodecContext* ctx, const char* directory);
 
-// A failed allocation in the words of ctx's options.
+// A failed allocation in the words of ctx's options; one that the context's
+// budget refused says so, with the budget.
 CodecStatus OutOfMemory(CodecContext* ctx, const char* module, int line);

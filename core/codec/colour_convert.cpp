@@ -23,8 +23,11 @@ inline int32_t Mean(int32_t a, int32_t b) {
   return Add(a, b) / 2;
 }
 
-inline bool InTable(int32_t index) {
-  return index >= -512 && index <= 511;
+// An index beyond the table (only corrupt data makes one) takes the value
+// of the table's nearer end, 0 or 255: the file still decodes to a picture,
+// so it is never refused after the picture's memory is taken.
+inline int32_t Saturate(int32_t index) {
+  return index < -512 ? -512 : (index > 511 ? 511 : index);
 }
 
 }  // namespace
@@ -75,11 +78,10 @@ void ResolveChroma(const int32_t* row, int32_t offset, bool halved, int t, int32
   }
 }
 
-// Columns x0 .. x1 - 1 of one row, value by value. False at the first index
-// outside the table (its column and value in *column and *index), before
-// anything of its 64-column chunk is written.
-bool ConvertSpan(const ClampTable& clamp, const int32_t* luma, const int32_t* us, const int32_t* vs,
-                 int32_t yOffset, int x0, int x1, uint8_t* line, int* column, int32_t* index) {
+// Columns x0 .. x1 - 1 of one row, value by value; indexes outside the
+// table saturate.
+void ConvertSpan(const ClampTable& clamp, const int32_t* luma, const int32_t* us, const int32_t* vs,
+                 int32_t yOffset, int x0, int x1, uint8_t* line) {
   constexpr int kChunk = 64;
   for (; x0 < x1; x0 += kChunk) {
     const int n = x1 - x0 < kChunk ? x1 - x0 : kChunk;
@@ -103,10 +105,9 @@ bool ConvertSpan(const ClampTable& clamp, const int32_t* luma, const int32_t* us
     }
     if (outside >= 1024u) {
       for (int i = 0; i < n; ++i) {
-        if (InTable(bis[i]) && InTable(gis[i]) && InTable(ris[i])) continue;
-        *column = x0 + i;
-        *index = !InTable(bis[i]) ? bis[i] : (!InTable(gis[i]) ? gis[i] : ris[i]);
-        return false;
+        bis[i] = Saturate(bis[i]);
+        gis[i] = Saturate(gis[i]);
+        ris[i] = Saturate(ris[i]);
       }
     }
     uint8_t* px = line + 3 * static_cast<size_t>(x0);
@@ -116,7 +117,6 @@ bool ConvertSpan(const ClampTable& clamp, const int32_t* luma, const int32_t* us
       px[2] = clamp.value[ris[i] + 512];
     }
   }
-  return true;
 }
 
 #if defined(__SSE2__)
@@ -214,12 +214,13 @@ int ConvertFast(const int32_t* luma, const int32_t* us, const int32_t* vs, int32
 
 }  // namespace
 
-bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, uint8_t* out,
-                      size_t outStride, ConversionFault* fault) {
+void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, uint8_t* out,
+                      size_t outStride) {
   const int t = p.side;
   const int c = p.chromaSide;
   // Chroma resolved once a row, so the pixel loop reads three plain rows.
-  if (t < 1 || t > kMaxPieceSide) return false;
+  // The geometry check keeps pieces within kMaxPieceSide.
+  if (t < 1 || t > kMaxPieceSide) return;
   int32_t us[kMaxPieceSide];
   int32_t vs[kMaxPieceSide];
   for (int r = 0; r < rows; ++r) {
@@ -232,16 +233,6 @@ bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
 #if defined(__SSE2__)
     x = ConvertFast(luma, us, vs, p.yOffset, t, line);
 #endif
-    int column = 0;
-    int32_t index = 0;
-    if (!ConvertSpan(clamp, luma, us, vs, p.yOffset, x, t, line, &column, &index)) {
-      if (fault) {
-        fault->row = r;
-        fault->column = column;
-        fault->index = index;
-      }
-      return false;
-    }
+    ConvertSpan(clamp, luma, us, vs, p.yOffset, x, t, line);
   }
-  return true;
 }

@@ -7,7 +7,8 @@
 //   R4 = ((1638 V') >> 10) - 819 + Y'  red = clamp[R4 >> 2]
 //   G  = ((Y' - (116 B4 >> 10) - (306 R4 >> 10)) * 1744) >> 12, green = clamp[G]
 // The clamp table covers -512..511 and stretches 0..248 onto 0..255. A value
-// outside the table can only come from a corrupt file and is reported.
+// outside the table can only come from a corrupt file; it saturates at the
+// table's ends.
 #pragma once
 
 #include <cstddef>
@@ -29,15 +30,7 @@ struct PiecePlanes {
   int32_t yOffset, uOffset, vOffset;
 };
 
-// Where a conversion failed: the first pixel whose index left the table.
-struct ConversionFault {
-  int row = 0;
-  int column = 0;
-  int32_t index = 0;
-};
-
 // Converts rows 0 .. rows - 1 of the piece into out (3 bytes a pixel, rows
-// outStride bytes apart). False, with fault filled, at the first colour
-// index outside -512..511; rows before it are written.
-bool ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& planes, int rows, uint8_t* out,
-                      size_t outStride, ConversionFault* fault);
+// outStride bytes apart).
+void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& planes, int rows, uint8_t* out,
+                      size_t outStride);

@@ -180,7 +180,11 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
   if (side <= baseSize) return true;
   size_t need = static_cast<size_t>(side) * static_cast<size_t>(side) / 2;
   if (scratch->low.size < need) {
-    if (!AllocateInts(&scratch->low, need, false) || !AllocateInts(&scratch->high, need, false)) {
+    // Both go first, so the budget sees only the new pair.
+    scratch->low = IntBuffer();
+    scratch->high = IntBuffer();
+    if (!AllocateInts(&scratch->low, need, false, scratch->budget) ||
+        !AllocateInts(&scratch->high, need, false, scratch->budget)) {
       scratch->low = IntBuffer();
       scratch->high = IntBuffer();
       return false;

@@ -24,6 +24,7 @@ constexpr int32_t kD4C3 = -8480;
 struct SynthesisScratch {
   IntBuffer low;
   IntBuffer high;
+  MemoryBudget* budget = nullptr;  // charged with the planes when set
 };
 
 // 1-D synthesis in its defining form: `lines` lines of length n taken from

@@ -100,8 +100,8 @@ enum class Target { kPalette, kFiveBits };
 // green, red, 0). The errors for the row below are summed in registers and
 // each entry is written once: with two error rows that row starts empty.
 template <Target kTarget>
-void FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, size_t stride,
-                    int32_t* rowA, int32_t* rowB) {
+CodecStatus FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, size_t stride,
+                           int32_t* rowA, int32_t* rowB) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i bias7 = _mm_set1_epi32(128 - 16 * 7);
   const __m128i bias3 = _mm_set1_epi32(128 - 16 * 3);
@@ -112,6 +112,7 @@ void FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, si
   int32_t* current = rowA + 4 * kRowMargin;
   int32_t* below = rowB + 4 * kRowMargin;
   for (int y = 0; y < rows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
     uint8_t* px = image + stride * static_cast<size_t>(y);
     __m128i carry = zero;     // this row, x + 1 (the weight-7 tap)
     __m128i pending0 = zero;  // the row below, x - 1
@@ -167,6 +168,7 @@ void FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, si
     current = below;
     below = done;
   }
+  return CodecStatus::kOk;
 }
 
 #endif
@@ -213,13 +215,11 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
     // the first current row needs clearing.
     std::memset(state.errorRows[0].data(), 0, static_cast<size_t>(entries) * 4 * sizeof(int32_t));
     if (target == Target::kPalette) {
-      FloydSteinberg<Target::kPalette>(ctx, image, rows, width, stride, state.errorRows[0].data(),
-                                       state.errorRows[1].data());
-    } else {
-      FloydSteinberg<Target::kFiveBits>(ctx, image, rows, width, stride, state.errorRows[0].data(),
-                                        state.errorRows[1].data());
+      return FloydSteinberg<Target::kPalette>(ctx, image, rows, width, stride,
+                                              state.errorRows[0].data(), state.errorRows[1].data());
     }
-    return CodecStatus::kOk;
+    return FloydSteinberg<Target::kFiveBits>(ctx, image, rows, width, stride,
+                                             state.errorRows[0].data(), state.errorRows[1].data());
   }
 #endif
   size_t rowBytes = static_cast<size_t>(entries) * 3 * sizeof(int32_t);
@@ -232,6 +232,7 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
   const int32_t* const* tapDelta = state.deltas.tap;
 
   for (int y = 0; y < rows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
     uint8_t* row = image + stride * static_cast<size_t>(y);
     bool leftward = serpentine && (y & 1);
     const DitherKernel& k = kDitherKernels[leftward ? MirrorKernel(kernel) : kernel];

@@ -267,6 +267,7 @@ CodecStatus MapImageToPalette(PaletteContext* ctx, uint8_t* image, int rows, int
                          "MapImageToPalette: bad image (%d rows of %d pixels)", rows, width);
   }
   for (int y = 0; y < rows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
     for (int x = 0; x < width; ++x, image += 3) {
       uint32_t c =
           static_cast<uint32_t>(image[2]) << 16 | static_cast<uint32_t>(image[1]) << 8 | image[0];

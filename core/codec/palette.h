@@ -74,6 +74,10 @@ struct PaletteContext {
   // The failure of the last operation (the whole codec's record when the
   // palette belongs to a CodecContext).
   CodecError error;
+  // Set by a caller that may want a reduction stopped (null: never); read
+  // between rows (StopRequested). The whole codec's flag when the palette
+  // belongs to a CodecContext.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Sets up an empty context. options, when given, must outlive it.

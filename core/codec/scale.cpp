@@ -60,6 +60,172 @@ CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, B
   return status;
 }
 
+// One row filtered across: srow is a decoded row of exactly width x 3 bytes
+// followed by the next row (its first pixel stands in for the pixel after
+// the last).
+void FilterRowAcross(const uint8_t* srow, const int32_t* xpos, int32_t dw, uint8_t* drow) {
+  for (int32_t x = 0; x < dw; ++x) {
+    const uint8_t* s = srow + 3 * static_cast<size_t>(xpos[x] >> 8);
+    const int f = xpos[x] & 255;
+    const int g = 256 - f;
+    drow[3 * x] = static_cast<uint8_t>((s[3] * f + s[0] * g) >> 8);
+    drow[3 * x + 1] = static_cast<uint8_t>((s[4] * f + s[1] * g) >> 8);
+    drow[3 * x + 2] = static_cast<uint8_t>((s[5] * f + s[2] * g) >> 8);
+  }
+}
+
+// One result row down from two filtered rows, its pad bytes zeroed.
+void FilterRowDown(const uint8_t* upper, const uint8_t* lower, int32_t position, size_t rowBytes,
+                   size_t stride, uint8_t* drow) {
+  const int f = position & 255;
+  const int g = 256 - f;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time in 16-bit lanes: upper x g + lower x f is at
+  // most 255 x 256, so it fits.
+  const __m128i wg = _mm_set1_epi16(static_cast<int16_t>(g));
+  const __m128i wf = _mm_set1_epi16(static_cast<int16_t>(f));
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= rowBytes; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
+    const __m128i lo =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), wg),
+                                     _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), wf)),
+                       8);
+    const __m128i hi =
+        _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), wg),
+                                     _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), wf)),
+                       8);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(drow + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < rowBytes; ++i) {
+    drow[i] = static_cast<uint8_t>((upper[i] * g + lower[i] * f) >> 8);
+  }
+  std::memset(drow + rowBytes, 0, stride - rowBytes);
+}
+
+// The filtered row a result row starts from: its position's whole part, at
+// most the second-last row.
+int32_t BaseRow(int32_t position, int32_t height) {
+  const int32_t base = position >> 8;
+  return base > height - 2 ? height - 2 : base;
+}
+
+// Whether the pass across may write its rows into the target while the
+// decoded art still lies at the end of it: filtered row y (at row
+// firstRow + y of the target, rowBytes long) must end before decoded row
+// y + 1, which is read after it, begins. Both ends move linearly with y, so
+// the first and the last row decide.
+bool AcrossFitsInPlace(uint64_t srcOffset, size_t srcStride, size_t stride, size_t rowBytes,
+                       int32_t firstRow, int32_t height) {
+  for (int32_t y : {0, height - 2}) {
+    const uint64_t end = static_cast<uint64_t>(firstRow + y) * stride + rowBytes;
+    const uint64_t nextRow = srcOffset + static_cast<uint64_t>(y + 1) * srcStride;
+    if (end > nextRow) return false;
+  }
+  return true;
+}
+
+struct ScalePasses {
+  const uint8_t* src = nullptr;  // the decoded art, rows of width x 3 bytes
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t dw = 0;
+  int32_t dh = 0;
+  size_t stride = 0;  // of the result
+  const int32_t* xpos = nullptr;
+  const int32_t* ypos = nullptr;
+};
+
+// Both passes through a buffer of their own: height rows filtered across,
+// then the result rows down from them.
+CodecStatus ScaleApart(CodecContext* ctx, const ScalePasses& p, uint8_t* out) {
+  const size_t rowBytes = static_cast<size_t>(p.dw) * 3;
+  ByteBuffer across;
+  if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(p.height), false, &ctx->memory)) {
+    return OutOfMemory(ctx, kArtModule, __LINE__);
+  }
+  const size_t srcStride = static_cast<size_t>(p.width) * 3;
+  for (int32_t y = 0; y + 1 < p.height; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
+    FilterRowAcross(p.src + srcStride * static_cast<size_t>(y), p.xpos, p.dw,
+                    across.data() + rowBytes * static_cast<size_t>(y));
+  }
+  std::memset(across.data() + rowBytes * static_cast<size_t>(p.height - 1), 0, rowBytes);
+  for (int32_t y = 0; y + 1 < p.dh; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
+    const uint8_t* upper =
+        across.data() + rowBytes * static_cast<size_t>(BaseRow(p.ypos[y], p.height));
+    FilterRowDown(upper, upper + rowBytes, p.ypos[y], rowBytes, p.stride,
+                  out + p.stride * static_cast<size_t>(y));
+  }
+  std::memset(out + p.stride * static_cast<size_t>(p.dh - 1), 0, p.stride);
+  return CodecStatus::kOk;
+}
+
+// Both passes in the target that holds the decoded art at its end. Across:
+// filtered row y goes to target row firstRow + y (firstRow = dh - height
+// when the art grows), each row made in a spare row first, so it may cover
+// the decoded row it came from (AcrossFitsInPlace). Down: result row y is
+// made from filtered rows base and base + 1 and belongs in target row y,
+// which is filtered row y - firstRow; it goes there once that row is no
+// longer needed (below the base of the row being made, bases only grow) and
+// waits in a spare row until then. A few rows wait at most; how many is
+// counted from the position table first.
+CodecStatus ScaleInPlace(CodecContext* ctx, const ScalePasses& p, uint8_t* target,
+                         int32_t firstRow) {
+  const size_t rowBytes = static_cast<size_t>(p.dw) * 3;
+  const size_t srcStride = static_cast<size_t>(p.width) * 3;
+  const int32_t resultRows = p.dh - 1;  // the last row is black
+  // Rows waiting at once: made but not yet written, always a run of rows.
+  int32_t mostWaiting = 1;
+  for (int32_t y = 0, written = 0; y < resultRows; ++y) {
+    const int32_t base = BaseRow(p.ypos[y], p.height);
+    while (written < y && written - firstRow < base) ++written;
+    if (written == y && y - firstRow < base) {
+      written = y + 1;
+    } else if (y + 1 - written > mostWaiting) {
+      mostWaiting = y + 1 - written;
+    }
+  }
+  ByteBuffer spare;
+  if (!AllocateBytes(&spare, p.stride * static_cast<size_t>(mostWaiting), false, &ctx->memory)) {
+    return OutOfMemory(ctx, kArtModule, __LINE__);
+  }
+  auto row = [&](int32_t y) { return target + p.stride * static_cast<size_t>(y); };
+  auto waiting = [&](int32_t y) {
+    return spare.data() + p.stride * static_cast<size_t>(y % mostWaiting);
+  };
+
+  for (int32_t y = 0; y + 1 < p.height; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
+    FilterRowAcross(p.src + srcStride * static_cast<size_t>(y), p.xpos, p.dw, spare.data());
+    std::memcpy(row(firstRow + y), spare.data(), rowBytes);
+  }
+  std::memset(row(firstRow + p.height - 1), 0, rowBytes);
+
+  int32_t written = 0;
+  for (int32_t y = 0; y < resultRows; ++y) {
+    if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
+    const int32_t base = BaseRow(p.ypos[y], p.height);
+    for (; written < y && written - firstRow < base; ++written) {
+      std::memcpy(row(written), waiting(written), p.stride);
+    }
+    const uint8_t* upper = row(firstRow + base);
+    if (written == y && y - firstRow < base) {
+      FilterRowDown(upper, upper + p.stride, p.ypos[y], rowBytes, p.stride, row(y));
+      written = y + 1;
+    } else {
+      FilterRowDown(upper, upper + p.stride, p.ypos[y], rowBytes, p.stride, waiting(y));
+    }
+  }
+  for (; written < resultRows; ++written) std::memcpy(row(written), waiting(written), p.stride);
+  std::memset(row(p.dh - 1), 0, p.stride);
+  return CodecStatus::kOk;
+}
+
 }  // namespace
 
 int32_t ScaleStep(int32_t source, int32_t destination) {
@@ -155,6 +321,7 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   const uint64_t decodedBytes = static_cast<uint64_t>(art->header.imageSize);
   const bool sameSize = dw == width && dh == height;
   const size_t stride = RowStride(dw);
+  const size_t rowBytes = static_cast<size_t>(dw) * 3;
   const uint64_t resultBytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(dh);
   if (resultBytes > kMaxAllocation) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
@@ -165,16 +332,36 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
                          "FilterScaleImage: target of %u bytes cannot hold %d x %d",
                          static_cast<unsigned>(targetSize), dw, dh);
   }
+  // Known from the header: refused before the art costs its decoding.
+  if (!sameSize && (width < 2 || height < 2)) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "FilterScaleImage: %s is %d x %d, too small to filter", name, width,
+                         height);
+  }
 
-  // The decoded art: at the end of the target when the result is the decoded
-  // image itself, else in a buffer of its own (both passes then read and
-  // write separate memory).
+  // The decoded art goes to the end of the target, as the programs have
+  // always put it: returned as it is when the size is the art's own, else
+  // scaled in place when the target's rows leave room for that (the passes
+  // then read ahead of what they write). Otherwise, and without a target, it
+  // gets a buffer of its own.
+  const int32_t firstAcrossRow = dh > height ? dh - height : 0;
   uint8_t* place = nullptr;
-  if (target && sameSize && !art->decoded) {
+  bool inPlace = false;
+  if (target && !art->decoded) {
     uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;
     if (floor < kTargetFloor) floor = kTargetFloor;
     if (floor <= targetSize && floor >= decodedBytes) {
-      place = target + (floor - decodedBytes);
+      const uint64_t offset = floor - decodedBytes;
+      if (sameSize) {
+        place = target + offset;
+      } else if (height >= 2 && width >= 2 &&
+                 static_cast<uint64_t>(stride) * static_cast<uint64_t>(height > dh ? height : dh) <=
+                     targetSize &&
+                 AcrossFitsInPlace(offset, static_cast<size_t>(width) * 3, stride, rowBytes,
+                                   firstAcrossRow, height)) {
+        place = target + offset;
+        inPlace = true;
+      }
     }
   }
   ByteBuffer decodedOwn;
@@ -195,94 +382,43 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
     result->owned = std::move(decodedOwn);
     return CodecStatus::kOk;
   }
-  if (width < 2 || height < 2) {
-    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "FilterScaleImage: %s is %d x %d, too small to filter", name, width,
-                         height);
-  }
+  if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
 
   uint8_t* out = target;
   if (!out) {
     uint64_t rows = static_cast<uint64_t>(height > dh ? height : dh);
-    if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true)) {
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(stride * rows + 4), true,
+                       &ctx->memory)) {
       return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
   }
-  const size_t rowBytes = static_cast<size_t>(dw) * 3;
-  ByteBuffer across;  // height rows of dw pixels, filtered across
   IntBuffer positions;
-  if (!AllocateBytes(&across, rowBytes * static_cast<size_t>(height), false) ||
-      !AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false)) {
+  if (!AllocateInts(&positions, static_cast<size_t>(dw) + static_cast<size_t>(dh), false,
+                    &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
+  ScalePasses passes;
+  passes.src = src;
+  passes.width = width;
+  passes.height = height;
+  passes.dw = dw;
+  passes.dh = dh;
+  passes.stride = stride;
   int32_t* xpos = positions.data();
   int32_t* ypos = xpos + dw;
-  const int32_t xstep = ScaleStep(width, dw);
-  const int32_t ystep = ScaleStep(height, dh);
-  BuildPositions(xpos, dw, xstep);
-  BuildPositions(ypos, dh, ystep);
-
-  // Across: source rows 0 .. height - 2. Rows are exactly width x 3 bytes
-  // apart, so the pixel after a row's last is the next row's first.
-  const size_t srcStride = static_cast<size_t>(width) * 3;
-  for (int32_t y = 0; y + 1 < height; ++y) {
-    const uint8_t* srow = src + srcStride * static_cast<size_t>(y);
-    uint8_t* drow = across.data() + rowBytes * static_cast<size_t>(y);
-    for (int32_t x = 0; x < dw; ++x) {
-      const uint8_t* s = srow + 3 * static_cast<size_t>(xpos[x] >> 8);
-      const int f = xpos[x] & 255;
-      const int g = 256 - f;
-      drow[3 * x] = static_cast<uint8_t>((s[3] * f + s[0] * g) >> 8);
-      drow[3 * x + 1] = static_cast<uint8_t>((s[4] * f + s[1] * g) >> 8);
-      drow[3 * x + 2] = static_cast<uint8_t>((s[5] * f + s[2] * g) >> 8);
-    }
-  }
-  std::memset(across.data() + rowBytes * static_cast<size_t>(height - 1), 0, rowBytes);
-
-  // Down: destination rows 0 .. dh - 2 from rows base and base + 1.
-  for (int32_t y = 0; y + 1 < dh; ++y) {
-    int32_t base = ypos[y] >> 8;
-    if (base > height - 2) base = height - 2;
-    const int f = ypos[y] & 255;
-    const int g = 256 - f;
-    const uint8_t* upper = across.data() + rowBytes * static_cast<size_t>(base);
-    const uint8_t* lower = upper + rowBytes;
-    uint8_t* drow = out + stride * static_cast<size_t>(y);
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time in 16-bit lanes: upper x g + lower x f is at
-    // most 255 x 256, so it fits.
-    const __m128i wg = _mm_set1_epi16(static_cast<int16_t>(g));
-    const __m128i wf = _mm_set1_epi16(static_cast<int16_t>(f));
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= rowBytes; i += 16) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
-      const __m128i lo =
-          _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), wg),
-                                       _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), wf)),
-                         8);
-      const __m128i hi =
-          _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), wg),
-                                       _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), wf)),
-                         8);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(drow + i), _mm_packus_epi16(lo, hi));
-    }
-#endif
-    for (; i < rowBytes; ++i) {
-      drow[i] = static_cast<uint8_t>((upper[i] * g + lower[i] * f) >> 8);
-    }
-    std::memset(drow + rowBytes, 0, stride - rowBytes);
-  }
-  std::memset(out + stride * static_cast<size_t>(dh - 1), 0, stride);
+  BuildPositions(xpos, dw, ScaleStep(width, dw));
+  BuildPositions(ypos, dh, ScaleStep(height, dh));
+  passes.xpos = xpos;
+  passes.ypos = ypos;
+  status = inPlace ? ScaleInPlace(ctx, passes, out, firstAcrossRow) : ScaleApart(ctx, passes, out);
+  if (status != CodecStatus::kOk) return status;
 
   result->pixels = out;
   result->width = dw;
   result->height = dh;
   result->stride = stride;
   decodedOwn = ByteBuffer();
-  across = ByteBuffer();
 
   if (spot != -1) {
     status = SaveSpot(ctx, out, dw, dh, spot);
@@ -313,13 +449,13 @@ CodecStatus NearestScaleImage(CodecContext* ctx, uint8_t* target, size_t targetS
   if (status != CodecStatus::kOk) return status;
   uint8_t* out = target;
   if (!out) {
-    if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true)) {
+    if (!AllocateBytes(&result->owned, static_cast<size_t>(resultBytes + 8), true, &ctx->memory)) {
       return OutOfMemory(ctx, kArtModule, __LINE__);
     }
     out = result->owned.data();
   }
   IntBuffer columns;
-  if (!AllocateInts(&columns, static_cast<size_t>(dw), false)) {
+  if (!AllocateInts(&columns, static_cast<size_t>(dw), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   const int32_t xstep = ScaleStep(width, dw);

@@ -35,9 +35,18 @@ inline size_t RowStride(int32_t width) {
 // ctx->ditherKernel. target may be null (the result gets a buffer of its
 // own) or a buffer of targetSize >= RowStride(dw) x dh bytes. A requested
 // size equal to the art's returns the decoded image itself: unscaled, no
-// spot, no colour reduction (rows of exactly width x 3 bytes; with a target
-// of at least max(dw x dh x 3, 1048576) bytes it is decoded into the end of
-// the target, so that no second buffer is needed).
+// spot, no colour reduction (rows of exactly width x 3 bytes).
+//
+// With a target of at least max(dw x dh x 3, 1048576) bytes the art is
+// decoded into the end of it, and when the target also holds
+// RowStride(dw) x max(height, dh) bytes and the rows filtered across fit
+// before the decoded rows still to be read (screens of the art's size and
+// larger), both passes run inside the target: no buffer of the image's size
+// besides it. Otherwise the passes use buffers of their own. The result is
+// the same either way.
+//
+// ctx->cancel, when set, is read between rows: the call then returns
+// kStopped with the target half made.
 //
 // The filter: 16.16 steps (source size x 65536 / destination size), position
 // tables of the accumulated step >> 8 (integer part >> 8, weight & 255);

@@ -145,7 +145,7 @@ CodecStatus LoadSpotMask(CodecContext* ctx, const char* path, int32_t screenWidt
                              static_cast<int32_t>(mh), &scaled);
   if (status != CodecStatus::kOk) return status;
   ByteBuffer mask;
-  if (!AllocateBytes(&mask, static_cast<size_t>(mw * mh), false)) {
+  if (!AllocateBytes(&mask, static_cast<size_t>(mw * mh), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   for (int64_t y = 0; y < mh; ++y) {
@@ -175,6 +175,7 @@ bool SpotRectangle(const CodecContext& ctx, int32_t dw, int32_t dh, int corner, 
 CodecStatus SaveSpot(CodecContext* ctx, uint8_t* image, int32_t dw, int32_t dh, int corner) {
   ClearCodecError(&ctx->error);
   if (corner == -1) return CodecStatus::kOk;
+  if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kArtModule, __LINE__);
   SpotRect rect;
   if (!SpotRectangle(*ctx, dw, dh, corner, &rect)) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,

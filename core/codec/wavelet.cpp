@@ -64,11 +64,12 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   ArtGeometry& g = checked->g;
   CodecStatus status = DeriveArtGeometry(art.header, art.payload.size, name, &g, err);
   if (status != CodecStatus::kOk) return status;
+  if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
 
   // Huffman layer: the whole run-length stream (only packedSize bytes of it
   // are ever needed).
   const size_t packedSize = static_cast<size_t>(art.header.packedSize);
-  if (!AllocateBytes(&checked->stream, packedSize, false)) {
+  if (!AllocateBytes(&checked->stream, packedSize, false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   ArtDecoder& dec = ctx->decoder;
@@ -102,7 +103,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
 
   IntBuffer coefficients;
-  if (!AllocateInts(&coefficients, g.pieceBytes / 4, false)) {
+  if (!AllocateInts(&coefficients, g.pieceBytes / 4, false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   int32_t* luma = coefficients.data();
@@ -115,6 +116,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   const size_t imageStride = static_cast<size_t>(g.width) * 3;
 
   for (int i = 0; i < g.pieces; ++i) {
+    if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
     if (!DecodeRunLength(&runs, reinterpret_cast<uint8_t*>(luma), g.pieceBytes)) {
       // CheckArt measured the stream; this only guards the two walks
       // disagreeing.
@@ -125,11 +127,16 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     int rows = g.rowsOfPiece[i];
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
     FixCoefficientOrder(luma, g.pieceBytes / 4);
-    if (!InverseTransformPlane(&dec.scratch, luma, g.pieceSide, g.baseSize) ||
-        !InverseTransformPlane(&dec.scratch, u, g.chromaSide, g.baseSize) ||
-        !InverseTransformPlane(&dec.scratch, v, g.chromaSide, g.baseSize)) {
-      return OutOfMemory(ctx, kArtModule, __LINE__);
+    // Each plane's transform is a stretch of work of its own: the stop is
+    // looked at between them.
+    for (int32_t* plane : {luma, u, v}) {
+      if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
+      const int32_t side = plane == luma ? g.pieceSide : g.chromaSide;
+      if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize)) {
+        return OutOfMemory(ctx, kArtModule, __LINE__);
+      }
     }
+    if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
     PiecePlanes planes;
     planes.luma = luma;
     planes.u = u;
@@ -142,13 +149,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     planes.vOffset = art.header.vOffset[i];
     size_t origin = (static_cast<size_t>(i / g.perSide) * g.pieceSide * imageStride) +
                     static_cast<size_t>(i % g.perSide) * g.pieceSide * 3;
-    ConversionFault fault;
-    if (!ConvertPieceRows(dec.clamp, planes, rows, out + origin, imageStride, &fault)) {
-      return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                           "Art file %s: colour index %d out of range in piece %d at row %d, "
-                           "column %d",
-                           name, fault.index, i, fault.row, fault.column);
-    }
+    ConvertPieceRows(dec.clamp, planes, rows, out + origin, imageStride);
   }
 
   if (g.pieces == 4) {
@@ -171,9 +172,10 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
                          static_cast<unsigned>(fileSize));
   }
   uint64_t payloadSize = fileSize - kArtHeaderSize;
-  if (payloadSize > kMaxAllocation) {
+  if (fileSize > kMaxArtFileSize) {
     return SetCodecError(err, CodecStatus::kBadData, kArtModule, __LINE__,
-                         "Art file %s is too large", name);
+                         "Art file %s is too large (more than %u bytes)", name,
+                         static_cast<unsigned>(kMaxArtFileSize));
   }
   ArtHeader header;
   ParseArtHeader(headerBytes, &header);
@@ -193,7 +195,7 @@ CodecStatus MakeRecord(CodecContext* ctx, const uint8_t* headerBytes, uint64_t f
   if (!record) return OutOfMemory(ctx, kArtModule, __LINE__);
   record->header = header;
   std::snprintf(record->fileName, sizeof record->fileName, "%s", name);
-  if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false)) {
+  if (!AllocateBytes(&record->payload, static_cast<size_t>(payloadSize), false, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
   record->payloadSize = static_cast<int32_t>(payloadSize);
@@ -292,7 +294,9 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
   if (status != CodecStatus::kOk) return status;
   size_t size = static_cast<size_t>(art.header.imageSize) + kDecodeSlack;
   ByteBuffer buffer;
-  if (!AllocateBytes(&buffer, size, true)) return OutOfMemory(ctx, kArtModule, __LINE__);
+  if (!AllocateBytes(&buffer, size, true, &ctx->memory)) {
+    return OutOfMemory(ctx, kArtModule, __LINE__);
+  }
   status = DecodeChecked(ctx, art, checked, buffer.data());
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);

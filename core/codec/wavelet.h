@@ -1,9 +1,11 @@
 // Art files in memory and the wavelet decoder (module D42SAVE).
 //
-// ReadWavelet checks the whole header against the file before anything
-// else is allocated; DecodeWavelet checks the Huffman tree and that the
-// run-length stream makes every piece before it allocates anything of the
-// picture's size, and the colour range as it goes. A bad file is an error in
+// ReadWavelet checks the whole header against the file (at most
+// kMaxArtFileSize bytes) before anything else is allocated; DecodeWavelet
+// checks the Huffman tree and that the run-length stream makes every piece
+// before it allocates anything of the picture's size. Past those checks a
+// file always decodes (colour values beyond the clamp table saturate), so a
+// refused file never costs the picture's memory. A bad file is an error in
 // the context (never a crash and never an access outside a buffer). Files of
 // 1 and 4 pieces are supported; 16-piece files are rejected with "...
 // 16-piece art is not supported" (their offsets for pieces 4 to 15 and their

@@ -13,8 +13,10 @@ ForwardPlan PlanForwardRun(const std::vector<std::string>& topFiles,
   ForwardPlan plan;
   int count = 0;
   auto add = [&](const std::string& name, bool inSubfolder) {
-    if (static_cast<size_t>(count) >= tableSize || name.size() > kMaxListLine) return;
-    plan.listText += inSubfolder ? kSubfolderPrefix + name : name;
+    // A name whose list line the back run would refuse is left alone.
+    const std::string line = inSubfolder ? kSubfolderPrefix + name : name;
+    if (static_cast<size_t>(count) >= tableSize || line.size() > kMaxListLine) return;
+    plan.listText += line;
     plan.listText += '\n';
     plan.renames.push_back({inSubfolder, name, NumberName(count)});
     ++count;

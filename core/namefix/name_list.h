@@ -41,7 +41,8 @@ struct ForwardPlan {
 
 // The forward run for the files of the top folder and of its subfolder, in
 // listing order. The numbering goes on from the top folder into the
-// subfolder; names past the table's end are neither numbered nor listed.
+// subfolder; names past the table's end, and names whose list line would be
+// longer than kMaxListLine, are neither numbered nor listed.
 ForwardPlan PlanForwardRun(const std::vector<std::string>& topFiles,
                            const std::vector<std::string>& subFiles,
                            size_t tableSize = kNameTableSize);

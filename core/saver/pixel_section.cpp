@@ -56,3 +56,8 @@ bool ArtFitsPicture(bool previewMode, int32_t width, int32_t height, int32_t art
   if (previewMode) return true;
   return ScaleTargetHasRoom(PixelSectionSize(width, height), artWidth, artHeight, width, height);
 }
+
+bool PictureSizeUsable(int32_t width, int32_t height) {
+  return width >= kMinPictureSide && height >= kMinPictureSide && width <= kMaxPictureSide &&
+         height <= kMaxPictureSide;
+}

@@ -40,3 +40,12 @@ bool ScaleTargetHasRoom(uint64_t targetSize, int32_t artWidth, int32_t artHeight
 // fit. Memory only: the scaler's own limits on sides are its business.
 bool ArtFitsPicture(bool previewMode, int32_t width, int32_t height, int32_t artWidth,
                     int32_t artHeight);
+
+// Whether the saver can show a picture of width x height at all: its caption
+// spot mask (width x 320 / 576 and height x 258 / 468, each cut down to a
+// multiple of 4) needs at least 4 x 4 pixels, so each side at least 8; and
+// no side above 16384 (the mask stays within the largest art side, the
+// scaler within its 32767).
+constexpr int32_t kMinPictureSide = 8;
+constexpr int32_t kMaxPictureSide = 16384;
+bool PictureSizeUsable(int32_t width, int32_t height);

@@ -70,6 +70,14 @@ bool RevealDue(int previousArt, uint32_t now, uint32_t pictureStartTick, int32_t
   return now - pictureStartTick >= static_cast<uint32_t>(waitIntervalMs);
 }
 
+uint32_t RevealWaitMs(int previousArt, uint32_t now, uint32_t pictureStartTick,
+                      int32_t waitIntervalMs) {
+  if (previousArt == 0 || waitIntervalMs <= 0) return 0;
+  const uint32_t interval = static_cast<uint32_t>(waitIntervalMs);
+  const uint32_t elapsed = now - pictureStartTick;
+  return elapsed >= interval ? 0 : interval - elapsed;
+}
+
 int32_t PrefetchMs(int32_t intervalMs) {
   const int64_t ms = static_cast<int64_t>(intervalMs) - kPrefetchLeadMs;
   return ms < INT32_MIN ? INT32_MIN : static_cast<int32_t>(ms);

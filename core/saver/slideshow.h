@@ -82,6 +82,12 @@ TimerAction SlideshowTimerAction(const SlideshowTimerInputs& in, uint32_t now);
 // negative interval so waits out the whole tick range).
 bool RevealDue(int previousArt, uint32_t now, uint32_t pictureStartTick, int32_t waitIntervalMs);
 
+// The same as a time to wait: 0 when the reveal is due, else the
+// milliseconds left. A negative interval counts as 0 (the reveal is due at
+// once): compared unsigned it would put the reveal some 49.7 days away.
+uint32_t RevealWaitMs(int previousArt, uint32_t now, uint32_t pictureStartTick,
+                      int32_t waitIntervalMs);
+
 // prefetchMs for an interval: intervalMs - 2000, held at the 32-bit minimum.
 int32_t PrefetchMs(int32_t intervalMs);
 

@@ -100,6 +100,20 @@ SweepBandsGeometry SweepBandsLayout(const SweepBandsArgs& a) {
   return g;
 }
 
+TransitionExtent DissolveTilesExtent(const DissolveTilesArgs& a) {
+  const DissolveTilesGeometry g = DissolveTilesLayout(a);
+  if (g.status != TransitionStatus::kOk) return {};
+  return {a.x0 + g.cols * a.tileW, a.y0 + (g.rows + 1) * a.tileH};
+}
+
+TransitionExtent SweepBandsExtent(const SweepBandsArgs& a) {
+  const SweepBandsGeometry g = SweepBandsLayout(a);
+  if (g.status != TransitionStatus::kOk) return {};
+  // The value equal to cells only comes up when it is below P.
+  const int64_t rowsCopied = g.rows + (g.cells < static_cast<int64_t>(g.modulus) ? 1 : 0);
+  return {a.x0 + (g.bands - 1) * a.bandWidth + g.bandCols * a.tileW, a.y0 + rowsCopied * a.tileH};
+}
+
 SweepBandsOrder::SweepBandsOrder(const SweepBandsArgs& args, uint32_t tick)
     : args_(args), layout_(SweepBandsLayout(args)), status_(layout_.status) {
   if (status_ != TransitionStatus::kOk) return;

@@ -135,6 +135,17 @@ struct SweepBandsGeometry {
 };
 SweepBandsGeometry SweepBandsLayout(const SweepBandsArgs& args);
 
+// How far the cells of a run reach: the right edge of the last column and
+// the bottom of the cell below the last row (a band sweep copies that cell
+// only when the cell count is below P). A solid bitmap that wide and high, from 0, 0, covers every
+// cell a fade copies when the area starts at 0, 0. Both 0 for a refused area.
+struct TransitionExtent {
+  int64_t right = 0;
+  int64_t bottom = 0;
+};
+TransitionExtent DissolveTilesExtent(const DissolveTilesArgs& args);
+TransitionExtent SweepBandsExtent(const SweepBandsArgs& args);
+
 // The multiplier table: the 20 primes 5, 7, 11, ..., 79.
 constexpr int kSweepPrimeCount = 20;
 extern const int32_t kSweepPrimes[kSweepPrimeCount];

@@ -95,6 +95,7 @@ std::vector<std::string> IconPaths() {
   std::vector<std::string> paths;
   for (const char* w : kColourWords) paths.push_back(AssetsOut() + "/switcher/" + w + ".ico");
   paths.push_back(AssetsOut() + "/switcher/Balls.ico");
+  paths.push_back(AssetsOut() + "/saver/Tavol.ico");
   for (const char* t : kColourTitles) {
     for (const char* object : {"Computer", "Network", "Recycle Full", "Recycle Empty"}) {
       paths.push_back(AssetsOut() + "/themes/Tavol/" + t + " " + object + ".ico");

@@ -105,4 +105,22 @@ TEST(PixelSection, ArtsFitTheirPictures) {
   EXPECT_FALSE(ArtFitsPicture(true, 640, 480, 0, 432));
 }
 
+TEST(PictureSizeUsable, RoomForTheSpotMaskAndNoMore) {
+  EXPECT_TRUE(PictureSizeUsable(152, 112));  // the Display Properties monitor
+  EXPECT_TRUE(PictureSizeUsable(640, 480));
+  EXPECT_TRUE(PictureSizeUsable(3840, 2160));
+  EXPECT_TRUE(PictureSizeUsable(8, 8));  // a mask of 4 x 4
+  EXPECT_FALSE(PictureSizeUsable(7, 112));
+  EXPECT_FALSE(PictureSizeUsable(152, 7));
+  EXPECT_FALSE(PictureSizeUsable(0, 0));
+  EXPECT_FALSE(PictureSizeUsable(-152, 112));
+  EXPECT_TRUE(PictureSizeUsable(16384, 16384));
+  EXPECT_FALSE(PictureSizeUsable(16385, 768));
+  // The smallest side really gives a 4-pixel mask side and the next one down none.
+  EXPECT_EQ((int64_t{8} * 320 / 576) & ~int64_t{3}, 4);
+  EXPECT_EQ((int64_t{8} * 258 / 468) & ~int64_t{3}, 4);
+  EXPECT_EQ((int64_t{7} * 320 / 576) & ~int64_t{3}, 0);
+  EXPECT_EQ((int64_t{7} * 258 / 468) & ~int64_t{3}, 0);
+}
+
 }  // namespace

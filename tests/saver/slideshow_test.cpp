@@ -238,6 +238,32 @@ TEST(RevealDue, WaitsTheIntervalUnsignedExceptAfterTheLogo) {
   }
 }
 
+TEST(RevealWaitMs, TimeLeftOfTheIntervalAndNoneAfterTheLogo) {
+  EXPECT_EQ(RevealWaitMs(0, 100, 100, 20000), 0u);  // after the logo: at once
+  EXPECT_EQ(RevealWaitMs(3, 100, 100, 20000), 20000u);
+  EXPECT_EQ(RevealWaitMs(3, 5100, 100, 20000), 15000u);
+  EXPECT_EQ(RevealWaitMs(3, 20099, 100, 20000), 1u);
+  EXPECT_EQ(RevealWaitMs(3, 20100, 100, 20000), 0u);
+  EXPECT_EQ(RevealWaitMs(3, 30000, 100, 20000), 0u);  // decoding took longer: at once
+  // Across the wrap of the tick count.
+  EXPECT_EQ(RevealWaitMs(3, 1000, 0xFFFFFF00u, 5000), 3744u);
+  EXPECT_EQ(RevealWaitMs(3, 4744, 0xFFFFFF00u, 5000), 0u);
+  // The wait agrees with RevealDue for every interval the dialog offers.
+  for (int32_t interval = 20000; interval <= 60000; interval += 1000) {
+    for (uint32_t now : {100u, 100u + interval - 1, 100u + interval}) {
+      EXPECT_EQ(RevealWaitMs(3, now, 100, interval) == 0, RevealDue(3, now, 100, interval));
+    }
+  }
+}
+
+TEST(RevealWaitMs, ANegativeIntervalRevealsAtOnceInsteadOfWaitingDays) {
+  // A stored "-5" gives -5000 ms; read unsigned that is 4,294,962,296 ms.
+  EXPECT_FALSE(RevealDue(3, 100, 100, -5000));
+  EXPECT_EQ(RevealWaitMs(3, 100, 100, -5000), 0u);
+  EXPECT_EQ(RevealWaitMs(3, 100, 100, INT32_MIN), 0u);
+  EXPECT_EQ(RevealWaitMs(3, 100, 100, 0), 0u);
+}
+
 TEST(PrefetchMs, TwoSecondsBeforeTheInterval) {
   EXPECT_EQ(PrefetchMs(20000), 18000);
   EXPECT_EQ(PrefetchMs(60000), 58000);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -679,6 +680,69 @@ TEST(TransitionForms, VisitorsAndIteratorsAgree) {
     EXPECT_EQ(n, byTemplate.size());
     ExpectSameCells(byTemplate, Sweep(s, tick));
   }
+}
+
+// ---------------------------------------------------------------------------
+// The extent covers every cell a run copies, and is reached: a fade's solid
+// bitmap of that size leaves no cell reading outside it.
+
+template <typename Args>
+void ExpectExtentCoversTheCells(const Args& args, const TransitionExtent& extent,
+                                const Cells& cells) {
+  ASSERT_FALSE(cells.empty());
+  int64_t right = 0, bottom = 0;
+  for (const TransitionCell& c : cells) {
+    ASSERT_GE(c.x, args.x0);
+    ASSERT_GE(c.y, args.y0);
+    ASSERT_LE(int64_t{c.x} + c.w, extent.right) << c.x << "," << c.y;
+    ASSERT_LE(int64_t{c.y} + c.h, extent.bottom) << c.x << "," << c.y;
+    right = std::max(right, int64_t{c.x} + c.w);
+    bottom = std::max(bottom, int64_t{c.y} + c.h);
+  }
+  EXPECT_EQ(right, extent.right);
+  EXPECT_EQ(bottom, extent.bottom);
+}
+
+TEST(TransitionExtent, CoversEveryDissolveCellBeyondTheArea) {
+  const DissolveTilesArgs cases[] = {
+      {0, 0, 640, 480, 6, 6},   // the fade over a 640 x 480 window: 642 x 486
+      {0, 0, 1024, 768, 6, 6},  // 1026 x 774
+      {0, 0, 152, 112, 6, 6},   // the preview
+      {0, 0, 1366, 768, 5, 5}, {7, 9, 33, 17, 4, 3},
+  };
+  for (const DissolveTilesArgs& a : cases) {
+    SCOPED_TRACE(testing::Message() << a.w << " x " << a.h << " tiles " << a.tileW);
+    const TransitionExtent extent = DissolveTilesExtent(a);
+    EXPECT_GE(extent.right, a.x0 + a.w);
+    EXPECT_GT(extent.bottom, a.y0 + a.h);
+    for (uint32_t tick : {1u, 777u}) ExpectExtentCoversTheCells(a, extent, Dissolve(a, tick));
+  }
+  EXPECT_EQ(DissolveTilesExtent({0, 0, 640, 480, 6, 6}).right, 642);
+  EXPECT_EQ(DissolveTilesExtent({0, 0, 640, 480, 6, 6}).bottom, 486);
+}
+
+TEST(TransitionExtent, CoversEverySweepCellBeyondTheArea) {
+  const SweepBandsArgs cases[] = {
+      {0, 0, 640, 480, 20, 5, 6, 6},   // bands of 20 in cells of 6: each band 24 wide
+      {0, 0, 1024, 768, 20, 5, 6, 6},  // 512 cells a band, P = 512: none below the last row
+      {0, 0, 152, 112, 20, 5, 6, 6},  {0, 0, 1366, 768, 20, 5, 5, 5}, {5, 3, 47, 13, 15, 5, 3, 3},
+  };
+  for (const SweepBandsArgs& a : cases) {
+    SCOPED_TRACE(testing::Message() << a.w << " x " << a.h << " tiles " << a.tileW);
+    const TransitionExtent extent = SweepBandsExtent(a);
+    EXPECT_GE(extent.right, a.x0 + a.w);
+    EXPECT_GE(extent.bottom, a.y0 + a.h);
+    for (uint32_t tick : {1u, 777u}) ExpectExtentCoversTheCells(a, extent, Sweep(a, tick));
+  }
+  // 32 bands of 20 from 0; the last band's 4 cells of 6 reach 620 + 24.
+  EXPECT_EQ(SweepBandsExtent({0, 0, 640, 480, 20, 5, 6, 6}).right, 644);
+  EXPECT_EQ(SweepBandsExtent({0, 0, 640, 480, 20, 5, 6, 6}).bottom, 486);
+  EXPECT_EQ(SweepBandsExtent({0, 0, 1024, 768, 20, 5, 6, 6}).bottom, 768);
+}
+
+TEST(TransitionExtent, RefusedAreasReachNothing) {
+  EXPECT_EQ(DissolveTilesExtent({0, 0, 0, 480, 6, 6}).right, 0);
+  EXPECT_EQ(SweepBandsExtent({0, 0, 640, 480, 20, 0, 6, 6}).bottom, 0);
 }
 
 }  // namespace

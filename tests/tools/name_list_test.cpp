@@ -152,4 +152,19 @@ TEST(NameList, ForwardRunLeavesOutNamesLongerThanATableEntry) {
   EXPECT_EQ(plan.listText, "a\nb\n");
 }
 
+// A subfolder file's list line carries "tavol/": a name of up to 260
+// characters whose line is longer would be numbered and never come back.
+TEST(NameList, ForwardRunLeavesOutSubfolderNamesWhoseLineIsTooLong) {
+  const std::string fits(kMaxListLine - 6, 'f');
+  const std::string tooLong(kMaxListLine - 5, 'l');
+  ForwardPlan plan = PlanForwardRun(Names("top", 6), {tooLong, fits});
+  ASSERT_EQ(plan.renames.size(), 7u);
+  EXPECT_EQ(plan.renames[6].name, fits);
+  EXPECT_EQ(plan.renames[6].number, "000006");
+  std::vector<BackRename> back = PlanBackRun(plan.listText);
+  ASSERT_EQ(back.size(), 7u);
+  EXPECT_EQ(back[6].from, "tavol/000006");
+  EXPECT_EQ(back[6].to, "tavol/" + fits);
+}
+
 }  // namespace

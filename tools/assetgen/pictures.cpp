@@ -298,6 +298,21 @@ Layer EmblemIcon(Colour colour, int size) {
   return layer;
 }
 
+// The screen saver: a monitor whose screen shows the five balls in a row,
+// the arts of the five colours passing by.
+Layer SaverIcon(int size) {
+  Layer layer(size, size);
+  const float k = static_cast<float>(size) / 32.0f;
+  const Vec2 centre = {16 * k, 12 * k};
+  DrawMonitor(&layer, Colour::kBlack, centre, {13.5f * k, 10 * k}, true, false);
+  const float ball = size >= 32 ? 2.6f * k : 1.9f * k;
+  for (int i = 0; i < kColourKindCount; ++i) {
+    const float step = size >= 32 ? 4.6f * k : 4.4f * k;
+    DrawBall(&layer, kColours[i], {centre.x + (i - 2) * step, centre.y - 0.5f * k}, ball);
+  }
+  return layer;
+}
+
 Layer BallsIcon(int size) {
   Layer layer(size, size);
   DrawBallsWheel(&layer);

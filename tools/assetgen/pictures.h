@@ -12,6 +12,8 @@
 // The switcher's colour emblem and its program icon, size x size.
 Layer EmblemIcon(Colour colour, int size);
 Layer BallsIcon(int size);
+// The screen saver's icon, size x size.
+Layer SaverIcon(int size);
 
 // Desktop objects of a colour's theme, size x size.
 enum class DesktopObject { kComputer, kNetwork, kRecycleFull, kRecycleEmpty };

@@ -33,7 +33,8 @@ int Fail(const std::string& message) {
 int RunIcons(const std::string& outDir, const Options& options) {
   std::vector<std::string> made;
   std::string error;
-  if (!MakeDirectories(outDir + "/switcher") || !MakeDirectories(outDir + "/themes/Tavol")) {
+  if (!MakeDirectories(outDir + "/switcher") || !MakeDirectories(outDir + "/saver") ||
+      !MakeDirectories(outDir + "/themes/Tavol")) {
     return Fail("cannot make the folders under " + outDir);
   }
   auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -48,6 +49,7 @@ int RunIcons(const std::string& outDir, const Options& options) {
     }
   }
   if (!write("switcher/Balls.ico", IconFileFor(BallsIcon(32), BallsIcon(16)))) return Fail(error);
+  if (!write("saver/Tavol.ico", IconFileFor(SaverIcon(32), SaverIcon(16)))) return Fail(error);
   for (Colour c : kColours) {
     for (DesktopObject object : kDesktopObjects) {
       const std::string name =
@@ -88,8 +90,10 @@ int RunSheet(const std::string& out) {
   std::vector<Layer> top;
   for (Colour c : kColours) top.push_back(EmblemIcon(c, 32));
   top.push_back(BallsIcon(32));
+  top.push_back(SaverIcon(32));
   for (Colour c : kColours) top.push_back(EmblemIcon(c, 16));
   top.push_back(BallsIcon(16));
+  top.push_back(SaverIcon(16));
   rows.push_back(top);
   for (Colour c : kColours) {
     std::vector<Layer> row;

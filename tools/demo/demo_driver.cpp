@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "saver.h"
+
 namespace {
 
 constexpr int kApply = 112, kRevert = 121;
@@ -77,6 +79,39 @@ bool WaitIdle(HWND main, DWORD timeoutMs) {
   return false;
 }
 
+// Runs the bare message loop of this thread for a while: the preview this
+// process hosts is drawn meanwhile.
+void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+// SaveScreenshot for a step whose windows this thread draws.
+bool SaveScreenshotPumping(const std::string& name) {
+  Pump(1500);
+  const std::string ready = g_outDir + "\\" + name + ".ready";
+  const std::string done = g_outDir + "\\" + name + ".done";
+  if (FILE* f = std::fopen(ready.c_str(), "w")) std::fclose(f);
+  for (int waited = 0; waited < 60000; waited += 100) {
+    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      DeleteFileA(done.c_str());
+      std::printf("screenshot %s\n", name.c_str());
+      return true;
+    }
+    Pump(100);
+  }
+  std::printf("FAILED: no screenshot %s\n", name.c_str());
+  return false;
+}
+
 PROCESS_INFORMATION Start(const std::string& commandLine, const char* directory) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -87,13 +122,73 @@ PROCESS_INFORMATION Start(const std::string& commandLine, const char* directory)
   return process;
 }
 
+// The screen saver as the system starts it, full screen for a few seconds:
+// long enough for the first card art with its caption. Closed the way the
+// uninstaller closes it.
+bool RunScreenSaver(const std::string& windows, bool screenshot) {
+  PROCESS_INFORMATION saver =
+      Start("\"" + windows + "\\Tavol The Corvane.scr\" /s", windows.c_str());
+  HWND window = WaitForWindow("QVR_ScreenSaverClass", 20000);
+  if (!window) {
+    std::printf("FAILED: the screen saver did not start\n");
+    return false;
+  }
+  Sleep(2500);
+  if (screenshot) {
+    SaveScreenshot("07-screen-saver");
+  } else {
+    Sleep(6000);
+  }
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  const bool ended = WaitForSingleObject(saver.hProcess, 20000) == WAIT_OBJECT_0;
+  CloseHandle(saver.hProcess);
+  CloseHandle(saver.hThread);
+  if (!ended) std::printf("FAILED: the screen saver did not end\n");
+  return ended;
+}
+
+// The preview in a stand-in for the Display Properties dialog, its monitor
+// 152 x 112. The saver's own preview window is hosted in this process: Wine
+// shows nothing that one process draws into a window of another.
+bool ShowPreview(const std::string& windows) {
+  static SaverApp app;
+  app.instance = GetModuleHandleA(nullptr);
+  app.memoryDC = CreateCompatibleDC(nullptr);
+  SetUpSaverApp(&app, windows.c_str());
+  if (!RegisterSaverClasses(app.instance)) return false;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = app.instance;
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = "LumivexDemoMonitor";
+  RegisterClassA(&wc);
+  HWND dialog = CreateWindowExA(WS_EX_DLGMODALFRAME, wc.lpszClassName, "Display Properties",
+                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_CLIPCHILDREN,
+                                300, 200, 260, 210, nullptr, nullptr, app.instance, nullptr);
+  HWND monitor = CreateWindowExA(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE, 50, 20, 156,
+                                 116, dialog, nullptr, app.instance, nullptr);
+  RECT client{};
+  GetClientRect(monitor, &client);
+  app.previewMode = 1;
+  InitSaverCodec(&app, client.right, client.bottom);
+  HWND preview = CreatePreviewWindow(&app, monitor, client.right, client.bottom);
+  if (!preview) return false;
+  Pump(3000);
+  const bool saved = SaveScreenshotPumping("08-preview");
+  DestroyWindow(dialog);
+  Pump(200);
+  DeleteDC(app.memoryDC);
+  return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  g_outDir = argv[1];
   char windows[MAX_PATH];
   GetWindowsDirectoryA(windows, sizeof windows);
+  if (std::string(argv[1]) == "--screen-saver") return RunScreenSaver(windows, false) ? 0 : 1;
+  g_outDir = argv[1];
   const std::string package = std::string(windows, 2) + "\\Program Files\\Plus!\\Themes";
 
   // A text window beside the switcher shows the window colours and fonts.
@@ -135,6 +230,8 @@ int main(int argc, char** argv) {
   WaitForSingleObject(switcher.hProcess, 180000);
   SaveScreenshot("06-reverted");
 
+  if (!RunScreenSaver(windows, true) || !ShowPreview(windows)) return 1;
+
   // The uninstaller where the setup program put it; it ends with exit code 1.
   PROCESS_INFORMATION uninstall = Start("\"" + std::string(windows) + "\\qvr-kill.exe\"", nullptr);
   DWORD uninstallCode = 0;
@@ -149,7 +246,7 @@ int main(int argc, char** argv) {
     std::printf("FAILED: the switcher is still installed after qvr-kill\n");
     return 1;
   }
-  SaveScreenshot("07-uninstalled");
+  SaveScreenshot("09-uninstalled");
 
   TerminateProcess(notepad.hProcess, 0);
   CloseHandle(notepad.hProcess);

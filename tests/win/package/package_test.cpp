@@ -98,14 +98,32 @@ TEST_F(InstalledPackage, TheUninstallersKeysAndShortcuts) {
   EXPECT_TRUE(FileExists(std::string(programs) + "\\Tavol The Corvane\\Desktop Lumivex.lnk"));
 }
 
-TEST_F(InstalledPackage, ProgramsNotBuiltYetAreNotInstalled) {
-  // The screen saver and the uninstaller come with their own work; until
-  // then the setup names them but does not pretend to install them.
+TEST_F(InstalledPackage, EveryProgramIsInstalled) {
+  EXPECT_TRUE(FileExists(PackageDir() + "\\switcher.exe"));
   for (const char* program : {"Tavol The Corvane.scr", "qvr-kill.exe"}) {
     SCOPED_TRACE(program);
-    const bool built = FileExists(BinDir() + "\\" + program);
-    EXPECT_EQ(FileExists(WindowsDir() + "\\" + program), built);
+    EXPECT_TRUE(FileExists(WindowsDir() + "\\" + program));
   }
+}
+
+TEST_F(InstalledPackage, TheInstalledScreenSaverRunsWithTheArtBesideIt) {
+  const std::string saver = WindowsDir() + "\\Tavol The Corvane.scr";
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("\"" + saver + "\" /s", WindowsDir()));
+  HWND window = nullptr;
+  for (int i = 0; i < 500 && !(window && IsWindowVisible(window)); ++i) {
+    window = FindWindowA("QVR_ScreenSaverClass", nullptr);
+    Sleep(20);
+  }
+  ASSERT_NE(window, nullptr);
+  // The first card art is made within seconds: its backdrop's backup shows it.
+  for (int i = 0; i < 500 && !FileExists(WindowsDir() + "\\spot.sav"); ++i) Sleep(20);
+  EXPECT_TRUE(FileExists(WindowsDir() + "\\spot.sav"));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(child.Wait(20000));
+  EXPECT_EQ(child.ExitCode(), 0u);
+  EXPECT_FALSE(FileExists(WindowsDir() + "\\spot.sav"));
+  EXPECT_FALSE(FileExists(WindowsDir() + "\\assertFile.txt"));
 }
 
 TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
@@ -117,7 +135,9 @@ TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
     Sleep(20);
   }
   ASSERT_NE(main, nullptr);
-  Sleep(300);
+  // Start-up is over once OK takes clicks.
+  for (int i = 0; i < 500 && !IsWindowEnabled(GetDlgItem(main, IDOK)); ++i) Sleep(20);
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(main, IDOK)));
   // Green with every part.
   DWORD_PTR result = 0;
   HWND green = GetDlgItem(main, IDC_GREEN);
@@ -131,12 +151,10 @@ TEST_F(InstalledPackage, TheInstalledSwitcherAppliesATheme) {
   EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper"),
             WindowsDir() + "\\Tavol The Corvane.BMP");
   EXPECT_TRUE(FileExists(PackageDir() + "\\TavolBackup.theme"));
-  // The saver's short path when it is installed, its full path until then.
+  // The installed saver, by its short path.
   std::string saver = WindowsDir() + "\\Tavol The Corvane.scr";
   char shortPath[MAX_PATH] = "";
-  if (!GetShortPathNameA(saver.c_str(), shortPath, sizeof shortPath)) {
-    std::strcpy(shortPath, saver.c_str());
-  }
+  ASSERT_NE(GetShortPathNameA(saver.c_str(), shortPath, sizeof shortPath), 0u);
   EXPECT_EQ(ProfileGet("system.ini", "boot", "SCRNSAVE.EXE"), shortPath);
 }
 
