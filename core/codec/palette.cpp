@@ -95,6 +95,48 @@ CodecStatus TableError(PaletteContext* ctx, int line, const char* name, int line
 
 }  // namespace
 
+namespace {
+
+// The walk of SearchOctree for the colours whose top kPrefixBits bits of
+// each channel are those of `colour`: the leaf it ends at when that happens
+// within those bits, else -1 (a deeper walk, or a search below a node,
+// depends on the lower bits).
+int16_t PrefixAnswer(const ColourOctree& tree, uint32_t colour) {
+  if (tree.nodeCount == 0) return -1;
+  int node = 0;
+  for (int level = 0; level < tree.maxDepth; ++level) {
+    if (level >= NearestCache::kPrefixBits) return -1;
+    const int c = tree.nodes[node].child[OctreeChildIndex(colour, level)];
+    if (c < 0) return -1;
+    if (tree.nodes[c].isLeaf) return static_cast<int16_t>(tree.nodes[c].index);
+    node = c;
+  }
+  return tree.nodes[node].isLeaf ? static_cast<int16_t>(tree.nodes[node].index) : -1;
+}
+
+uint32_t PrefixCell(uint32_t colour) {
+  constexpr int kShift = 8 - NearestCache::kPrefixBits;
+  constexpr uint32_t kMask = (1u << NearestCache::kPrefixBits) - 1;
+  return ((colour >> (16 + kShift)) & kMask) << (2 * NearestCache::kPrefixBits) |
+         ((colour >> (8 + kShift)) & kMask) << NearestCache::kPrefixBits |
+         ((colour >> kShift) & kMask);
+}
+
+void FillPrefixAnswers(const ColourOctree& tree, int16_t* prefix) {
+  constexpr int kShift = 8 - NearestCache::kPrefixBits;
+  constexpr uint32_t kSide = 1u << NearestCache::kPrefixBits;
+  for (uint32_t r = 0; r < kSide; ++r) {
+    for (uint32_t g = 0; g < kSide; ++g) {
+      for (uint32_t b = 0; b < kSide; ++b) {
+        const uint32_t colour = (r << kShift) << 16 | (g << kShift) << 8 | (b << kShift);
+        prefix[PrefixCell(colour)] = PrefixAnswer(tree, colour);
+      }
+    }
+  }
+}
+
+}  // namespace
+
 CodecStatus PaletteOutOfMemory(PaletteContext* ctx, int line) {
   return OutOfMemoryError(&ctx->error, kPaletteModule, line,
                           ctx->options ? ctx->options->outOfMemoryFormat : nullptr);
@@ -181,6 +223,7 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
   // A new table makes every answer kept so far wrong.
   if (ctx->cache) {
     std::memset(ctx->cache->known.get(), 0, NearestCache::kColours / 8);
+    FillPrefixAnswers(ctx->table->octree, ctx->cache->prefix.get());
   }
   if (palette) *palette = &ctx->table->palette;
   return CodecStatus::kOk;
@@ -214,10 +257,12 @@ NearestCache* Cache(PaletteContext* ctx) {
   if (!ctx->cache && !ctx->cacheFailed) {
     std::unique_ptr<NearestCache> cache(new (std::nothrow) NearestCache);
     if (cache) {
+      cache->prefix.reset(new (std::nothrow) int16_t[NearestCache::kPrefixCells]);
       cache->index.reset(new (std::nothrow) uint8_t[NearestCache::kColours]);
       cache->known.reset(new (std::nothrow) uint64_t[NearestCache::kColours / 64]());
     }
-    if (cache && cache->index && cache->known) {
+    if (cache && cache->prefix && cache->index && cache->known) {
+      FillPrefixAnswers(ctx->table->octree, cache->prefix.get());
       ctx->cache = std::move(cache);
     } else {
       ctx->cacheFailed = true;
@@ -233,6 +278,8 @@ int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   colour &= 0xFFFFFF;
   NearestCache* cache = Cache(ctx);
   if (!cache) return SearchOctree(ctx->table->octree, colour);
+  const int16_t known = cache->prefix[PrefixCell(colour)];
+  if (known >= 0) return known;
   // Stored by 8 x 8 x 8 cells of colour space: the colours one picture
   // asks for lie close together, and so do their entries (a cell's answers
   // share one cache line of the bitmap).

@@ -51,6 +51,13 @@ struct ColourTable {
 // hold an answer and is cleared when a table is read.
 struct NearestCache {
   static constexpr uint32_t kColours = 1u << 24;
+  // The answer for every colour of a cell of the top five bits of each
+  // channel, where the walk ends at a leaf within those bits (so the low
+  // bits cannot change it); -1 where they can. 64 KiB, so it stays in
+  // the processor's cache, unlike the per-colour table.
+  static constexpr int kPrefixBits = 5;
+  static constexpr uint32_t kPrefixCells = 1u << (3 * kPrefixBits);
+  std::unique_ptr<int16_t[]> prefix;  // kPrefixCells answers or -1
   std::unique_ptr<uint8_t[]> index;   // kColours palette indexes
   std::unique_ptr<uint64_t[]> known;  // kColours / 64 words, one bit a colour
 };

@@ -265,6 +265,47 @@ TEST(NearestColourTest, MatchesThePlainSearchOnRandomTables) {
   }
 }
 
+// Every colour whose channels end in 0 or 7 in their low three bits: the
+// corners of the cells the answers are kept by, where a wrong shortcut would
+// show first. A second table read into the same context must replace every
+// kept answer.
+TEST(NearestColourTest, MatchesThePlainSearchAtEveryCellCorner) {
+  std::mt19937 rng(19);
+  auto ctx = NewPalette();
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    PlainTree plain;
+    std::string text;
+    const int lines = 1 + static_cast<int>(rng() % 256);
+    for (int i = 0; i < lines; ++i) {
+      const uint32_t colour = rng() & 0xFFFFFF;
+      std::vector<int> path;
+      const int depth = 1 + static_cast<int>(rng() % 8);
+      for (int level = 0; level < depth; ++level) path.push_back(OctreeChildIndex(colour, level));
+      plain.Add(colour, path);
+      text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
+              std::to_string(colour & 0xFF) + " -";
+      for (int d : path) text += " " + std::to_string(d);
+      text += "\n";
+    }
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+    std::vector<uint32_t> values;
+    for (uint32_t v = 0; v < 256; v += 8) {
+      values.push_back(v);
+      values.push_back(v + 7);
+    }
+    for (uint32_t r : values) {
+      for (uint32_t g : values) {
+        for (uint32_t b : values) {
+          const uint32_t colour = r << 16 | g << 8 | b;
+          ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour))
+              << std::hex << colour;
+        }
+      }
+    }
+  }
+}
+
 TEST(NearestColourTest, MapImageToPaletteKeepsPadBytes) {
   auto ctx = NewPalette();
   ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), "0 0 0 - 0\n255 255 255 - 7\n"));
