@@ -4,6 +4,7 @@
 // once without showing its window, and ends with exit code 0.
 #include <windows.h>
 
+#include "message_loop.h"
 #include "name_runs.h"
 #include "resource.h"
 
@@ -80,15 +81,6 @@ void RegisterMainClass(HINSTANCE instance) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kMainClass;
   RegisterClassA(&wc);
-}
-
-int RunMessageLoop() {
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
 }
 
 }  // namespace

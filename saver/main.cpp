@@ -11,6 +11,7 @@
 
 #include "assert_report.h"
 #include "gdi_owners.h"
+#include "message_loop.h"
 #include "program_dir.h"
 #include "saver.h"
 #include "saver/command_line.h"
@@ -19,15 +20,6 @@
 namespace {
 
 const char kSaverBoxCaption[] = "Tavol Screen Saver";
-
-int RunMessageLoop() {
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
 
 int RunFullScreen(SaverApp* app) {
   app->previewMode = 0;

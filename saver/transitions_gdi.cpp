@@ -15,8 +15,18 @@ bool Stopped(const std::atomic<bool>* stop) {
   return stop && stop->load(std::memory_order_relaxed);
 }
 
-void CopyCell(HDC dst, HDC src, const TransitionCell& c) {
-  BitBlt(dst, c.x, c.y, c.w, c.h, src, c.x, c.y, SRCCOPY);
+// Each cell the order hands out, one BitBlt at the same place, until the
+// order ends or the stop flag is set; the count of cells copied.
+template <typename Order>
+uint64_t CopyCells(HDC dst, HDC src, Order* order, const std::atomic<bool>* stop) {
+  uint64_t copied = 0;
+  TransitionCell c;
+  while (!Stopped(stop) && order->Next(&c)) {
+    BitBlt(dst, c.x, c.y, c.w, c.h, src, c.x, c.y, SRCCOPY);
+    ++copied;
+  }
+  GdiFlush();
+  return copied;
 }
 
 // A solid bitmap compatible with dst, right x bottom from 0, 0, selected into
@@ -48,14 +58,7 @@ class SolidSource {
 uint64_t DissolveTiles(HDC dst, int x0, int y0, int w, int h, int tileW, int tileH, HDC src,
                        Lcg* random, const std::atomic<bool>* stop) {
   DissolveTilesOrder order({x0, y0, w, h, tileW, tileH}, GetTickCount(), random);
-  uint64_t copied = 0;
-  TransitionCell cell;
-  while (!Stopped(stop) && order.Next(&cell)) {
-    CopyCell(dst, src, cell);
-    ++copied;
-  }
-  GdiFlush();
-  return copied;
+  return CopyCells(dst, src, &order, stop);
 }
 
 uint64_t SweepBands(HDC dst, int x0, int y0, int w, int h, int bandWidth, int wave, int tileW,
@@ -64,14 +67,7 @@ uint64_t SweepBands(HDC dst, int x0, int y0, int w, int h, int bandWidth, int wa
   if (order.status() == TransitionStatus::kOutOfMemory) {
     Assert(0, "tri1", 1239, "Out of memory allocating from file %s, line %d\n", "tri1", 1239);
   }
-  uint64_t copied = 0;
-  TransitionCell cell;
-  while (!Stopped(stop) && order.Next(&cell)) {
-    CopyCell(dst, src, cell);
-    ++copied;
-  }
-  GdiFlush();
-  return copied;
+  return CopyCells(dst, src, &order, stop);
 }
 
 // The cells are read from the solid bitmap at the destination's own
