@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "codec/palette.h"
 
@@ -98,75 +99,140 @@ enum class Target { kPalette, kFiveBits };
 // is exactly (8 + w (e - 1)) x 16 = 128 - 16 w + 16 w e: the tables'
 // values without reading them. Error rows hold four lanes an entry (blue,
 // green, red, 0). The errors for the row below are summed in registers and
-// each entry is written once: with two error rows that row starts empty.
+// each entry is written once, so that row starts empty.
+template <Target kTarget>
+class FloydSteinbergRow {
+ public:
+  void Begin(PaletteContext* ctx, uint8_t* pixels, const int32_t* current, int32_t* below) {
+    ctx_ = ctx;
+    pixels_ = pixels;
+    current_ = current;
+    below_ = below;
+    carry_ = pending0_ = pending1_ = _mm_setzero_si128();
+  }
+
+  // Pixel x, after pixel x - 1; writes the row below's entry x - 1 for good.
+  void Step(int x) {
+    const __m128i zero = _mm_setzero_si128();
+    uint8_t* px = pixels_ + 3 * static_cast<size_t>(x);
+    const __m128i acc =
+        _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(current_ + 4 * x)), carry_);
+    const uint32_t bytes = static_cast<uint32_t>(px[0]) | static_cast<uint32_t>(px[1]) << 8 |
+                           static_cast<uint32_t>(px[2]) << 16;
+    const __m128i pixel = _mm_unpacklo_epi16(
+        _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero), zero);
+    const __m128i sum = _mm_add_epi32(pixel, _mm_srai_epi32(acc, 8));
+    const __m128i clamped = _mm_packus_epi16(_mm_packs_epi32(sum, zero), zero);
+    __m128i error;
+    if (kTarget == Target::kFiveBits) {
+      // Kept in the vector: q is c with the low three bits of each channel
+      // cleared, except pure black and white, which stay (no error).
+      const __m128i rgbMask = _mm_cvtsi32_si128(0xFFFFFF);
+      const __m128i colour = _mm_and_si128(clamped, rgbMask);
+      const __m128i special =
+          _mm_or_si128(_mm_cmpeq_epi32(colour, zero), _mm_cmpeq_epi32(colour, rgbMask));
+      const __m128i low =
+          _mm_andnot_si128(special, _mm_and_si128(colour, _mm_cvtsi32_si128(0x070707)));
+      const uint32_t q = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_xor_si128(colour, low)));
+      px[0] = static_cast<uint8_t>(q);
+      px[1] = static_cast<uint8_t>(q >> 8);
+      px[2] = static_cast<uint8_t>(q >> 16);
+      error = _mm_unpacklo_epi16(_mm_unpacklo_epi8(low, zero), zero);
+    } else {
+      // The spare lane gathers the biases; it is never part of a colour.
+      const uint32_t c = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)) & 0xFFFFFF;
+      const uint32_t q = c == 0 || c == 0xFFFFFF ? c : NearestColour(ctx_, c);
+      px[0] = static_cast<uint8_t>(q);
+      px[1] = static_cast<uint8_t>(q >> 8);
+      px[2] = static_cast<uint8_t>(q >> 16);
+      const __m128i quantised =
+          _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(q)), zero), zero);
+      error = _mm_sub_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(clamped, zero), zero), quantised);
+    }
+    const __m128i e16 = _mm_slli_epi32(error, 4);
+    const __m128i d7 =
+        _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(e16, 3), e16), _mm_set1_epi32(128 - 16 * 7));
+    const __m128i d3 =
+        _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 1), e16), _mm_set1_epi32(128 - 16 * 3));
+    const __m128i d5 =
+        _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 2), e16), _mm_set1_epi32(128 - 16 * 5));
+    const __m128i d1 = _mm_add_epi32(e16, _mm_set1_epi32(128 - 16 * 1));
+    carry_ = d7;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(below_ + 4 * (x - 1)),
+                     _mm_add_epi32(pending0_, d3));
+    pending0_ = _mm_add_epi32(pending1_, d5);
+    pending1_ = d1;
+  }
+
+  // After the last pixel: the row below's last entries.
+  void Finish(int width) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(below_ + 4 * (width - 1)), pending0_);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(below_ + 4 * width), pending1_);
+  }
+
+ private:
+  PaletteContext* ctx_ = nullptr;
+  uint8_t* pixels_ = nullptr;
+  const int32_t* current_ = nullptr;
+  int32_t* below_ = nullptr;
+  __m128i carry_;     // this row, x + 1 (the weight-7 tap)
+  __m128i pending0_;  // the row below, x - 1
+  __m128i pending1_;  // the row below, x
+};
+
+// kRows rows at once, each one pixel behind the one above: row k's step x
+// has just made the entry x - 1 that row k + 1 reads next. Each pixel waits
+// for the error of the one before it, so one row alone leaves the processor
+// idle most of the time; independent rows fill it. Row k reads error row
+// k of `errors` and writes error row k + 1. The same arithmetic in the same
+// order per row, so the same bytes.
+template <Target kTarget, int kRows>
+void FloydSteinbergRows(PaletteContext* ctx, uint8_t* first, size_t stride, int width,
+                        int32_t* const* errors) {
+  FloydSteinbergRow<kTarget> row[kRows];
+  for (int k = 0; k < kRows; ++k) {
+    row[k].Begin(ctx, first + stride * static_cast<size_t>(k), errors[k], errors[k + 1]);
+  }
+  // Rows starting, all rows under way (no row at its end), rows ending.
+  auto stepAll = [&](int x) {
+    for (int k = 0; k < kRows; ++k) {
+      const int at = x - k;
+      if (at < 0 || at >= width) continue;
+      row[k].Step(at);
+      if (at == width - 1) row[k].Finish(width);
+    }
+  };
+  const int fullFrom = kRows - 1;
+  const int fullTo = width - 1;  // row 0 ends at width - 1
+  int x = 0;
+  for (; x < fullFrom && x < width + kRows - 1; ++x) stepAll(x);
+  for (; x < fullTo; ++x) {
+    for (int k = 0; k < kRows; ++k) row[k].Step(x - k);
+  }
+  for (; x < width + kRows - 1; ++x) stepAll(x);
+}
+
 template <Target kTarget>
 CodecStatus FloydSteinberg(PaletteContext* ctx, uint8_t* image, int rows, int width, size_t stride,
-                           int32_t* rowA, int32_t* rowB) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i bias7 = _mm_set1_epi32(128 - 16 * 7);
-  const __m128i bias3 = _mm_set1_epi32(128 - 16 * 3);
-  const __m128i bias5 = _mm_set1_epi32(128 - 16 * 5);
-  const __m128i bias1 = _mm_set1_epi32(128 - 16 * 1);
-  const __m128i rgbMask = _mm_cvtsi32_si128(0xFFFFFF);
-  const __m128i lowBits = _mm_cvtsi32_si128(0x070707);
-  int32_t* current = rowA + 4 * kRowMargin;
-  int32_t* below = rowB + 4 * kRowMargin;
-  for (int y = 0; y < rows; ++y) {
+                           int32_t* const* errorRows) {
+  constexpr int kGroup = 4;
+  int32_t* errors[kGroup + 1];
+  for (int i = 0; i <= kGroup; ++i) errors[i] = errorRows[i] + 4 * kRowMargin;
+  int y = 0;
+  while (y < rows) {
     if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
-    uint8_t* px = image + stride * static_cast<size_t>(y);
-    __m128i carry = zero;     // this row, x + 1 (the weight-7 tap)
-    __m128i pending0 = zero;  // the row below, x - 1
-    __m128i pending1 = zero;  // the row below, x
-    for (int x = 0; x < width; ++x, px += 3) {
-      const __m128i acc =
-          _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(current + 4 * x)), carry);
-      const uint32_t bytes = static_cast<uint32_t>(px[0]) | static_cast<uint32_t>(px[1]) << 8 |
-                             static_cast<uint32_t>(px[2]) << 16;
-      const __m128i pixel = _mm_unpacklo_epi16(
-          _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero), zero);
-      const __m128i sum = _mm_add_epi32(pixel, _mm_srai_epi32(acc, 8));
-      const __m128i clamped = _mm_packus_epi16(_mm_packs_epi32(sum, zero), zero);
-      __m128i error;
-      if (kTarget == Target::kFiveBits) {
-        // Kept in the vector: q is c with the low three bits of each channel
-        // cleared, except pure black and white, which stay (no error).
-        const __m128i colour = _mm_and_si128(clamped, rgbMask);
-        const __m128i special =
-            _mm_or_si128(_mm_cmpeq_epi32(colour, zero), _mm_cmpeq_epi32(colour, rgbMask));
-        const __m128i low = _mm_andnot_si128(special, _mm_and_si128(colour, lowBits));
-        const uint32_t q = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_xor_si128(colour, low)));
-        px[0] = static_cast<uint8_t>(q);
-        px[1] = static_cast<uint8_t>(q >> 8);
-        px[2] = static_cast<uint8_t>(q >> 16);
-        error = _mm_unpacklo_epi16(_mm_unpacklo_epi8(low, zero), zero);
-      } else {
-        // The spare lane gathers the biases; it is never part of a colour.
-        const uint32_t c = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)) & 0xFFFFFF;
-        const uint32_t q = c == 0 || c == 0xFFFFFF ? c : NearestColour(ctx, c);
-        px[0] = static_cast<uint8_t>(q);
-        px[1] = static_cast<uint8_t>(q >> 8);
-        px[2] = static_cast<uint8_t>(q >> 16);
-        const __m128i quantised = _mm_unpacklo_epi16(
-            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(q)), zero), zero);
-        error =
-            _mm_sub_epi32(_mm_unpacklo_epi16(_mm_unpacklo_epi8(clamped, zero), zero), quantised);
-      }
-      const __m128i e16 = _mm_slli_epi32(error, 4);
-      const __m128i d7 = _mm_add_epi32(_mm_sub_epi32(_mm_slli_epi32(e16, 3), e16), bias7);
-      const __m128i d3 = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 1), e16), bias3);
-      const __m128i d5 = _mm_add_epi32(_mm_add_epi32(_mm_slli_epi32(e16, 2), e16), bias5);
-      const __m128i d1 = _mm_add_epi32(e16, bias1);
-      carry = d7;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * (x - 1)),
-                       _mm_add_epi32(pending0, d3));
-      pending0 = _mm_add_epi32(pending1, d5);
-      pending1 = d1;
+    uint8_t* first = image + stride * static_cast<size_t>(y);
+    const int count = rows - y >= kGroup ? kGroup : rows - y >= 2 ? 2 : 1;
+    if (count == kGroup) {
+      FloydSteinbergRows<kTarget, kGroup>(ctx, first, stride, width, errors);
+    } else if (count == 2) {
+      FloydSteinbergRows<kTarget, 2>(ctx, first, stride, width, errors);
+    } else {
+      FloydSteinbergRows<kTarget, 1>(ctx, first, stride, width, errors);
     }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * (width - 1)), pending0);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(below + 4 * width), pending1);
-    int32_t* done = current;
-    current = below;
-    below = done;
+    // The last row's errors are the next group's first.
+    std::swap(errors[0], errors[count]);
+    y += count;
   }
   return CodecStatus::kOk;
 }
@@ -214,12 +280,12 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
     // Every entry of the row below is written before it is read, so only
     // the first current row needs clearing.
     std::memset(state.errorRows[0].data(), 0, static_cast<size_t>(entries) * 4 * sizeof(int32_t));
+    int32_t* errorRows[5];
+    for (int i = 0; i < 5; ++i) errorRows[i] = state.errorRows[i].data();
     if (target == Target::kPalette) {
-      return FloydSteinberg<Target::kPalette>(ctx, image, rows, width, stride,
-                                              state.errorRows[0].data(), state.errorRows[1].data());
+      return FloydSteinberg<Target::kPalette>(ctx, image, rows, width, stride, errorRows);
     }
-    return FloydSteinberg<Target::kFiveBits>(ctx, image, rows, width, stride,
-                                             state.errorRows[0].data(), state.errorRows[1].data());
+    return FloydSteinberg<Target::kFiveBits>(ctx, image, rows, width, stride, errorRows);
   }
 #endif
   size_t rowBytes = static_cast<size_t>(entries) * 3 * sizeof(int32_t);

@@ -185,6 +185,37 @@ TEST(DitherTest, MatchesThePlainRulesForEveryKernel) {
   }
 }
 
+// Floyd-Steinberg left to right works on several rows at once, each one
+// pixel behind the one above: every count of rows a group leaves over and
+// rows shorter than the group, against the plain rules.
+TEST(DitherTest, FloydSteinbergOnAnyNumberOfShortRows) {
+  std::mt19937 rng(41);
+  auto ctx = NewPalette();
+  std::string table = SmallTable();
+  ASSERT_EQ(CodecStatus::kOk,
+            ReadColourTableFromText(ctx.get(), table.data(), table.size(), "s.tr"));
+  for (int width : {1, 2, 3, 4, 5, 8, 33}) {
+    for (int rows = 1; rows <= 9; ++rows) {
+      const int pad = (4 - (width * 3) % 4) % 4;
+      std::vector<uint8_t> source((static_cast<size_t>(width) * 3 + pad) * rows);
+      for (auto& b : source) b = static_cast<uint8_t>(rng());
+      for (bool sixteen : {false, true}) {
+        SCOPED_TRACE(testing::Message() << width << " x " << rows << (sixteen ? " 16" : " 8"));
+        std::vector<uint8_t> got = source;
+        std::vector<uint8_t> want = source;
+        ASSERT_EQ(CodecStatus::kOk,
+                  sixteen ? DitherImage16(ctx.get(), 2, false, got.data(), rows, width, pad)
+                          : DitherImage8(ctx.get(), 2, false, got.data(), rows, width, pad));
+        PaletteContext* p = ctx.get();
+        ReferenceDither(&want, rows, width, pad, 2, false, [&](uint32_t c) {
+          return sixteen ? (c & 0xF8F8F8u) : NearestColour(p, c);
+        });
+        ASSERT_EQ(got, want);
+      }
+    }
+  }
+}
+
 TEST(DitherTest, WideImagesAndKernelChanges) {
   // Wider than the programs' fixed error rows (1281 pixels), and the two
   // routines alternating kernels: each call must match a fresh context.
