@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <climits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // (t - p + 1)^2: the difference plus one, squared (a table of squares read
@@ -103,6 +107,8 @@ void FinishOctree(ColourOctree* tree, const uint32_t* values) {
 
 namespace {
 
+#if !defined(__SSE2__)
+
 // Lower bound of the distance from target to any leaf of node: each
 // channel's (t - p + 1)^2 at its best p within the node's bounds.
 int32_t LowerBound(const OctreeNode& node, const int target[3]) {
@@ -155,6 +161,69 @@ void SearchBelow(const ColourOctree& tree, int n, const int target[3], int* best
   }
 }
 
+#endif
+
+#if defined(__SSE2__)
+
+// The same answer as SearchBelow from the node whose leaves are
+// [begin, end): the first leaf in search order at the smallest distance.
+// Without pruning, four leaves a step: each difference fits 16 bits, and
+// one multiply-add gives red^2 + green^2 for four leaves at once.
+int FirstNearestLeaf(const ColourOctree& tree, int begin, int end, const int target[3]) {
+  int best = begin;
+  int32_t bestDistance = INT32_MAX;
+  int i = begin;
+  if (end - begin >= 8) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i red = _mm_set1_epi16(static_cast<int16_t>(target[0] + 1));
+    const __m128i green = _mm_set1_epi16(static_cast<int16_t>(target[1] + 1));
+    const __m128i blue = _mm_set1_epi16(static_cast<int16_t>(target[2] + 1));
+    __m128i least = _mm_set1_epi32(INT32_MAX);
+    __m128i leastAt = _mm_setzero_si128();
+    __m128i at = _mm_setr_epi32(i, i + 1, i + 2, i + 3);
+    const __m128i four = _mm_set1_epi32(4);
+    for (; i + 4 <= end; i += 4) {
+      const __m128i dr =
+          _mm_sub_epi16(red, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tree.leafRed + i)));
+      const __m128i dg = _mm_sub_epi16(
+          green, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tree.leafGreen + i)));
+      const __m128i db = _mm_unpacklo_epi16(
+          _mm_sub_epi16(blue, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(tree.leafBlue + i))),
+          zero);
+      const __m128i rg = _mm_unpacklo_epi16(dr, dg);
+      const __m128i d = _mm_add_epi32(_mm_madd_epi16(rg, rg), _mm_madd_epi16(db, db));
+      // Strictly nearer only: in each lane the earlier leaf keeps a tie.
+      const __m128i nearer = _mm_cmplt_epi32(d, least);
+      least = _mm_or_si128(_mm_and_si128(nearer, d), _mm_andnot_si128(nearer, least));
+      leastAt = _mm_or_si128(_mm_and_si128(nearer, at), _mm_andnot_si128(nearer, leastAt));
+      at = _mm_add_epi32(at, four);
+    }
+    alignas(16) int32_t distances[4];
+    alignas(16) int32_t leaves[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(distances), least);
+    _mm_store_si128(reinterpret_cast<__m128i*>(leaves), leastAt);
+    for (int k = 0; k < 4; ++k) {
+      if (distances[k] < bestDistance || (distances[k] == bestDistance && leaves[k] < best)) {
+        best = leaves[k];
+        bestDistance = distances[k];
+      }
+    }
+  }
+  // The rest come after every leaf above, so again only strictly nearer wins.
+  for (; i < end; ++i) {
+    const int32_t d = ChannelDistance(target[0], tree.leafRed[i]) +
+                      ChannelDistance(target[1], tree.leafGreen[i]) +
+                      ChannelDistance(target[2], tree.leafBlue[i]);
+    if (d < bestDistance) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+#endif
+
 }  // namespace
 
 int SearchOctree(const ColourOctree& tree, uint32_t colour) {
@@ -172,8 +241,12 @@ int SearchOctree(const ColourOctree& tree, uint32_t colour) {
   int tg = static_cast<int>((colour >> 8) & 0xFF);
   int tb = static_cast<int>(colour & 0xFF);
   const int target[3] = {tr, tg, tb};
+#if defined(__SSE2__)
+  return tree.leafIndex[FirstNearestLeaf(tree, stop.leafBegin, stop.leafEnd, target)];
+#else
   int best = stop.leafBegin;
   int32_t bestDistance = INT32_MAX;
   SearchBelow(tree, node, target, &best, &bestDistance);
   return tree.leafIndex[best];
+#endif
 }
