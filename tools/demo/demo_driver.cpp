@@ -42,10 +42,12 @@ void RefreshAllWindows() {
 }
 
 // The screenshot is taken outside Wine, of the whole X screen: the driver
-// leaves NAME.ready and waits for the demo script to answer with NAME.done.
-bool SaveScreenshot(const std::string& name) {
-  RefreshAllWindows();
-  Sleep(1500);
+// leaves NAME.ready and waits for the demo script to answer with NAME.done,
+// calling `wait` for each pause (a plain sleep, or a pump when this thread
+// draws windows of the step).
+template <typename Wait>
+bool HandOverScreenshot(const std::string& name, Wait wait) {
+  wait(1500);
   const std::string ready = g_outDir + "\\" + name + ".ready";
   const std::string done = g_outDir + "\\" + name + ".done";
   if (FILE* f = std::fopen(ready.c_str(), "w")) std::fclose(f);
@@ -55,10 +57,15 @@ bool SaveScreenshot(const std::string& name) {
       std::printf("screenshot %s\n", name.c_str());
       return true;
     }
-    Sleep(100);
+    wait(100);
   }
   std::printf("FAILED: no screenshot %s\n", name.c_str());
   return false;
+}
+
+bool SaveScreenshot(const std::string& name) {
+  RefreshAllWindows();
+  return HandOverScreenshot(name, [](DWORD ms) { Sleep(ms); });
 }
 
 HWND WaitForWindow(const char* cls, DWORD timeoutMs) {
@@ -96,20 +103,7 @@ void Pump(DWORD ms) {
 
 // SaveScreenshot for a step whose windows this thread draws.
 bool SaveScreenshotPumping(const std::string& name) {
-  Pump(1500);
-  const std::string ready = g_outDir + "\\" + name + ".ready";
-  const std::string done = g_outDir + "\\" + name + ".done";
-  if (FILE* f = std::fopen(ready.c_str(), "w")) std::fclose(f);
-  for (int waited = 0; waited < 60000; waited += 100) {
-    if (GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      DeleteFileA(done.c_str());
-      std::printf("screenshot %s\n", name.c_str());
-      return true;
-    }
-    Pump(100);
-  }
-  std::printf("FAILED: no screenshot %s\n", name.c_str());
-  return false;
+  return HandOverScreenshot(name, Pump);
 }
 
 PROCESS_INFORMATION Start(const std::string& commandLine, const char* directory) {
