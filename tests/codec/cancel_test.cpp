@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "codec/art_encoder.h"
 #include "codec/codec.h"
-#include "sample_picture.h"
+#include "sample_art.h"
 
 namespace {
 
@@ -19,17 +18,6 @@ std::unique_ptr<CodecContext> NewContext(const CodecOptions& options = CodecOpti
   std::unique_ptr<CodecContext> ctx(new CodecContext);
   InitCodecContext(ctx.get(), options);
   return ctx;
-}
-
-std::vector<uint8_t> ArtFile(int w, int h) {
-  Picture picture = MakeSamplePicture(w, h);
-  BgrImage image = {picture.bgr.data(), picture.width, picture.height, picture.stride()};
-  EncodeOptions options;
-  options.pieces = 4;
-  ByteBuffer file;
-  CodecError error;
-  EXPECT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
-  return std::vector<uint8_t>(file.data(), file.data() + file.size);
 }
 
 const char kTable[] = "0 0 0 - 0\n255 0 0 - 1\n0 255 0 - 2\n0 0 255 - 4\n255 255 255 - 7\n";
@@ -41,7 +29,7 @@ void ExpectStopped(const CodecContext& ctx, CodecStatus status) {
 }
 
 TEST(CodecCancel, ASetFlagStopsEachLongOperationAtItsStart) {
-  const std::vector<uint8_t> file = ArtFile(192, 144);
+  const std::vector<uint8_t> file = EncodeSampleArt(192, 144, 4);
   auto ctx = NewContext();
   WaveletPtr art;
   ASSERT_EQ(CodecStatus::kOk,
@@ -69,7 +57,7 @@ TEST(CodecCancel, ASetFlagStopsEachLongOperationAtItsStart) {
 }
 
 TEST(CodecCancel, AClearFlagChangesNothing) {
-  const std::vector<uint8_t> file = ArtFile(192, 144);
+  const std::vector<uint8_t> file = EncodeSampleArt(192, 144, 4);
   std::vector<uint8_t> results[2];
   for (int withFlag = 0; withFlag < 2; ++withFlag) {
     auto ctx = NewContext();
@@ -98,7 +86,7 @@ void StopOnDeltas(const char* line) {
 }
 
 TEST(CodecCancel, AStopDuringTheColourReductionEndsItBeforeTheNextRow) {
-  const std::vector<uint8_t> file = ArtFile(192, 144);
+  const std::vector<uint8_t> file = EncodeSampleArt(192, 144, 4);
   CodecOptions options;
   options.trace = StopOnDeltas;  // the reduction builds its tables first
   auto ctx = NewContext(options);
@@ -135,7 +123,7 @@ bool StopAfterAllocations(size_t, void* user) {
 }
 
 TEST(CodecCancel, AStopDuringTheDecodeEndsItBeforeTheNextPiece) {
-  const std::vector<uint8_t> file = ArtFile(192, 144);
+  const std::vector<uint8_t> file = EncodeSampleArt(192, 144, 4);
   auto ctx = NewContext();
   WaveletPtr art;
   ASSERT_EQ(CodecStatus::kOk,

@@ -8,9 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "codec/art_encoder.h"
 #include "codec/codec.h"
-#include "sample_picture.h"
+#include "sample_art.h"
 
 namespace {
 
@@ -18,19 +17,6 @@ std::unique_ptr<CodecContext> NewContext() {
   std::unique_ptr<CodecContext> ctx(new CodecContext);
   InitCodecContext(ctx.get());
   return ctx;
-}
-
-// A 4-piece art like the screen saver's, 576 x 432.
-std::vector<uint8_t> SaverSizedArt() {
-  Picture picture = MakeSamplePicture(576, 432);
-  BgrImage image = {picture.bgr.data(), picture.width, picture.height, picture.stride()};
-  EncodeOptions options;
-  options.pieces = 4;
-  options.quality = 80;
-  ByteBuffer file;
-  CodecError error;
-  EXPECT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error));
-  return std::vector<uint8_t>(file.data(), file.data() + file.size);
 }
 
 // The largest single allocation made while the hook is installed.
@@ -81,7 +67,7 @@ size_t SectionSize(int dw, int dh) {
 }
 
 TEST(ScaleInPlace, ScreenSizesGiveTheSameBytesWithoutAnImageSizedBuffer) {
-  const std::vector<uint8_t> file = SaverSizedArt();
+  const std::vector<uint8_t> file = EncodeSampleArt(576, 432, 4, 80);
   auto ctx = NewContext();
   WaveletPtr art;
   ASSERT_EQ(CodecStatus::kOk,
@@ -109,7 +95,7 @@ TEST(ScaleInPlace, ScreenSizesGiveTheSameBytesWithoutAnImageSizedBuffer) {
 }
 
 TEST(ScaleInPlace, TargetsWithoutRoomScaleApartWithTheSameBytes) {
-  const std::vector<uint8_t> file = SaverSizedArt();
+  const std::vector<uint8_t> file = EncodeSampleArt(576, 432, 4, 80);
   auto ctx = NewContext();
   WaveletPtr art;
   ASSERT_EQ(CodecStatus::kOk,
@@ -145,17 +131,10 @@ TEST(ScaleInPlace, ManyShapesOfSmallArt) {
   for (Shape shape : {Shape{64, 48}, Shape{96, 72}, Shape{128, 96}, Shape{160, 120}}) {
     const int w = shape.w, h = shape.h;
     {
-      Picture picture = MakeSamplePicture(w, h);
-      BgrImage image = {picture.bgr.data(), picture.width, picture.height, picture.stride()};
-      EncodeOptions options;
-      options.pieces = 4;
-      ByteBuffer file;
-      CodecError error;
-      ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(image, options, &file, nullptr, &error))
-          << error.message;
+      const std::vector<uint8_t> file = EncodeSampleArt(w, h, 4);
       WaveletPtr art;
-      ASSERT_EQ(CodecStatus::kOk,
-                ReadWaveletFromMemory(ctx.get(), file.data(), file.size, "small.art", false, &art));
+      ASSERT_EQ(CodecStatus::kOk, ReadWaveletFromMemory(ctx.get(), file.data(), file.size(),
+                                                        "small.art", false, &art));
       for (int dw : {w + 1, 2 * w + 3, 641}) {
         for (int dh : {h + 1, 2 * h - 1, 500}) {
           SCOPED_TRACE(testing::Message() << w << " x " << h << " -> " << dw << " x " << dh);
