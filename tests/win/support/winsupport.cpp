@@ -2,6 +2,7 @@
 
 #include "win_raii.h"
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -53,8 +54,16 @@ void ChildProcess::Kill() {
 
 DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
   ChildProcess child;
-  if (!child.Start(commandLine)) return 0xFFFFFFFF;
-  if (!child.Wait(timeoutMs)) return 0xFFFFFFFF;
+  if (!child.Start(commandLine)) {
+    std::fprintf(stderr, "RunProgram: %s did not start (error %lu)\n", commandLine.c_str(),
+                 static_cast<unsigned long>(GetLastError()));
+    return 0xFFFFFFFF;
+  }
+  if (!child.Wait(timeoutMs)) {
+    std::fprintf(stderr, "RunProgram: %s still runs after %lu ms\n", commandLine.c_str(),
+                 static_cast<unsigned long>(timeoutMs));
+    return 0xFFFFFFFF;
+  }
   return child.ExitCode();
 }
 
