@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
+#include "jpeg_peer.h"
 
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
@@ -79,44 +79,10 @@ double Ssim(const Picture& a, const uint8_t* b) {
 }
 
 bool Jpeg(const Picture& p, int quality, Point* point) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = static_cast<JDIMENSION>(p.width);
-  c.image_height = static_cast<JDIMENSION>(p.height);
-  c.input_components = 3;
-  c.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, quality, TRUE);
-  c.optimize_coding = TRUE;
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(p.bgr.data() + p.stride() * c.next_scanline);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-
-  jpeg_decompress_struct d;
-  d.err = jpeg_std_error(&err);
-  jpeg_create_decompress(&d);
-  jpeg_mem_src(&d, out, size);
-  jpeg_read_header(&d, TRUE);
-  d.out_color_space = JCS_EXT_BGR;
-  jpeg_start_decompress(&d);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(p, quality, true);
   std::vector<uint8_t> decoded(p.bgr.size());
-  while (d.output_scanline < d.output_height) {
-    JSAMPROW row = decoded.data() + p.stride() * d.output_scanline;
-    jpeg_read_scanlines(&d, &row, 1);
-  }
-  jpeg_finish_decompress(&d);
-  jpeg_destroy_decompress(&d);
-  std::free(out);
-  point->bytes = static_cast<double>(size);
+  if (!DecodeJpeg(jpeg, &decoded)) return false;
+  point->bytes = static_cast<double>(jpeg.size());
   point->psnr = Psnr(p, decoded.data());
   point->ssim = Ssim(p, decoded.data());
   return true;
