@@ -191,7 +191,8 @@ TEST_F(SaverDisplayTest, TheLogoThenACardArtWithItsCaptionFillTheScreen) {
   BackdropState backdrop = LookAtBackdrop(*arts_, row, screen);
   EXPECT_TRUE(arts_->Darkened(backdrop))
       << "no darkened caption backdrop: brightness " << backdrop.screenLuma << " against "
-      << backdrop.plainLuma << ", " << backdrop.dark << " darkened pixels of " << backdrop.pixels;
+      << backdrop.plainLuma << ", " << backdrop.dark << " darkened of " << backdrop.distinct
+      << " pixels told apart";
   SaveShot(screen);
   EXPECT_TRUE(PumpUntil(
       [&] {
@@ -201,8 +202,8 @@ TEST_F(SaverDisplayTest, TheLogoThenACardArtWithItsCaptionFillTheScreen) {
       },
       60000))
       << "the backdrop stays: " << backdrop.dark << " darkened and " << backdrop.plain
-      << " plain pixels of " << backdrop.pixels << ", brightness " << backdrop.screenLuma
-      << " against " << backdrop.plainLuma
+      << " plain of " << backdrop.distinct << " pixels told apart"
+      << ", brightness " << backdrop.screenLuma << " against " << backdrop.plainLuma
       << (SaveUnexpected(screen, "backdrop") ? " (screenshot saved)" : "");
   CloseWithKey(&saver);
 }

@@ -210,13 +210,13 @@ bool SaverArts::Same(uint32_t screen, uint32_t picture) const {
 }
 
 bool SaverArts::Darkened(const BackdropState& b) const {
-  return b.screenLuma < b.plainLuma * 0.85 && b.dark > b.pixels / 4;
+  return b.screenLuma < b.plainLuma * 0.85 && b.dark > b.distinct / 4;
 }
 
 bool SaverArts::Restored(const BackdropState& b) const {
-  // A few pixels of 8-bit colour may lie nearer the darkened art by chance.
-  const int strays = tolerance_ == 0 ? 0 : b.pixels / 20;
-  return b.dark <= strays && 2 * b.plain > b.pixels;
+  // A few pixels of rounded colour may lie nearer the darkened art by chance.
+  const int strays = tolerance_ == 0 ? 0 : b.distinct / 20;
+  return b.distinct > 0 && b.dark <= strays && 2 * b.plain > b.distinct;
 }
 
 int ArtVotes::Majority() const {
@@ -267,12 +267,14 @@ BackdropState LookAtBackdrop(const SaverArts& arts, int row, const Pixels& scree
     for (int x = r.left; x < r.left + r.width; ++x) {
       const uint32_t p = screen.At(x, y);
       ++s.pixels;
+      s.screenLuma += Luma(p);
+      s.plainLuma += Luma(plain.At(x, y));
+      if (Distance(plain.At(x, y), dark.At(x, y)) <= 2 * arts.tolerance()) continue;
+      ++s.distinct;
       const int toPlain = Distance(p, plain.At(x, y));
       const int toDark = Distance(p, dark.At(x, y));
       if (toPlain <= arts.tolerance() && toPlain <= toDark) ++s.plain;
       if (toDark <= arts.tolerance() && toDark < toPlain) ++s.dark;
-      s.screenLuma += Luma(p);
-      s.plainLuma += Luma(plain.At(x, y));
     }
   }
   if (s.pixels) {

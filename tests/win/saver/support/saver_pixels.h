@@ -84,10 +84,14 @@ ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen);
 // The backdrop area of a card art on screen: how many of its pixels still
 // show the darkened backdrop (and not the plain art), and how many show the
 // plain art; and the mean brightness of both.
+// Only pixels whose plain and darkened values lie more than two tolerances
+// apart are told apart: near black, darkening changes a pixel by less than
+// a 16-bit screen's rounding, and such a pixel may read as either.
 struct BackdropState {
   int pixels = 0;
-  int dark = 0;   // pixels nearer the darkened art's than the plain art's
-  int plain = 0;  // pixels that are the plain art's (or nearer to it)
+  int distinct = 0;  // pixels the screen can tell apart
+  int dark = 0;      // of those, pixels nearer the darkened art's than the plain art's
+  int plain = 0;     // of those, pixels that are the plain art's (or nearer to it)
   double screenLuma = 0;
   double plainLuma = 0;
 };
