@@ -2,7 +2,7 @@
 #   make test   installs what is missing, builds everything, runs every test
 #   make demo   runs the package in a Wine prefix of its own under build/
 .PHONY: all setup configure build build-native build-native-asan build-win64 build-win32 test \
-        test-native test-asan test-wine package bench bench-codec bench-wallpaper bench-saver fuzz \
+        test-native test-sanitizers test-asan test-wine package bench bench-codec bench-wallpaper bench-saver fuzz \
         demo format clean
 
 JOBS ?= $(shell nproc)
@@ -37,20 +37,31 @@ package: setup
 	$(MAKE) build
 	scripts/package.sh
 
+# The fuzz smoke runs beside the Windows-side tests: those mostly wait on
+# windows and timers, and the fuzzers run niced, so the cores they leave
+# idle do the fuzzing. Its output is shown once both have ended.
 test: setup
 	$(MAKE) build
 	scripts/package.sh
 	$(MAKE) test-native
-	$(MAKE) test-asan
-	$(MAKE) test-wine
+	$(MAKE) test-sanitizers
+	@mkdir -p build/fuzz; \
+	scripts/fuzz.sh smoke 20 >build/fuzz/smoke.log 2>&1 & smoke=$$!; \
+	rc=0; $(MAKE) test-wine || rc=$$?; \
+	wait $$smoke || rc=1; \
+	echo "== fuzz smoke (beside the Windows-side tests)"; cat build/fuzz/smoke.log; \
+	exit $$rc
 
 test-native:
 	ctest --preset native -j $(JOBS)
 
-# The native tests again under the sanitizers, then every fuzz target for
-# 20 seconds from its seeds (a smoke check; `make fuzz` runs them long).
-test-asan: build-native-asan
+# The native tests again under the sanitizers.
+test-sanitizers: build-native-asan
 	ctest --preset native-asan -j $(JOBS)
+
+# ... then every fuzz target for 20 seconds from its seeds (a smoke check;
+# `make fuzz` runs them long).
+test-asan: test-sanitizers
 	scripts/fuzz.sh smoke 20
 
 # The Windows-side tests: real Win32 processes in a fresh Wine prefix of
