@@ -103,9 +103,11 @@ enum class Target { kPalette, kFiveBits };
 template <Target kTarget>
 class FloydSteinbergRow {
  public:
-  void Begin(PaletteContext* ctx, uint8_t* pixels, const int32_t* current, int32_t* below) {
+  void Begin(PaletteContext* ctx, uint8_t* pixels, int width, const int32_t* current,
+             int32_t* below) {
     ctx_ = ctx;
     pixels_ = pixels;
+    lastX_ = width - 1;
     current_ = current;
     below_ = below;
     carry_ = pending0_ = pending1_ = _mm_setzero_si128();
@@ -117,8 +119,16 @@ class FloydSteinbergRow {
     uint8_t* px = pixels_ + 3 * static_cast<size_t>(x);
     const __m128i acc =
         _mm_add_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(current_ + 4 * x)), carry_);
-    const uint32_t bytes = static_cast<uint32_t>(px[0]) | static_cast<uint32_t>(px[1]) << 8 |
-                           static_cast<uint32_t>(px[2]) << 16;
+    // One read takes the next pixel's first byte too (x86 is little-endian),
+    // except at the row's end, where it may lie past the picture.
+    uint32_t bytes;
+    if (x < lastX_) {
+      std::memcpy(&bytes, px, 4);
+      bytes &= 0xFFFFFF;
+    } else {
+      bytes = static_cast<uint32_t>(px[0]) | static_cast<uint32_t>(px[1]) << 8 |
+              static_cast<uint32_t>(px[2]) << 16;
+    }
     const __m128i pixel = _mm_unpacklo_epi16(
         _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), zero), zero);
     const __m128i sum = _mm_add_epi32(pixel, _mm_srai_epi32(acc, 8));
@@ -126,13 +136,12 @@ class FloydSteinbergRow {
     __m128i error;
     if (kTarget == Target::kFiveBits) {
       // Kept in the vector: q is c with the low three bits of each channel
-      // cleared, except pure black and white, which stay (no error).
+      // cleared, except pure black and white, which stay (no error). Black
+      // has no low bits to clear, so only white needs the exception.
       const __m128i rgbMask = _mm_cvtsi32_si128(0xFFFFFF);
       const __m128i colour = _mm_and_si128(clamped, rgbMask);
-      const __m128i special =
-          _mm_or_si128(_mm_cmpeq_epi32(colour, zero), _mm_cmpeq_epi32(colour, rgbMask));
-      const __m128i low =
-          _mm_andnot_si128(special, _mm_and_si128(colour, _mm_cvtsi32_si128(0x070707)));
+      const __m128i low = _mm_andnot_si128(_mm_cmpeq_epi32(colour, rgbMask),
+                                           _mm_and_si128(colour, _mm_cvtsi32_si128(0x070707)));
       const uint32_t q = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_xor_si128(colour, low)));
       px[0] = static_cast<uint8_t>(q);
       px[1] = static_cast<uint8_t>(q >> 8);
@@ -173,6 +182,7 @@ class FloydSteinbergRow {
  private:
   PaletteContext* ctx_ = nullptr;
   uint8_t* pixels_ = nullptr;
+  int lastX_ = 0;
   const int32_t* current_ = nullptr;
   int32_t* below_ = nullptr;
   __m128i carry_;     // this row, x + 1 (the weight-7 tap)
@@ -191,7 +201,7 @@ void FloydSteinbergRows(PaletteContext* ctx, uint8_t* first, size_t stride, int 
                         int32_t* const* errors) {
   FloydSteinbergRow<kTarget> row[kRows];
   for (int k = 0; k < kRows; ++k) {
-    row[k].Begin(ctx, first + stride * static_cast<size_t>(k), errors[k], errors[k + 1]);
+    row[k].Begin(ctx, first + stride * static_cast<size_t>(k), width, errors[k], errors[k + 1]);
   }
   // Rows starting, all rows under way (no row at its end), rows ending.
   auto stepAll = [&](int x) {
