@@ -7,6 +7,10 @@
 
 JOBS ?= $(shell nproc)
 
+# Every fuzz target for 20 seconds from its seeds: a smoke check (`make fuzz`
+# runs them long).
+FUZZ_SMOKE = scripts/fuzz.sh smoke 20
+
 all: build
 
 setup:
@@ -46,7 +50,7 @@ test: setup
 	$(MAKE) test-native
 	$(MAKE) test-sanitizers
 	@mkdir -p build/fuzz; \
-	scripts/fuzz.sh smoke 20 >build/fuzz/smoke.log 2>&1 & smoke=$$!; \
+	$(FUZZ_SMOKE) >build/fuzz/smoke.log 2>&1 & smoke=$$!; \
 	rc=0; $(MAKE) test-wine || rc=$$?; \
 	wait $$smoke || rc=1; \
 	echo "== fuzz smoke (beside the Windows-side tests)"; cat build/fuzz/smoke.log; \
@@ -59,10 +63,9 @@ test-native:
 test-sanitizers: build-native-asan
 	ctest --preset native-asan -j $(JOBS)
 
-# ... then every fuzz target for 20 seconds from its seeds (a smoke check;
-# `make fuzz` runs them long).
+# The sanitizer suite, then the fuzz smoke.
 test-asan: test-sanitizers
-	scripts/fuzz.sh smoke 20
+	$(FUZZ_SMOKE)
 
 # The Windows-side tests: real Win32 processes in a fresh Wine prefix of
 # their own, on an Xvfb display.

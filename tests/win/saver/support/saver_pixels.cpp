@@ -266,13 +266,14 @@ BackdropState LookAtBackdrop(const SaverArts& arts, int row, const Pixels& scree
   for (int y = r.top; y < r.top + r.height; ++y) {
     for (int x = r.left; x < r.left + r.width; ++x) {
       const uint32_t p = screen.At(x, y);
+      const uint32_t plainP = plain.At(x, y), darkP = dark.At(x, y);
       ++s.pixels;
       s.screenLuma += Luma(p);
-      s.plainLuma += Luma(plain.At(x, y));
-      if (Distance(plain.At(x, y), dark.At(x, y)) <= 2 * arts.tolerance()) continue;
+      s.plainLuma += Luma(plainP);
+      if (Distance(plainP, darkP) <= 2 * arts.tolerance()) continue;
       ++s.distinct;
-      const int toPlain = Distance(p, plain.At(x, y));
-      const int toDark = Distance(p, dark.At(x, y));
+      const int toPlain = Distance(p, plainP);
+      const int toDark = Distance(p, darkP);
       if (toPlain <= arts.tolerance() && toPlain <= toDark) ++s.plain;
       if (toDark <= arts.tolerance() && toDark < toPlain) ++s.dark;
     }
