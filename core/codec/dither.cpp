@@ -106,6 +106,8 @@ class FloydSteinbergRow {
   void Begin(PaletteContext* ctx, uint8_t* pixels, int width, const int32_t* current,
              int32_t* below) {
     ctx_ = ctx;
+    cache_ = kTarget == Target::kPalette ? PrepareNearestCache(ctx) : nullptr;
+    values_ = ctx->table ? ctx->table->values : nullptr;
     pixels_ = pixels;
     lastX_ = width - 1;
     current_ = current;
@@ -150,7 +152,11 @@ class FloydSteinbergRow {
     } else {
       // The spare lane gathers the biases; it is never part of a colour.
       const uint32_t c = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)) & 0xFFFFFF;
-      const uint32_t q = c == 0 || c == 0xFFFFFF ? c : NearestColour(ctx_, c);
+      uint32_t q = c;
+      if (c != 0 && c != 0xFFFFFF) {
+        const int index = cache_ ? CellNearestIndex(*cache_, c) : -1;
+        q = index >= 0 ? values_[index] : NearestColour(ctx_, c);
+      }
       px[0] = static_cast<uint8_t>(q);
       px[1] = static_cast<uint8_t>(q >> 8);
       px[2] = static_cast<uint8_t>(q >> 16);
@@ -181,6 +187,8 @@ class FloydSteinbergRow {
 
  private:
   PaletteContext* ctx_ = nullptr;
+  const NearestCache* cache_ = nullptr;  // the answers kept, null when none
+  const uint32_t* values_ = nullptr;     // the table's colours
   uint8_t* pixels_ = nullptr;
   int lastX_ = 0;
   const int32_t* current_ = nullptr;
@@ -306,6 +314,7 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
   }
   const int kernelRows = kDitherKernels[kernel].rows > 0 ? kDitherKernels[kernel].rows : 1;
   const int32_t* const* tapDelta = state.deltas.tap;
+  const NearestCache* cache = target == Target::kPalette ? PrepareNearestCache(ctx) : nullptr;
 
   for (int y = 0; y < rows; ++y) {
     if (StopRequested(ctx->cancel)) return StoppedError(&ctx->error, kPaletteModule, __LINE__);
@@ -326,7 +335,8 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
       if (c == 0 || c == 0xFFFFFF) {
         q = c;
       } else if (target == Target::kPalette) {
-        q = NearestColour(ctx, c);
+        const int index = cache ? CellNearestIndex(*cache, c) : -1;
+        q = index >= 0 ? ctx->table->values[index] : NearestColour(ctx, c);
       } else {
         q = c & 0xF8F8F8;
       }

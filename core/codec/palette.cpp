@@ -1,5 +1,7 @@
 #include "codec/palette.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -97,42 +99,226 @@ CodecStatus TableError(PaletteContext* ctx, int line, const char* name, int line
 
 namespace {
 
-// The walk of SearchOctree for the colours whose top kPrefixBits bits of
-// each channel are those of `colour`: the leaf it ends at when that happens
-// within those bits, else -1 (a deeper walk, or a search below a node,
-// depends on the lower bits).
-int16_t PrefixAnswer(const ColourOctree& tree, uint32_t colour) {
-  if (tree.nodeCount == 0) return -1;
+// The least and greatest of one channel's (t - p + 1)^2 over the values t
+// low .. low + side - 1.
+struct ChannelRange {
+  int least;
+  int greatest;
+};
+
+ChannelRange DistanceRange(int low, int side, int p) {
+  const int a = low - p + 1;
+  const int b = a + side - 1;
+  const int least = a > 0 ? a * a : (b < 0 ? b * b : 0);
+  return {least, a * a > b * b ? a * a : b * b};
+}
+
+// (t - p + 1)^2 - (t - q + 1)^2 for one channel value t.
+int DistanceGap(int t, int p, int q) {
+  return (t - p + 1) * (t - p + 1) - (t - q + 1) * (t - q + 1);
+}
+
+// A new block's answers, null when the blocks may not grow.
+uint8_t* NewBlock(NearestCache* cache) {
+  if (cache->blockCount == cache->blockCapacity) {
+    if (cache->blockCapacity == NearestCache::kCells) return nullptr;
+    const uint32_t capacity = cache->blockCapacity ? 2 * cache->blockCapacity : 1024;
+    std::unique_ptr<uint8_t[]> grown(
+        new (std::nothrow) uint8_t[static_cast<size_t>(capacity) * NearestCache::kBlockSize]);
+    if (!grown) return nullptr;
+    if (cache->blockCount) {
+      std::memcpy(grown.get(), cache->blocks.get(),
+                  static_cast<size_t>(cache->blockCount) * NearestCache::kBlockSize);
+    }
+    cache->blocks = std::move(grown);
+    cache->blockCapacity = capacity;
+  }
+  return cache->blocks.get() + static_cast<size_t>(cache->blockCount++) * NearestCache::kBlockSize;
+}
+
+// A box of colour space: side values a channel from low.
+struct ColourBox {
+  int low[3];
+  int side;
+};
+
+// The leaves among `leaves` (in search order) that may be the first
+// nearest to some colour of the box, written to out in the same order;
+// returns how many. A leaf is left out when its least distance over the box
+// exceeds the greatest distance of the leaf whose greatest distance is
+// least (the reference), or when the reference is nearer at every colour of
+// the box (as near will do when the reference comes first in search order
+// and so wins the tie). The difference of two leaves' distances is linear in
+// each channel, so its least over the box is at the box's corners, channel
+// by channel.
+int NearestCandidates(const ColourOctree& tree, const ColourBox& box, const int16_t* leaves,
+                      int count, int16_t* out) {
+  int least[kMaxOctreeNodes];
+  int threshold = INT_MAX;
+  int reference = leaves[0];
+  for (int j = 0; j < count; ++j) {
+    const int i = leaves[j];
+    const ChannelRange r = DistanceRange(box.low[0], box.side, tree.leafRed[i]);
+    const ChannelRange g = DistanceRange(box.low[1], box.side, tree.leafGreen[i]);
+    const ChannelRange b = DistanceRange(box.low[2], box.side, tree.leafBlue[i]);
+    least[j] = r.least + g.least + b.least;
+    const int greatest = r.greatest + g.greatest + b.greatest;
+    if (greatest < threshold) {
+      threshold = greatest;
+      reference = i;
+    }
+  }
+  const int16_t* channels[3] = {tree.leafRed, tree.leafGreen, tree.leafBlue};
+  int kept = 0;
+  for (int j = 0; j < count; ++j) {
+    const int i = leaves[j];
+    if (least[j] > threshold) continue;
+    if (i != reference) {
+      int margin = 0;  // least over the box of distance(i) - distance(reference)
+      for (int k = 0; k < 3; ++k) {
+        const int p = channels[k][i], q = channels[k][reference];
+        margin +=
+            std::min(DistanceGap(box.low[k], p, q), DistanceGap(box.low[k] + box.side - 1, p, q));
+      }
+      if (reference < i ? margin >= 0 : margin > 0) continue;
+    }
+    out[kept++] = static_cast<int16_t>(i);
+  }
+  return kept;
+}
+
+// The node where SearchOctree's walk stops for the colours of a box whose
+// top `bits` bits of each channel are those of colour, when they all stop
+// at the same node above those bits: the node, or -1 with *leaf the answer
+// when the walk ends at a leaf, or -2 when the colours' own low bits lead
+// on.
+int SharedStop(const ColourOctree& tree, uint32_t colour, int bits, int* leaf) {
   int node = 0;
   for (int level = 0; level < tree.maxDepth; ++level) {
-    if (level >= NearestCache::kPrefixBits) return -1;
+    if (level >= bits) return -2;
     const int c = tree.nodes[node].child[OctreeChildIndex(colour, level)];
-    if (c < 0) return -1;
-    if (tree.nodes[c].isLeaf) return static_cast<int16_t>(tree.nodes[c].index);
+    if (c < 0) break;
+    if (tree.nodes[c].isLeaf) {
+      *leaf = tree.nodes[c].index;
+      return -1;
+    }
     node = c;
   }
-  return tree.nodes[node].isLeaf ? static_cast<int16_t>(tree.nodes[node].index) : -1;
+  if (tree.nodes[node].isLeaf) {
+    *leaf = tree.nodes[node].index;
+    return -1;
+  }
+  return node;
 }
 
-uint32_t PrefixCell(uint32_t colour) {
-  constexpr int kShift = 8 - NearestCache::kPrefixBits;
-  constexpr uint32_t kMask = (1u << NearestCache::kPrefixBits) - 1;
-  return ((colour >> (16 + kShift)) & kMask) << (2 * NearestCache::kPrefixBits) |
-         ((colour >> (8 + kShift)) & kMask) << NearestCache::kPrefixBits |
-         ((colour >> kShift) & kMask);
+// The leaves below node, in search order.
+int LeavesBelow(const ColourOctree& tree, int node, int16_t* out) {
+  const OctreeNode& n = tree.nodes[node];
+  for (int i = n.leafBegin; i < n.leafEnd; ++i) out[i - n.leafBegin] = static_cast<int16_t>(i);
+  return n.leafEnd - n.leafBegin;
 }
 
-void FillPrefixAnswers(const ColourOctree& tree, int16_t* prefix) {
-  constexpr int kShift = 8 - NearestCache::kPrefixBits;
-  constexpr uint32_t kSide = 1u << NearestCache::kPrefixBits;
-  for (uint32_t r = 0; r < kSide; ++r) {
-    for (uint32_t g = 0; g < kSide; ++g) {
-      for (uint32_t b = 0; b < kSide; ++b) {
-        const uint32_t colour = (r << kShift) << 16 | (g << kShift) << 8 | (b << kShift);
-        prefix[PrefixCell(colour)] = PrefixAnswer(tree, colour);
+// The larger cell's entry in cache->parents, worked out now if need be.
+uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* cache) {
+  uint32_t& entry = cache->parents[parent];
+  if (entry != NearestCache::kUnclassified) return entry;
+  constexpr int kBits = NearestCache::kCellBits - 1;
+  constexpr uint32_t kMask = (1u << kBits) - 1;
+  const ColourBox box = {{static_cast<int>((parent >> (2 * kBits)) << (8 - kBits)),
+                          static_cast<int>(((parent >> kBits) & kMask) << (8 - kBits)),
+                          static_cast<int>((parent & kMask) << (8 - kBits))},
+                         1 << (8 - kBits)};
+  const uint32_t colour = static_cast<uint32_t>(box.low[0] << 16 | box.low[1] << 8 | box.low[2]);
+  int leaf = 0;
+  const int stop = SharedStop(tree, colour, kBits, &leaf);
+  entry = NearestCache::kNoParentList;
+  if (stop < 0) return entry;
+  int16_t leaves[kMaxOctreeNodes];
+  const int all = LeavesBelow(tree, stop, leaves);
+  if (all == 0) return entry;
+  const uint32_t needed = cache->parentLeafCount + static_cast<uint32_t>(all);
+  if (needed > cache->parentLeafCapacity) {
+    uint32_t capacity = cache->parentLeafCapacity ? cache->parentLeafCapacity : 8192;
+    while (capacity < needed) capacity *= 2;
+    std::unique_ptr<int16_t[]> grown(new (std::nothrow) int16_t[capacity]);
+    if (!grown) return entry;
+    if (cache->parentLeafCount) {
+      std::memcpy(grown.get(), cache->parentLeaves.get(), cache->parentLeafCount * sizeof(int16_t));
+    }
+    cache->parentLeaves = std::move(grown);
+    cache->parentLeafCapacity = capacity;
+  }
+  const uint32_t offset = cache->parentLeafCount;
+  const int count = NearestCandidates(tree, box, leaves, all, cache->parentLeaves.get() + offset);
+  cache->parentLeafCount += static_cast<uint32_t>(count);
+  entry = offset << 9 | static_cast<uint32_t>(count);
+  return entry;
+}
+
+// The entry of a cell (see NearestCache), following SearchOctree's walk for
+// the cell's colours as far as their shared bits reach.
+uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cache) {
+  constexpr int kBits = NearestCache::kCellBits;
+  constexpr int kSide = 1 << NearestCache::kLowBits;
+  constexpr uint32_t kMask = (1u << kBits) - 1;
+  const ColourBox box = {{static_cast<int>((cell >> (2 * kBits)) << NearestCache::kLowBits),
+                          static_cast<int>(((cell >> kBits) & kMask) << NearestCache::kLowBits),
+                          static_cast<int>((cell & kMask) << NearestCache::kLowBits)},
+                         kSide};
+  // The larger cell's list, when its colours share the stop, holds every
+  // leaf that may be nearest here.
+  const uint32_t parent = ((cell >> (2 * kBits + 1)) << (2 * kBits - 2)) |
+                          (((cell >> (kBits + 1)) & (kMask >> 1)) << (kBits - 1)) |
+                          ((cell & kMask) >> 1);
+  int16_t leaves[kMaxOctreeNodes];
+  int all = 0;
+  const uint32_t parentEntry = ParentEntry(tree, parent, cache);
+  if (parentEntry != NearestCache::kNoParentList) {
+    all = static_cast<int>(parentEntry & 0x1FF);
+    std::memcpy(leaves, cache->parentLeaves.get() + (parentEntry >> 9), all * sizeof(int16_t));
+  } else {
+    const uint32_t colour = static_cast<uint32_t>(box.low[0] << 16 | box.low[1] << 8 | box.low[2]);
+    int leaf = 0;
+    const int stop = SharedStop(tree, colour, kBits, &leaf);
+    if (stop == -1) return static_cast<uint32_t>(leaf);
+    if (stop == -2) return NearestCache::kSearchEach;
+    all = LeavesBelow(tree, stop, leaves);
+  }
+  if (all == 0) return NearestCache::kSearchEach;
+  int16_t candidates[kMaxOctreeNodes];
+  const int count = NearestCandidates(tree, box, leaves, all, candidates);
+  if (count == 1) return static_cast<uint32_t>(tree.leafIndex[candidates[0]]);
+  uint8_t* block = NewBlock(cache);
+  if (!block) return NearestCache::kSearchEach;
+  for (int r = 0; r < kSide; ++r) {
+    for (int g = 0; g < kSide; ++g) {
+      for (int b = 0; b < kSide; ++b) {
+        const int t[3] = {box.low[0] + r + 1, box.low[1] + g + 1, box.low[2] + b + 1};
+        int best = candidates[0];
+        int bestDistance = INT_MAX;
+        for (int j = 0; j < count; ++j) {
+          const int i = candidates[j];
+          const int dr = t[0] - tree.leafRed[i], dg = t[1] - tree.leafGreen[i],
+                    db = t[2] - tree.leafBlue[i];
+          const int d = dr * dr + dg * dg + db * db;
+          if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+          }
+        }
+        *block++ = static_cast<uint8_t>(tree.leafIndex[best]);
       }
     }
   }
+  return NearestCache::kFirstBlock + cache->blockCount - 1;
+}
+
+// Every cell back to unclassified (a new table).
+void ClearCells(NearestCache* cache) {
+  std::memset(cache->cells.get(), 0xFF, NearestCache::kCells * sizeof(uint32_t));
+  std::memset(cache->parents.get(), 0xFF, NearestCache::kParents * sizeof(uint32_t));
+  cache->blockCount = 0;
+  cache->parentLeafCount = 0;
 }
 
 }  // namespace
@@ -221,10 +407,7 @@ CodecStatus ReadColourTableFromText(PaletteContext* ctx, const char* text, size_
   FinishOctree(&table->octree, table->values);
   ctx->table = std::move(table);
   // A new table makes every answer kept so far wrong.
-  if (ctx->cache) {
-    std::memset(ctx->cache->known.get(), 0, NearestCache::kColours / 8);
-    FillPrefixAnswers(ctx->table->octree, ctx->cache->prefix.get());
-  }
+  if (ctx->cache) ClearCells(ctx->cache.get());
   if (palette) *palette = &ctx->table->palette;
   return CodecStatus::kOk;
 }
@@ -257,12 +440,11 @@ NearestCache* Cache(PaletteContext* ctx) {
   if (!ctx->cache && !ctx->cacheFailed) {
     std::unique_ptr<NearestCache> cache(new (std::nothrow) NearestCache);
     if (cache) {
-      cache->prefix.reset(new (std::nothrow) int16_t[NearestCache::kPrefixCells]);
-      cache->index.reset(new (std::nothrow) uint8_t[NearestCache::kColours]);
-      cache->known.reset(new (std::nothrow) uint64_t[NearestCache::kColours / 64]());
+      cache->cells.reset(new (std::nothrow) uint32_t[NearestCache::kCells]);
+      cache->parents.reset(new (std::nothrow) uint32_t[NearestCache::kParents]);
     }
-    if (cache && cache->prefix && cache->index && cache->known) {
-      FillPrefixAnswers(ctx->table->octree, cache->prefix.get());
+    if (cache && cache->cells && cache->parents) {
+      ClearCells(cache.get());
       ctx->cache = std::move(cache);
     } else {
       ctx->cacheFailed = true;
@@ -273,28 +455,20 @@ NearestCache* Cache(PaletteContext* ctx) {
 
 }  // namespace
 
+const NearestCache* PrepareNearestCache(PaletteContext* ctx) {
+  return ctx->table ? Cache(ctx) : nullptr;
+}
+
 int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   if (!ctx->table) return -1;
   colour &= 0xFFFFFF;
   NearestCache* cache = Cache(ctx);
   if (!cache) return SearchOctree(ctx->table->octree, colour);
-  const int16_t known = cache->prefix[PrefixCell(colour)];
-  if (known >= 0) return known;
-  // Stored by 8 x 8 x 8 cells of colour space: the colours one picture
-  // asks for lie close together, and so do their entries (a cell's answers
-  // share one cache line of the bitmap).
-  const uint32_t r = colour >> 16, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
-  const uint32_t slot = ((r >> 3) << 19) | ((g >> 3) << 14) | ((b >> 3) << 9) | ((r & 7) << 6) |
-                        ((g & 7) << 3) | (b & 7);
-  uint64_t& word = cache->known[slot >> 6];
-  const uint64_t bit = uint64_t{1} << (slot & 63);
-  if (word & bit) return cache->index[slot];
-  int index = SearchOctree(ctx->table->octree, colour);
-  if (index >= 0) {
-    cache->index[slot] = static_cast<uint8_t>(index);
-    word |= bit;
-  }
-  return index;
+  const uint32_t cell = NearestCell(colour);
+  uint32_t& entry = cache->cells[cell];
+  if (entry == NearestCache::kUnclassified) entry = ClassifyCell(ctx->table->octree, cell, cache);
+  if (entry == NearestCache::kSearchEach) return SearchOctree(ctx->table->octree, colour);
+  return CellNearestIndex(*cache, colour);
 }
 
 uint32_t NearestColour(PaletteContext* ctx, uint32_t colour) {

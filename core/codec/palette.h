@@ -44,23 +44,67 @@ struct ColourTable {
   ColourOctree octree;
 };
 
-// Every search result kept: the search is a pure function of the colour and
-// the table, so each 24-bit colour is searched at most once per table (the
-// error diffusion asks for the same colours over and over). The index table
-// is only touched where colours were seen; the bitmap says which entries
-// hold an answer and is cleared when a table is read.
+// Nearest-colour answers kept by cell of colour space: the colours sharing
+// the top kCellBits bits of each channel. A cell is worked out at its first
+// search. Where the walk of all its colours ends at one leaf, that leaf is
+// the answer. Where it stops at one node, only the few leaves below that
+// node that can be nearest to some colour of the cell are compared (the node
+// may have a couple of hundred), and the answers for the cell's colours are
+// kept in a block of their own. Where the walk goes deeper than the cell's
+// bits, each colour is searched. Only cells the pictures reach are worked
+// out, and a new table clears them all.
 struct NearestCache {
-  static constexpr uint32_t kColours = 1u << 24;
-  // The answer for every colour of a cell of the top five bits of each
-  // channel, where the walk ends at a leaf within those bits (so the low
-  // bits cannot change it); -1 where they can. 64 KiB, so it stays in
-  // the processor's cache, unlike the per-colour table.
-  static constexpr int kPrefixBits = 5;
-  static constexpr uint32_t kPrefixCells = 1u << (3 * kPrefixBits);
-  std::unique_ptr<int16_t[]> prefix;  // kPrefixCells answers or -1
-  std::unique_ptr<uint8_t[]> index;   // kColours palette indexes
-  std::unique_ptr<uint64_t[]> known;  // kColours / 64 words, one bit a colour
+  static constexpr int kCellBits = 6;
+  static constexpr int kLowBits = 8 - kCellBits;
+  static constexpr uint32_t kCells = 1u << (3 * kCellBits);
+  static constexpr uint32_t kBlockSize = 1u << (3 * kLowBits);  // colours a cell holds
+  // A cell's entry: its answer (below 256), 256 + its block's number, or
+  // one of these.
+  static constexpr uint32_t kUnclassified = 0xFFFFFFFF;
+  static constexpr uint32_t kSearchEach = 0xFFFFFFFE;
+  static constexpr uint32_t kFirstBlock = 256;
+  std::unique_ptr<uint32_t[]> cells;  // kCells entries
+  // The blocks: kBlockSize palette indexes each, by the colours' low bits.
+  std::unique_ptr<uint8_t[]> blocks;
+  uint32_t blockCount = 0;  // in use
+  uint32_t blockCapacity = 0;
+  // Cells of one bit less a channel (eight cells each), where the walk
+  // stops at a node above the cells' bits: the leaves that may be nearest
+  // in the larger cell, so that each of its cells compares only those.
+  static constexpr uint32_t kParents = kCells / 8;
+  static constexpr uint32_t kNoParentList = 0xFFFFFFFE;  // the cells walk on their own
+  std::unique_ptr<uint32_t[]> parents;      // kParents: (offset << 9) | count, or a mark
+  std::unique_ptr<int16_t[]> parentLeaves;  // the lists, leaf numbers in search order
+  uint32_t parentLeafCount = 0;
+  uint32_t parentLeafCapacity = 0;
 };
+
+inline uint32_t NearestCell(uint32_t colour) {
+  constexpr int kShift = NearestCache::kLowBits;
+  constexpr uint32_t kMask = (1u << NearestCache::kCellBits) - 1;
+  return ((colour >> (16 + kShift)) & kMask) << (2 * NearestCache::kCellBits) |
+         ((colour >> (8 + kShift)) & kMask) << NearestCache::kCellBits |
+         ((colour >> kShift) & kMask);
+}
+
+// A colour's place in its cell's block.
+inline uint32_t PlaceInBlock(uint32_t colour) {
+  constexpr int kBits = NearestCache::kLowBits;
+  constexpr uint32_t kMask = (1u << kBits) - 1;
+  return ((colour >> 16) & kMask) << (2 * kBits) | ((colour >> 8) & kMask) << kBits |
+         (colour & kMask);
+}
+
+// The palette index for colour (0x00RRGGBB) when its cell has it, -1 when
+// the cell is not worked out yet or searches each colour (NearestColourIndex
+// then does the rest). Inline for the error diffusion's inner loop.
+inline int CellNearestIndex(const NearestCache& cache, uint32_t colour) {
+  const uint32_t entry = cache.cells[NearestCell(colour)];
+  if (entry < NearestCache::kFirstBlock) return static_cast<int>(entry);
+  if (entry >= NearestCache::kSearchEach) return -1;
+  return cache.blocks[(entry - NearestCache::kFirstBlock) * NearestCache::kBlockSize +
+                      PlaceInBlock(colour)];
+}
 
 struct DitherState {
   DeltaTables deltas;
@@ -108,6 +152,11 @@ uint32_t NearestColour(PaletteContext* ctx, uint32_t colour);
 
 // Palette index of the same entry; -1 when no table has been read.
 int NearestColourIndex(PaletteContext* ctx, uint32_t colour);
+
+// The context's kept answers, made now if need be, for CellNearestIndex in
+// loops; null when no table has been read or there was no memory for them.
+// Valid until the context is freed.
+const NearestCache* PrepareNearestCache(PaletteContext* ctx);
 
 // Images below are 24-bit (blue, green, red), `width` pixels a row, each row
 // followed by rowPadding bytes.

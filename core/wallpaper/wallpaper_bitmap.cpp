@@ -77,6 +77,7 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
   FillColourTable(*palette, colourTable);
 
   const size_t rowBytes = WallpaperRowBytes(width, fileDepth);
+  const NearestCache* nearest = fileDepth == 8 ? PrepareNearestCache(&ctx->palette) : nullptr;
   // Convert front to back: an output row never starts after its input row.
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* in = image + static_cast<size_t>(y) * stride;
@@ -84,7 +85,9 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
     if (fileDepth == 8) {
       for (int32_t x = 0; x < width; ++x, in += 3) {
         const uint32_t colour = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
-        out[x] = static_cast<uint8_t>(NearestColourIndex(&ctx->palette, colour) + 1);
+        int index = nearest ? CellNearestIndex(*nearest, colour) : -1;
+        if (index < 0) index = NearestColourIndex(&ctx->palette, colour);
+        out[x] = static_cast<uint8_t>(index + 1);
       }
       std::memset(out + width, 0, rowBytes - static_cast<size_t>(width));
     } else if (fileDepth == 16) {

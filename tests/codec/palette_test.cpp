@@ -233,62 +233,80 @@ struct PlainTree {
   }
 };
 
+// A random table of 1..256 lines, as text and as a PlainTree. Paths are
+// mostly the colour's own bits at a random depth of 1..8, and now and then
+// any digits at all (tables are free to say anything). With `ties`, some
+// lines repeat an earlier colour or step one from it in a channel, so that
+// leaves lie at equal distances and the search order must decide.
+struct RandomTable {
+  PlainTree plain;
+  std::string text;
+};
+
+// With `clustered`, the colours lie near one another, as a picture's do, and
+// paths are at least three deep: most colours then stop at a node above
+// many leaves, and the choice among those leaves is what is tested.
+RandomTable MakeRandomTable(std::mt19937* rng, bool anyPaths, bool ties, bool clustered = false) {
+  RandomTable table;
+  const int lines = 1 + static_cast<int>((*rng)() % 256);
+  const uint32_t centre = (*rng)() & 0xFFFFFF;
+  for (int i = 0; i < lines; ++i) {
+    uint32_t colour = (*rng)() & 0xFFFFFF;
+    if (clustered) {
+      colour = 0;
+      for (int shift : {16, 8, 0}) {
+        const int c =
+            static_cast<int>((centre >> shift) & 0xFF) + static_cast<int>((*rng)() % 97) - 48;
+        colour |= static_cast<uint32_t>(std::min(255, std::max(0, c))) << shift;
+      }
+    }
+    if (ties && i > 0 && (*rng)() % 4 == 0) {
+      colour = table.plain.colours[(*rng)() % table.plain.colours.size()];
+      const int shift = 8 * static_cast<int>((*rng)() % 3);
+      if ((*rng)() % 2 && ((colour >> shift) & 0xFF) < 255) colour += 1u << shift;
+    }
+    std::vector<int> path;
+    const int depth =
+        clustered ? 3 + static_cast<int>((*rng)() % 6) : 1 + static_cast<int>((*rng)() % 8);
+    const bool own = !anyPaths || (*rng)() % 8 != 0;
+    for (int level = 0; level < depth; ++level) {
+      path.push_back(own ? OctreeChildIndex(colour, level) : static_cast<int>((*rng)() % 8));
+    }
+    table.plain.Add(colour, path);
+    table.text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
+                  std::to_string(colour & 0xFF) + " -";
+    for (int d : path) table.text += " " + std::to_string(d);
+    table.text += "\n";
+  }
+  return table;
+}
+
 TEST(NearestColourTest, MatchesThePlainSearchOnRandomTables) {
   std::mt19937 rng(73);
   for (int round = 0; round < 60; ++round) {
     SCOPED_TRACE(round);
-    PlainTree plain;
-    std::string text;
-    int lines = 1 + static_cast<int>(rng() % 256);
-    for (int i = 0; i < lines; ++i) {
-      uint32_t colour = rng() & 0xFFFFFF;
-      // Mostly the colour's own path at a random depth; now and then any
-      // path at all (tables are free to say anything).
-      std::vector<int> path;
-      int depth = 1 + static_cast<int>(rng() % 8);
-      bool own = rng() % 8 != 0;
-      for (int level = 0; level < depth; ++level) {
-        path.push_back(own ? OctreeChildIndex(colour, level) : static_cast<int>(rng() % 8));
-      }
-      plain.Add(colour, path);
-      text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
-              std::to_string(colour & 0xFF) + " -";
-      for (int d : path) text += " " + std::to_string(d);
-      text += "\n";
-    }
+    const RandomTable table = MakeRandomTable(&rng, true, false);
     auto ctx = NewPalette();
-    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), table.text)) << ctx->error.message;
     for (int i = 0; i < 3000; ++i) {
       uint32_t colour = rng() & 0xFFFFFF;
-      ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour)) << std::hex << colour;
+      ASSERT_EQ(NearestColourIndex(ctx.get(), colour), table.plain.Search(colour))
+          << std::hex << colour;
     }
   }
 }
 
 // Every colour whose channels end in 0 or 7 in their low three bits: the
-// corners of the cells the answers are kept by, where a wrong shortcut would
-// show first. A second table read into the same context must replace every
-// kept answer.
+// corners of the cells the answers are kept by (and of the cells of one bit
+// less), where a wrong shortcut would show first. A second table read into
+// the same context must replace every kept answer.
 TEST(NearestColourTest, MatchesThePlainSearchAtEveryCellCorner) {
   std::mt19937 rng(19);
   auto ctx = NewPalette();
   for (int round = 0; round < 4; ++round) {
     SCOPED_TRACE(round);
-    PlainTree plain;
-    std::string text;
-    const int lines = 1 + static_cast<int>(rng() % 256);
-    for (int i = 0; i < lines; ++i) {
-      const uint32_t colour = rng() & 0xFFFFFF;
-      std::vector<int> path;
-      const int depth = 1 + static_cast<int>(rng() % 8);
-      for (int level = 0; level < depth; ++level) path.push_back(OctreeChildIndex(colour, level));
-      plain.Add(colour, path);
-      text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
-              std::to_string(colour & 0xFF) + " -";
-      for (int d : path) text += " " + std::to_string(d);
-      text += "\n";
-    }
-    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+    const RandomTable table = MakeRandomTable(&rng, false, round % 2 == 1, round >= 2);
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), table.text)) << ctx->error.message;
     std::vector<uint32_t> values;
     for (uint32_t v = 0; v < 256; v += 8) {
       values.push_back(v);
@@ -298,8 +316,42 @@ TEST(NearestColourTest, MatchesThePlainSearchAtEveryCellCorner) {
       for (uint32_t g : values) {
         for (uint32_t b : values) {
           const uint32_t colour = r << 16 | g << 8 | b;
-          ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour))
+          ASSERT_EQ(NearestColourIndex(ctx.get(), colour), table.plain.Search(colour))
               << std::hex << colour;
+        }
+      }
+    }
+  }
+}
+
+// Every colour of random cells of 8 x 8 x 8 colours, asked in a random
+// order and each twice, so that a cell's answers are worked out from any of
+// its colours and then read back (also through CellNearestIndex, as the
+// error diffusion reads them). Tables with ties and deep paths.
+TEST(NearestColourTest, MatchesThePlainSearchInEveryColourOfACell) {
+  std::mt19937 rng(5);
+  auto ctx = NewPalette();
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    const RandomTable table = MakeRandomTable(&rng, round % 3 == 2, true, round % 2 == 0);
+    ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), table.text)) << ctx->error.message;
+    const NearestCache* cache = PrepareNearestCache(ctx.get());
+    ASSERT_NE(cache, nullptr);
+    for (int cell = 0; cell < 150; ++cell) {
+      const uint32_t base = rng() & 0xF8F8F8;
+      std::vector<uint32_t> colours;
+      for (uint32_t i = 0; i < 512; ++i) {
+        colours.push_back(base | (i >> 6) << 16 | ((i >> 3) & 7) << 8 | (i & 7));
+      }
+      std::shuffle(colours.begin(), colours.end(), rng);
+      for (int pass = 0; pass < 2; ++pass) {
+        for (uint32_t colour : colours) {
+          const int want = table.plain.Search(colour);
+          ASSERT_EQ(NearestColourIndex(ctx.get(), colour), want) << std::hex << colour;
+          const int kept = CellNearestIndex(*cache, colour);
+          if (kept >= 0) {
+            ASSERT_EQ(kept, want) << std::hex << colour;
+          }
         }
       }
     }
