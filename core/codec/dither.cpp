@@ -198,15 +198,20 @@ class FloydSteinbergRow {
   __m128i pending1_;  // the row below, x
 };
 
-// kRows rows at once, each one pixel behind the one above: row k's step x
-// has just made the entry x - 1 that row k + 1 reads next. Each pixel waits
-// for the error of the one before it, so one row alone leaves the processor
-// idle most of the time; independent rows fill it. Row k reads error row
-// k of `errors` and writes error row k + 1. The same arithmetic in the same
-// order per row, so the same bytes.
+// kRows rows at once, each two pixels behind the one above. Row k's step x
+// makes the entry x - 1 that row k + 1 needs for its step x - 1, so one
+// pixel behind would be enough; but then each row's pixel would finish a
+// pixel's work later than the one above it in the same column, and the
+// processor would have to look several columns ahead to keep all rows
+// busy. Two pixels behind, the rows' pixels of one column finish together.
+// Each pixel waits for the error of the one before it, so one row alone
+// leaves the processor idle most of the time; independent rows fill it.
+// Row k reads error row k of `errors` and writes error row k + 1. The same
+// arithmetic in the same order per row, so the same bytes.
 template <Target kTarget, int kRows>
 void FloydSteinbergRows(PaletteContext* ctx, uint8_t* first, size_t stride, int width,
                         int32_t* const* errors) {
+  constexpr int kLag = 2;
   FloydSteinbergRow<kTarget> row[kRows];
   for (int k = 0; k < kRows; ++k) {
     row[k].Begin(ctx, first + stride * static_cast<size_t>(k), width, errors[k], errors[k + 1]);
@@ -214,20 +219,21 @@ void FloydSteinbergRows(PaletteContext* ctx, uint8_t* first, size_t stride, int 
   // Rows starting, all rows under way (no row at its end), rows ending.
   auto stepAll = [&](int x) {
     for (int k = 0; k < kRows; ++k) {
-      const int at = x - k;
+      const int at = x - kLag * k;
       if (at < 0 || at >= width) continue;
       row[k].Step(at);
       if (at == width - 1) row[k].Finish(width);
     }
   };
-  const int fullFrom = kRows - 1;
+  const int fullFrom = kLag * (kRows - 1);
   const int fullTo = width - 1;  // row 0 ends at width - 1
+  const int end = width + kLag * (kRows - 1);
   int x = 0;
-  for (; x < fullFrom && x < width + kRows - 1; ++x) stepAll(x);
+  for (; x < fullFrom && x < end; ++x) stepAll(x);
   for (; x < fullTo; ++x) {
-    for (int k = 0; k < kRows; ++k) row[k].Step(x - k);
+    for (int k = 0; k < kRows; ++k) row[k].Step(x - kLag * k);
   }
-  for (; x < width + kRows - 1; ++x) stepAll(x);
+  for (; x < end; ++x) stepAll(x);
 }
 
 template <Target kTarget>
