@@ -8,6 +8,10 @@
 
 #include "base/stdio_file.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr size_t kMaxLineLength = 254;         // characters before the line end
@@ -109,8 +113,10 @@ struct ChannelRange {
 ChannelRange DistanceRange(int low, int side, int p) {
   const int a = low - p + 1;
   const int b = a + side - 1;
-  const int least = a > 0 ? a * a : (b < 0 ? b * b : 0);
-  return {least, a * a > b * b ? a * a : b * b};
+  // Zero where the range holds t = p - 1; written without branches, as the
+  // leaves come in no order the processor could guess.
+  const int above = std::max(a, 0), below = std::min(b, 0);
+  return {above * above + below * below, std::max(a * a, b * b)};
 }
 
 // (t - p + 1)^2 - (t - q + 1)^2 for one channel value t.
@@ -154,23 +160,63 @@ struct ColourBox {
 int NearestCandidates(const ColourOctree& tree, const ColourBox& box, const int16_t* leaves,
                       int count, int16_t* out) {
   int least[kMaxOctreeNodes];
-  int threshold = INT_MAX;
-  int reference = leaves[0];
-  for (int j = 0; j < count; ++j) {
+  int greatest[kMaxOctreeNodes];
+  int j = 0;
+#if defined(__SSE2__)
+  // All the leaves below a node lie side by side: eight at a time. Each
+  // difference fits 16 bits, and a multiply-add squares two of them into a
+  // 32-bit sum.
+  if (count >= 8 && leaves[count - 1] - leaves[0] == count - 1) {
+    const int first = leaves[0];
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i span = _mm_set1_epi16(static_cast<int16_t>(box.side - 1));
+    for (; j + 8 <= count; j += 8) {
+      __m128i leastLow = zero, leastHigh = zero, greatestLow = zero, greatestHigh = zero;
+      const int16_t* channels[3] = {tree.leafRed, tree.leafGreen, tree.leafBlue};
+      for (int k = 0; k < 3; ++k) {
+        const __m128i p =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(channels[k] + first + j));
+        const __m128i a = _mm_sub_epi16(_mm_set1_epi16(static_cast<int16_t>(box.low[k] + 1)), p);
+        const __m128i b = _mm_add_epi16(a, span);
+        const __m128i above = _mm_max_epi16(a, zero);
+        const __m128i below = _mm_min_epi16(b, zero);
+        const __m128i far = _mm_max_epi16(_mm_max_epi16(a, _mm_sub_epi16(zero, a)),
+                                          _mm_max_epi16(b, _mm_sub_epi16(zero, b)));
+        const __m128i nearLow = _mm_unpacklo_epi16(above, below);
+        const __m128i nearHigh = _mm_unpackhi_epi16(above, below);
+        const __m128i farLow = _mm_unpacklo_epi16(far, zero);
+        const __m128i farHigh = _mm_unpackhi_epi16(far, zero);
+        leastLow = _mm_add_epi32(leastLow, _mm_madd_epi16(nearLow, nearLow));
+        leastHigh = _mm_add_epi32(leastHigh, _mm_madd_epi16(nearHigh, nearHigh));
+        greatestLow = _mm_add_epi32(greatestLow, _mm_madd_epi16(farLow, farLow));
+        greatestHigh = _mm_add_epi32(greatestHigh, _mm_madd_epi16(farHigh, farHigh));
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(least + j), leastLow);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(least + j + 4), leastHigh);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(greatest + j), greatestLow);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(greatest + j + 4), greatestHigh);
+    }
+  }
+#endif
+  for (; j < count; ++j) {
     const int i = leaves[j];
     const ChannelRange r = DistanceRange(box.low[0], box.side, tree.leafRed[i]);
     const ChannelRange g = DistanceRange(box.low[1], box.side, tree.leafGreen[i]);
     const ChannelRange b = DistanceRange(box.low[2], box.side, tree.leafBlue[i]);
     least[j] = r.least + g.least + b.least;
-    const int greatest = r.greatest + g.greatest + b.greatest;
-    if (greatest < threshold) {
-      threshold = greatest;
-      reference = i;
+    greatest[j] = r.greatest + g.greatest + b.greatest;
+  }
+  int threshold = INT_MAX;
+  int reference = leaves[0];
+  for (j = 0; j < count; ++j) {
+    if (greatest[j] < threshold) {
+      threshold = greatest[j];
+      reference = leaves[j];
     }
   }
   const int16_t* channels[3] = {tree.leafRed, tree.leafGreen, tree.leafBlue};
   int kept = 0;
-  for (int j = 0; j < count; ++j) {
+  for (j = 0; j < count; ++j) {
     const int i = leaves[j];
     if (least[j] > threshold) continue;
     if (i != reference) {
@@ -301,10 +347,8 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
           const int dr = t[0] - tree.leafRed[i], dg = t[1] - tree.leafGreen[i],
                     db = t[2] - tree.leafBlue[i];
           const int d = dr * dr + dg * dg + db * db;
-          if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-          }
+          best = d < bestDistance ? i : best;
+          bestDistance = std::min(d, bestDistance);
         }
         *block++ = static_cast<uint8_t>(tree.leafIndex[best]);
       }
