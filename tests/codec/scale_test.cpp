@@ -68,7 +68,8 @@ TEST(ScaleTest, FilterMatchesThePlainPasses) {
   };
   for (Case c : {Case{576, 432, 640, 480}, Case{576, 432, 1024, 768}, Case{576, 432, 300, 200},
                  Case{40, 30, 17, 5}, Case{7, 9, 33, 2}, Case{2, 2, 5, 5}, Case{50, 40, 50, 41},
-                 Case{64, 48, 1, 1}}) {
+                 Case{64, 48, 1, 1}, Case{9, 4, 2, 3}, Case{9, 4, 3, 3}, Case{9, 4, 4, 3},
+                 Case{9, 4, 6, 3}, Case{3, 3, 1000, 3}}) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " -> " << c.dw << "x" << c.dh);
     std::vector<uint8_t> pixels = RandomPixels(c.width, c.height, 41);
     WaveletPtr art = DecodedArt(pixels, c.width, c.height);
