@@ -1,5 +1,6 @@
 #include "codec/scale.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -17,10 +18,6 @@ namespace {
 // step and accumulator of the position tables.
 constexpr int32_t kMaxScaledSide = 32767;
 
-// Smallest target the decoded art is placed in (at its end) when the result
-// is the decoded image itself.
-constexpr size_t kTargetFloor = 1048576;
-
 // Position table: the accumulated 16.16 step, >> 8.
 void BuildPositions(int32_t* table, int32_t count, int32_t step) {
   int32_t acc = 0;
@@ -28,6 +25,10 @@ void BuildPositions(int32_t* table, int32_t count, int32_t step) {
     table[i] = acc >> 8;
     acc += step;
   }
+}
+
+uint64_t Area3(int32_t width, int32_t height) {
+  return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3;
 }
 
 bool SideOk(int32_t side) {
@@ -260,6 +261,23 @@ CodecStatus ScaleInPlace(CodecContext* ctx, const ScalePasses& p, uint8_t* targe
 
 }  // namespace
 
+bool DecodeOffsetInTarget(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh,
+                          uint64_t* offset) {
+  *offset = 0;
+  if (artWidth <= 0 || artHeight <= 0 || dw <= 0 || dh <= 0) return false;
+  const uint64_t span = std::max(Area3(dw, dh), kScaleTargetFloor);
+  const uint64_t decoded = Area3(artWidth, artHeight);
+  if (decoded > span) return false;
+  *offset = span - decoded;
+  return true;
+}
+
+uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh) {
+  if (artWidth <= 0 || artHeight <= 0 || dw <= 0 || dh <= 0) return 0;
+  const uint64_t rows = static_cast<uint64_t>(std::max(artHeight, dh));
+  return std::max(std::max(Area3(dw, dh), kScaleTargetFloor), RowStride(dw) * rows);
+}
+
 int32_t ScaleStep(int32_t source, int32_t destination) {
   return static_cast<int32_t>((static_cast<int64_t>(source) << 16) / destination);
 }
@@ -381,7 +399,7 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   bool inPlace = false;
   if (target && !art->decoded) {
     uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;
-    if (floor < kTargetFloor) floor = kTargetFloor;
+    if (floor < kScaleTargetFloor) floor = kScaleTargetFloor;
     if (floor <= targetSize && floor >= decodedBytes) {
       const uint64_t offset = floor - decodedBytes;
       if (sameSize) {

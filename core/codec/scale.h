@@ -28,6 +28,22 @@ inline size_t RowStride(int32_t width) {
   return static_cast<size_t>(width) * 3 + static_cast<size_t>(RowPadding(width));
 }
 
+// The least target FilterScaleImage decodes an art into the end of.
+constexpr uint64_t kScaleTargetFloor = 1048576;
+
+// Where FilterScaleImage decodes an art of artWidth x artHeight when it
+// scales into a target for dw x dh: at max(dw x dh x 3, kScaleTargetFloor)
+// minus the decoded art's artWidth x artHeight x 3 bytes. False when the
+// decoded art is larger than that span (it would start before the target).
+bool DecodeOffsetInTarget(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh,
+                          uint64_t* offset);
+
+// Bytes a target must have for scaling in place: max(dw x dh x 3,
+// kScaleTargetFloor) and RowStride(dw) x max(artHeight, dh) (the pass
+// across runs in the target's rows from row dh - artHeight when the art
+// grows). 0 for sides <= 0.
+uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh);
+
 // Decodes art (unless it is decoded already), with options.logoOverlay blends
 // the logo of ctx->logoKind into its bottom-right corner, scales it to dw x dh
 // with 8-bit bilinear filtering, darkens the spot (corner 0..3, or -1 for
@@ -37,7 +53,7 @@ inline size_t RowStride(int32_t width) {
 // size equal to the art's returns the decoded image itself: unscaled, no
 // spot, no colour reduction (rows of exactly width x 3 bytes).
 //
-// With a target of at least max(dw x dh x 3, 1048576) bytes the art is
+// With a target of at least max(dw x dh x 3, kScaleTargetFloor) bytes the art is
 // decoded into the end of it, and when the target also holds
 // RowStride(dw) x max(height, dh) bytes and the rows filtered across fit
 // before the decoded rows still to be read (screens of the art's size and

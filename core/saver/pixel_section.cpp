@@ -6,10 +6,6 @@ uint64_t Max(uint64_t a, uint64_t b) {
   return a > b ? a : b;
 }
 
-uint64_t Area3(int32_t width, int32_t height) {
-  return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3;
-}
-
 bool SidesOk(int32_t a, int32_t b, int32_t c, int32_t d) {
   return a > 0 && b > 0 && c > 0 && d > 0;
 }
@@ -24,23 +20,6 @@ uint64_t PictureRowStride(int32_t width) {
 uint64_t PixelSectionSize(int32_t width, int32_t height) {
   if (width <= 0 || height <= 0) return kPixelSectionFloor;
   return Max(PictureRowStride(width) * static_cast<uint64_t>(height), kPixelSectionFloor);
-}
-
-bool DecodeOffsetInTarget(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh,
-                          uint64_t* offset) {
-  *offset = 0;
-  if (!SidesOk(artWidth, artHeight, dw, dh)) return false;
-  const uint64_t span = Max(Area3(dw, dh), kPixelSectionFloor);
-  const uint64_t decoded = Area3(artWidth, artHeight);
-  if (decoded > span) return false;
-  *offset = span - decoded;
-  return true;
-}
-
-uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh) {
-  if (!SidesOk(artWidth, artHeight, dw, dh)) return 0;
-  const uint64_t rows = static_cast<uint64_t>(artHeight > dh ? artHeight : dh);
-  return Max(Max(Area3(dw, dh), kPixelSectionFloor), PictureRowStride(dw) * rows);
 }
 
 bool ScaleTargetHasRoom(uint64_t targetSize, int32_t artWidth, int32_t artHeight, int32_t dw,

@@ -6,8 +6,10 @@
 
 #include <cstdint>
 
+#include "codec/scale.h"
+
 // The section is never smaller than this: room to decode an art at its end.
-constexpr uint64_t kPixelSectionFloor = 1048576;
+constexpr uint64_t kPixelSectionFloor = kScaleTargetFloor;
 
 // Bytes of one picture row: width x 3 rounded up to a multiple of 4 (0 for
 // width <= 0).
@@ -16,18 +18,6 @@ uint64_t PictureRowStride(int32_t width);
 // The section's size: max(stride x height, 1,048,576); the floor alone for
 // sides <= 0.
 uint64_t PixelSectionSize(int32_t width, int32_t height);
-
-// Where FilterScaleImage decodes an art of artWidth x artHeight when it
-// scales into a target for dw x dh: at max(dw x dh x 3, 1,048,576) minus the
-// decoded art's artWidth x artHeight x 3 bytes. False when the decoded art
-// is larger than that span (it would start before the target).
-bool DecodeOffsetInTarget(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh,
-                          uint64_t* offset);
-
-// Bytes a target must have for scaling in place: max(dw x dh x 3, 1,048,576)
-// and stride(dw) x max(artHeight, dh) (the pass across runs in the target's
-// rows from row dh - artHeight when the art grows). 0 for sides <= 0.
-uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32_t dh);
 
 // Whether a target of targetSize bytes has room to decode an art of
 // artWidth x artHeight at its end and scale it in place to dw x dh.

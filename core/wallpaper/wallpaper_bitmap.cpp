@@ -140,17 +140,33 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
                          tablePath, palette->entryCount, kWallpaperMaxColours);
   }
 
+  // The art is decoded into the end of the bitmap's own buffer and scaled
+  // there: no buffer for the decoded art, none for the rows filtered across.
+  ByteBuffer target;
+  const uint64_t targetBytes =
+      ScaleTargetBytes(art->header.width, art->header.height, screen.width, screen.height);
+  if (targetBytes > 0 && targetBytes <= kMaxAllocation) {
+    // Without the memory for it the scaler uses buffers of its own, and
+    // says what it cannot do.
+    static_cast<void>(
+        AllocateBytes(&target, static_cast<size_t>(targetBytes), false, &ctx->memory));
+  }
   ScaledImage scaled;
-  status = FilterScaleImage(ctx, nullptr, 0, art.get(), screen.width, screen.height, -1, &scaled);
+  status = FilterScaleImage(ctx, target.empty() ? nullptr : target.data(), target.size, art.get(),
+                            screen.width, screen.height, -1, &scaled);
   if (status != CodecStatus::kOk) return status;
   // An art of exactly the screen's size comes back as the decoded image
-  // itself, rows unpadded and perhaps inside the record: copy it into padded
-  // rows of its own, since the file's rows are padded.
+  // itself, rows unpadded: copy it into padded rows of its own, since the
+  // file's rows are padded.
   ByteBuffer image;
   uint8_t* pixels = scaled.pixels;
   size_t stride = scaled.stride;
   const size_t paddedStride = RowStride(screen.width);
-  if (scaled.owned.empty() || stride < paddedStride) {
+  if (!target.empty() && pixels == target.data() && stride == paddedStride) {
+    image = std::move(target);
+  } else if (!scaled.owned.empty() && pixels == scaled.owned.data() && stride >= paddedStride) {
+    image = std::move(scaled.owned);
+  } else {
     if (!AllocateBytes(&image, paddedStride * static_cast<size_t>(screen.height), true)) {
       return OutOfMemory(ctx, kWallpaperModule, __LINE__);
     }
@@ -160,8 +176,6 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
     }
     pixels = image.data();
     stride = paddedStride;
-  } else {
-    image = std::move(scaled.owned);
   }
   art.reset();
 
