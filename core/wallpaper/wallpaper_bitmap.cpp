@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char kWallpaperModule[] = "wallpaper";
@@ -20,6 +24,27 @@ uint16_t Pixel16(const uint8_t* bgr) {
   const unsigned blue = bgr[0] & 0xF8u, green = bgr[1] & 0xF8u, red = bgr[2] & 0xF8u;
   return static_cast<uint16_t>((((red * 32) | green) * 4) | (blue >> 3));
 }
+
+#if defined(__SSE2__)
+
+// The four pixels at bytes 0, 3, 6 and 9 of p, one to a 32-bit lane (blue
+// in its low byte). Reads 16 bytes.
+inline __m128i FourPixels(const uint8_t* p) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i first = _mm_unpacklo_epi32(a, _mm_srli_si128(a, 3));
+  const __m128i second = _mm_unpacklo_epi32(_mm_srli_si128(a, 6), _mm_srli_si128(a, 9));
+  return _mm_unpacklo_epi64(first, second);
+}
+
+// Pixel16 of each lane; below 32768, so a signed pack keeps them.
+inline __m128i Pack555(__m128i lanes) {
+  const __m128i blue = _mm_srli_epi32(_mm_and_si128(lanes, _mm_set1_epi32(0xF8)), 3);
+  const __m128i green = _mm_srli_epi32(_mm_and_si128(lanes, _mm_set1_epi32(0xF800)), 6);
+  const __m128i red = _mm_srli_epi32(_mm_and_si128(lanes, _mm_set1_epi32(0xF80000)), 9);
+  return _mm_or_si128(_mm_or_si128(blue, green), red);
+}
+
+#endif
 
 void FillColourTable(const LogicalPalette& palette, uint8_t* table) {
   std::memset(table, 0, kWallpaperColourTableBytes);
@@ -91,7 +116,18 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
       }
       std::memset(out + width, 0, rowBytes - static_cast<size_t>(width));
     } else if (fileDepth == 16) {
-      for (int32_t x = 0; x < width; ++x, in += 3) Put16(out + 2 * x, Pixel16(in));
+      int32_t x = 0;
+#if defined(__SSE2__)
+      // Eight pixels a step, the reads staying inside the row. Each store
+      // ends before the input still to be read: out never starts after in.
+      for (; x + 10 <= width; x += 8, in += 24) {
+        const __m128i low = Pack555(FourPixels(in));
+        const __m128i high = Pack555(FourPixels(in + 12));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * static_cast<size_t>(x)),
+                         _mm_packs_epi32(low, high));
+      }
+#endif
+      for (; x < width; ++x, in += 3) Put16(out + 2 * x, Pixel16(in));
       std::memset(out + 2 * static_cast<size_t>(width), 0,
                   rowBytes - 2 * static_cast<size_t>(width));
     } else {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -260,6 +261,43 @@ TEST_F(WallpaperBitmapTest, BadInputIsAnErrorNamingTheFile) {
   EXPECT_NE(std::string(ctx.error.message).find("234"), std::string::npos) << ctx.error.message;
   EXPECT_NE(Make({1, 1, 8, 0, 0}).imageBytes + 1, 0u);
   EXPECT_NE(status_, CodecStatus::kOk);
+}
+
+// The 16-bit conversion runs in place, several pixels a step: every width
+// (the steps and what is left after them) and every channel value.
+TEST_F(WallpaperBitmapTest, SixteenBitsInPlaceForEveryWidth) {
+  MakeArt(Gradient(16, 16), 16, 16, 4);
+  std::mt19937 rng(7);
+  for (int32_t width : {1, 2, 3, 7, 8, 9, 10, 11, 17, 18, 19, 33, 64}) {
+    SCOPED_TRACE(width);
+    const int32_t height = 4;
+    const size_t stride = RowStride(width);
+    std::vector<uint8_t> image(stride * height);
+    for (uint8_t& b : image) b = static_cast<uint8_t>(rng());
+    const std::vector<uint8_t> source = image;
+    CodecContext ctx;
+    InitCodecContext(&ctx, SwitcherCodecOptions());
+    std::vector<uint8_t> colourTable(kWallpaperColourTableBytes);
+    size_t imageBytes = 0;
+    ASSERT_EQ(BuildBitmapBits(&ctx, image.data(), stride, width, height, 16, colourTable.data(),
+                              TablePath().c_str(), &imageBytes),
+              CodecStatus::kOk)
+        << ctx.error.message;
+    const size_t rowBytes = (2 * static_cast<size_t>(width) + 3) & ~size_t{3};
+    ASSERT_EQ(imageBytes, rowBytes * height);
+    for (int32_t y = 0; y < height; ++y) {
+      const int32_t from = y == height - 1 ? y : height - 2 - y;  // bottom-up, last row last
+      for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* p = source.data() + stride * from + 3 * x;
+        const uint16_t want =
+            static_cast<uint16_t>((p[2] >> 3) << 10 | (p[1] >> 3) << 5 | (p[0] >> 3));
+        ASSERT_EQ(Get16(image.data() + rowBytes * y + 2 * x), want) << y << " " << x;
+      }
+      for (size_t i = 2 * static_cast<size_t>(width); i < rowBytes; ++i) {
+        ASSERT_EQ(image[rowBytes * y + i], 0) << y;
+      }
+    }
+  }
 }
 
 }  // namespace
