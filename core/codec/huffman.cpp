@@ -43,18 +43,40 @@ bool HasLoop(const HuffmanDecoder& d) {
   return false;
 }
 
+// The code at the start of bits (bit 0 first), at most `most` bits long:
+// its byte and length, or false with *node the node reached.
+bool FirstCode(const HuffmanDecoder& d, uint32_t bits, int most, uint8_t* byte, int* length,
+               int* node) {
+  int at = d.nodeCount - 1;
+  for (int i = 0; i < most; ++i) {
+    const uint16_t c = Step(d, at, (bits >> i) & 1);
+    if (IsLeaf(c)) {
+      *byte = static_cast<uint8_t>(c);
+      *length = i + 1;
+      return true;
+    }
+    at = c - 256;
+  }
+  *node = at;
+  return false;
+}
+
 void BuildLookahead(HuffmanDecoder* d) {
   for (uint32_t index = 0; index < (1u << kLookaheadBits); ++index) {
-    int node = d->nodeCount - 1;
-    HuffmanLookahead slot = {static_cast<uint16_t>(node), kLookaheadBits, 0};
-    for (int i = 0; i < kLookaheadBits; ++i) {
-      uint16_t c = Step(*d, node, (index >> i) & 1);
-      if (IsLeaf(c)) {
-        slot = {c, static_cast<uint8_t>(i + 1), 1};
-        break;
+    HuffmanLookahead slot = {0, 0, kLookaheadBits, 0};
+    uint8_t byte = 0;
+    int length = 0;
+    int node = 0;
+    if (!FirstCode(*d, index, kLookaheadBits, &byte, &length, &node)) {
+      slot.first = static_cast<uint8_t>(node);  // nodes number below 255
+    } else {
+      slot = {byte, 0, static_cast<uint8_t>(length), static_cast<uint8_t>(1 | length << 4)};
+      int second = 0;
+      if (FirstCode(*d, index >> length, kLookaheadBits - length, &byte, &second, &node)) {
+        slot.second = byte;
+        slot.length = static_cast<uint8_t>(length + second);
+        slot.codes = static_cast<uint8_t>(2 | length << 4);
       }
-      node = c - 256;
-      slot.value = static_cast<uint16_t>(node);
     }
     d->lookahead[index] = slot;
   }
@@ -98,14 +120,15 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
   constexpr uint64_t kMask = (1u << kLookaheadBits) - 1;
   while (made < outSize) {
     // Fast loop: while eight bytes can be loaded at once, top the buffer up to
-    // at least 56 bits with one load and take up to five table codes (5 x 11
-    // bits) before looking again. A longer code leaves it for the loop below.
+    // at least 56 bits with one load and take up to five table slots (5 x 11
+    // bits, one or two codes each) before looking again. A longer code
+    // leaves it for the loop below.
     {
       uint64_t bits = r->bits;
       int count = r->count;
       size_t pos = r->pos;
       const uint8_t* data = r->data;
-      while (outSize - made >= 5 && r->size - pos >= 8) {
+      while (outSize - made >= 10 && r->size - pos >= 8) {
         if (count < 56) {
           uint64_t word;
           std::memcpy(&word, data + pos, 8);
@@ -121,12 +144,16 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
         }
         bool slow = false;
         for (int i = 0; i < 5; ++i) {
-          const HuffmanLookahead& slot = d.lookahead[bits & kMask];
-          if (!slot.isLeaf) {
+          const HuffmanLookahead slot = d.lookahead[bits & kMask];
+          const int codes = slot.codes & 3;
+          if (codes == 0) {
             slow = true;
             break;
           }
-          out[made++] = static_cast<uint8_t>(slot.value);
+          // Both bytes are written; the second only counts when it is there.
+          out[made] = slot.first;
+          out[made + 1] = slot.second;
+          made += static_cast<size_t>(codes);
           bits >>= slot.length;
           count -= slot.length;
         }
@@ -142,16 +169,17 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
     if (r->count < kLookaheadBits) RefillBits(r);
     if (r->count >= kLookaheadBits) {
       const HuffmanLookahead& slot = d.lookahead[r->bits & kMask];
-      if (slot.isLeaf) {
-        out[made++] = static_cast<uint8_t>(slot.value);
-        r->bits >>= slot.length;
-        r->count -= slot.length;
+      if (slot.codes != 0) {
+        const int length = slot.codes >> 4;
+        out[made++] = slot.first;
+        r->bits >>= length;
+        r->count -= length;
         continue;
       }
       // A longer code: go on bit by bit from the node reached.
       r->bits >>= kLookaheadBits;
       r->count -= kLookaheadBits;
-      int node = slot.value;
+      int node = slot.first;
       for (;;) {
         if (r->count == 0) RefillBits(r);
         if (r->count == 0) return made;  // the stream ends inside a code

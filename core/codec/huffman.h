@@ -14,11 +14,14 @@ constexpr int kMaxHuffmanNodes = 255;
 // bits resolve nearly every code of real art in one step.
 constexpr int kLookaheadBits = 11;
 
-// One lookahead slot, indexed by the next kLookaheadBits bits of the stream.
+// One lookahead slot, indexed by the next kLookaheadBits bits of the stream:
+// the one or two whole codes those bits begin with, or the node reached
+// after all of them when the first code is longer.
 struct HuffmanLookahead {
-  uint16_t value;  // the byte (leaf), or the node reached after all the bits
-  uint8_t length;  // bits the slot consumes: the code's length, or all of them
-  uint8_t isLeaf;
+  uint8_t first;   // the first code's byte, or the node reached
+  uint8_t second;  // the second code's byte, when there is one
+  uint8_t length;  // bits of the codes in the slot, or all the bits for a node
+  uint8_t codes;   // codes in the slot (0 for a node, 1 or 2) | first code's length << 4
 };
 
 struct HuffmanDecoder {

@@ -174,4 +174,23 @@ TEST(HuffmanTest, RejectsBrokenTrees) {
   }
 }
 
+// Short codes put two in each lookahead slot: every count asked for, up to
+// well past a fast loop's worth, gives exactly that many bytes and writes
+// nothing beyond them.
+TEST(HuffmanTest, StopsAtExactlyTheBytesAskedFor) {
+  // Codes 1, 01, 001, 000: every slot holds two codes.
+  const TestTree tree = {{3, 4}, {2, 256}, {1, 257}};
+  std::mt19937 rng(3);
+  std::vector<int> bits(4000);
+  for (int& b : bits) b = static_cast<int>(rng() & 1);
+  const std::vector<uint8_t> payload = TreePayload(tree, bits);
+  const std::vector<uint8_t> all = WalkBits(tree, bits, bits.size());
+  for (size_t want = 0; want <= 80; ++want) {
+    SCOPED_TRACE(want);
+    std::vector<uint8_t> out;
+    ASSERT_EQ(CodecStatus::kOk, Decode(payload, want, &out));
+    EXPECT_EQ(out, std::vector<uint8_t>(all.begin(), all.begin() + static_cast<long>(want)));
+  }
+}
+
 }  // namespace
