@@ -61,24 +61,36 @@ bool FirstCode(const HuffmanDecoder& d, uint32_t bits, int most, uint8_t* byte, 
   return false;
 }
 
+// Every slot's first code by walking the tree, then the codes after it from
+// the slots themselves: the slot of the bits left over starts with the next
+// code, which counts when it ends within the slot's own bits.
 void BuildLookahead(HuffmanDecoder* d) {
-  for (uint32_t index = 0; index < (1u << kLookaheadBits); ++index) {
-    HuffmanLookahead slot = {0, 0, kLookaheadBits, 0};
+  constexpr uint32_t kSlotCount = 1u << kLookaheadBits;
+  for (uint32_t index = 0; index < kSlotCount; ++index) {
+    HuffmanLookahead slot = {{0, 0, 0, 0}, kLookaheadBits, 0, 0, 0};
     uint8_t byte = 0;
     int length = 0;
     int node = 0;
-    if (!FirstCode(*d, index, kLookaheadBits, &byte, &length, &node)) {
-      slot.first = static_cast<uint8_t>(node);  // nodes number below 255
+    if (FirstCode(*d, index, kLookaheadBits, &byte, &length, &node)) {
+      slot.bytes[0] = byte;
+      slot.codes = 1;
+      slot.length = slot.firstLength = static_cast<uint8_t>(length);
     } else {
-      slot = {byte, 0, static_cast<uint8_t>(length), static_cast<uint8_t>(1 | length << 4)};
-      int second = 0;
-      if (FirstCode(*d, index >> length, kLookaheadBits - length, &byte, &second, &node)) {
-        slot.second = byte;
-        slot.length = static_cast<uint8_t>(length + second);
-        slot.codes = static_cast<uint8_t>(2 | length << 4);
-      }
+      slot.bytes[0] = static_cast<uint8_t>(node);  // nodes number below 255
     }
     d->lookahead[index] = slot;
+  }
+  for (uint32_t index = 0; index < kSlotCount; ++index) {
+    HuffmanLookahead& slot = d->lookahead[index];
+    if (slot.codes == 0) continue;
+    int used = slot.firstLength;
+    while (slot.codes < kSlotCodes) {
+      const HuffmanLookahead& next = d->lookahead[index >> used];
+      if (next.codes == 0 || used + next.firstLength > kLookaheadBits) break;
+      slot.bytes[slot.codes++] = next.bytes[0];
+      used += next.firstLength;
+    }
+    slot.length = static_cast<uint8_t>(used);
   }
 }
 
@@ -121,14 +133,15 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
   while (made < outSize) {
     // Fast loop: while eight bytes can be loaded at once, top the buffer up to
     // at least 56 bits with one load and take up to five table slots (5 x 11
-    // bits, one or two codes each) before looking again. A longer code
+    // bits, up to kSlotCodes codes each) before looking again. A longer code
     // leaves it for the loop below.
     {
       uint64_t bits = r->bits;
       int count = r->count;
       size_t pos = r->pos;
       const uint8_t* data = r->data;
-      while (outSize - made >= 10 && r->size - pos >= 8) {
+      constexpr int kSlots = 56 / kLookaheadBits;
+      while (outSize - made >= kSlotCodes * kSlots && r->size - pos >= 8) {
         if (count < 56) {
           uint64_t word;
           std::memcpy(&word, data + pos, 8);
@@ -143,16 +156,16 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
           bits &= (uint64_t{1} << count) - 1;
         }
         bool slow = false;
-        for (int i = 0; i < 5; ++i) {
-          const HuffmanLookahead slot = d.lookahead[bits & kMask];
-          const int codes = slot.codes & 3;
+        for (int i = 0; i < kSlots; ++i) {
+          const HuffmanLookahead& slot = d.lookahead[bits & kMask];
+          const int codes = slot.codes;
           if (codes == 0) {
             slow = true;
             break;
           }
-          // Both bytes are written; the second only counts when it is there.
-          out[made] = slot.first;
-          out[made + 1] = slot.second;
+          // All the slot's bytes are written; those past its codes are
+          // written over next.
+          std::memcpy(out + made, slot.bytes, kSlotCodes);
           made += static_cast<size_t>(codes);
           bits >>= slot.length;
           count -= slot.length;
@@ -170,8 +183,8 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
     if (r->count >= kLookaheadBits) {
       const HuffmanLookahead& slot = d.lookahead[r->bits & kMask];
       if (slot.codes != 0) {
-        const int length = slot.codes >> 4;
-        out[made++] = slot.first;
+        const int length = slot.firstLength;
+        out[made++] = slot.bytes[0];
         r->bits >>= length;
         r->count -= length;
         continue;
@@ -179,7 +192,7 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
       // A longer code: go on bit by bit from the node reached.
       r->bits >>= kLookaheadBits;
       r->count -= kLookaheadBits;
-      int node = slot.first;
+      int node = slot.bytes[0];
       for (;;) {
         if (r->count == 0) RefillBits(r);
         if (r->count == 0) return made;  // the stream ends inside a code

@@ -15,13 +15,15 @@ constexpr int kMaxHuffmanNodes = 255;
 constexpr int kLookaheadBits = 11;
 
 // One lookahead slot, indexed by the next kLookaheadBits bits of the stream:
-// the one or two whole codes those bits begin with, or the node reached
-// after all of them when the first code is longer.
+// the whole codes (up to kSlotCodes) those bits begin with, or the node
+// reached after all of them when the first code is longer.
+constexpr int kSlotCodes = 4;
 struct HuffmanLookahead {
-  uint8_t first;   // the first code's byte, or the node reached
-  uint8_t second;  // the second code's byte, when there is one
-  uint8_t length;  // bits of the codes in the slot, or all the bits for a node
-  uint8_t codes;   // codes in the slot (0 for a node, 1 or 2) | first code's length << 4
+  uint8_t bytes[kSlotCodes];  // the codes' bytes; bytes[0] is the node for a node
+  uint8_t length;             // bits of the codes in the slot, or all the bits for a node
+  uint8_t codes;              // codes in the slot, 0 for a node
+  uint8_t firstLength;        // bits of the first code
+  uint8_t unused;
 };
 
 struct HuffmanDecoder {
