@@ -231,10 +231,12 @@ const Stages& DecoderStages() {
         std::abort();
       }
       std::vector<int32_t> plane = raw;
-      if (!InverseTransformPlane(&scratch, plane.data(), st.g.pieceSide, st.g.baseSize) ||
-          !InverseTransformPlane(&scratch, plane.data() + t2, st.g.chromaSide, st.g.baseSize) ||
-          !InverseTransformPlane(&scratch, plane.data() + t2 + c2, st.g.chromaSide,
-                                 st.g.baseSize)) {
+      if (!InverseTransformPlane(&scratch, plane.data(), st.g.pieceSide, st.g.baseSize,
+                                 st.g.pieceSide) ||
+          !InverseTransformPlane(&scratch, plane.data() + t2, st.g.chromaSide, st.g.baseSize,
+                                 st.g.chromaSide) ||
+          !InverseTransformPlane(&scratch, plane.data() + t2 + c2, st.g.chromaSide, st.g.baseSize,
+                                 st.g.chromaSide)) {
         std::abort();
       }
       st.raw.push_back(std::move(raw));
@@ -290,9 +292,14 @@ void BM_StageSynthesis(benchmark::State& state) {
     for (int i = 0; i < st.g.pieces; ++i) {
       if (st.g.rowsOfPiece[i] == 0) continue;
       std::memcpy(plane.data(), st.raw[i].data(), st.g.pieceBytes);
-      InverseTransformPlane(&scratch, plane.data(), st.g.pieceSide, st.g.baseSize);
-      InverseTransformPlane(&scratch, plane.data() + t2, st.g.chromaSide, st.g.baseSize);
-      InverseTransformPlane(&scratch, plane.data() + t2 + c2, st.g.chromaSide, st.g.baseSize);
+      // The rows the piece shows, as the decoder makes them.
+      const int rows = st.g.rowsOfPiece[i];
+      const int chromaRows = ChromaRowsRead(rows, st.header.chromaHalved != 0);
+      InverseTransformPlane(&scratch, plane.data(), st.g.pieceSide, st.g.baseSize, rows);
+      InverseTransformPlane(&scratch, plane.data() + t2, st.g.chromaSide, st.g.baseSize,
+                            chromaRows);
+      InverseTransformPlane(&scratch, plane.data() + t2 + c2, st.g.chromaSide, st.g.baseSize,
+                            chromaRows);
     }
     benchmark::DoNotOptimize(plane.data());
   }

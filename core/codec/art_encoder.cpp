@@ -237,7 +237,7 @@ bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch
   std::unique_ptr<int32_t[]> check;
   if (!AllocateArray(&check, count)) return false;
   std::memcpy(check.get(), out, sizeof(int32_t) * count);
-  if (!InverseTransformPlane(scratch, check.get(), side, baseSize)) return false;
+  if (!InverseTransformPlane(scratch, check.get(), side, baseSize, side)) return false;
   double drift = 0;
   for (size_t i = 0; i < count; ++i) drift += spatial[i] - check[i];
   drift /= static_cast<double>(count);

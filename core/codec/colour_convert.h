@@ -30,6 +30,11 @@ struct PiecePlanes {
   int32_t yOffset, uOffset, vOffset;
 };
 
+// The chroma rows ConvertPieceRows reads for rows 0 .. rows - 1.
+inline int ChromaRowsRead(int rows, bool chromaHalved) {
+  return chromaHalved ? (rows + 1) / 2 : rows;
+}
+
 // Converts rows 0 .. rows - 1 of the piece into out (3 bytes a pixel, rows
 // outStride bytes apart).
 void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& planes, int rows, uint8_t* out,

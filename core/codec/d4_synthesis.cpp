@@ -1,5 +1,7 @@
 #include "codec/d4_synthesis.h"
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -32,10 +34,12 @@ void SynthesizeRow(const int32_t* l, const int32_t* h, int n, int32_t* out) {
 }
 
 // The same filter down the columns of n rows of `width` values: output rows
-// 2k + 2 and 2k + 3 from input rows k and k + 1, whole rows at a time so the
-// inner loop runs over contiguous memory.
-void SynthesizeColumns(const int32_t* low, const int32_t* high, int n, int width, int32_t* out) {
-  for (int k = -1; k < n - 1; ++k) {
+// 2k + 2 and 2k + 3 from input rows k and k + 1 (rows 0 and 1 from rows n - 1
+// and 0), whole rows at a time so the inner loop runs over contiguous
+// memory. Only the first `pairs` pairs of output rows are made.
+void SynthesizeColumns(const int32_t* low, const int32_t* high, int n, int width, int pairs,
+                       int32_t* out) {
+  for (int k = -1; k < pairs - 1; ++k) {
     int a = k < 0 ? n - 1 : k;
     int b = k + 1;
     const int32_t* l0 = low + static_cast<size_t>(a) * width;
@@ -124,8 +128,9 @@ void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, int32_t* out) {
 }
 
 // SynthesizeColumns for 16-bit values: eight columns at a time.
-void SynthesizeColumns16(const int32_t* low, const int32_t* high, int n, int width, int32_t* out) {
-  for (int k = -1; k < n - 1; ++k) {
+void SynthesizeColumns16(const int32_t* low, const int32_t* high, int n, int width, int pairs,
+                         int32_t* out) {
+  for (int k = -1; k < pairs - 1; ++k) {
     int a = k < 0 ? n - 1 : k;
     int b = k + 1;
     const int32_t* l0 = low + static_cast<size_t>(a) * width;
@@ -176,7 +181,8 @@ void SynthesizeLines(const int32_t* low, const int32_t* high, int n, int lines, 
   }
 }
 
-bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize) {
+bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize,
+                           int rowsNeeded) {
   if (side <= baseSize) return true;
   size_t need = static_cast<size_t>(side) * static_cast<size_t>(side) / 2;
   if (scratch->low.size < need) {
@@ -198,6 +204,16 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     const int32_t* b1 = plane + band;
     const int32_t* b2 = plane + 2 * band;
     const int32_t* b3 = plane + 3 * band;
+    // The last level makes only the rows asked for: its pairs of output
+    // rows up to the last of them, from rows 0 .. rows - 1 of the scratch
+    // and its last row (the pair of rows 0 and 1 wraps round to it).
+    const int outRows = 2 * s < side ? 2 * s : std::max(1, std::min(rowsNeeded, 2 * s));
+    const int pairs = (outRows + 1) / 2;
+    const int rows = pairs;
+    auto rowsToMake = [&](auto makeRow) {
+      for (int r = 0; r < rows; ++r) makeRow(r);
+      if (rows < s) makeRow(s - 1);
+    };
     // Rows first: each band row pair gives one row of 2s values. Row-major
     // scratch is the transpose of the defining form's column-wise scratch,
     // and the column pass below reads it accordingly; the values match.
@@ -205,27 +221,31 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     // The vector filters take values of 16 bits (real art keeps to them);
     // anything wider goes through the plain 32-bit filters.
     if (Fit16(plane, 4 * band)) {
-      for (int r = 0; r < s; ++r) {
+      rowsToMake([&](int r) {
         size_t at = static_cast<size_t>(r) * s;
         SynthesizeRow16(ll + at, b1 + at, s, rowsLow + 2 * at);
         SynthesizeRow16(b2 + at, b3 + at, s, rowsHigh + 2 * at);
-      }
+      });
     } else
 #endif
     {
-      for (int r = 0; r < s; ++r) {
+      rowsToMake([&](int r) {
         size_t at = static_cast<size_t>(r) * s;
         SynthesizeRow(ll + at, b1 + at, s, rowsLow + 2 * at);
         SynthesizeRow(b2 + at, b3 + at, s, rowsHigh + 2 * at);
-      }
+      });
     }
 #if defined(__SSE2__)
-    if (Fit16(rowsLow, 2 * band) && Fit16(rowsHigh, 2 * band)) {
-      SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, plane);
+    const size_t made = 2 * static_cast<size_t>(s) * rows;
+    const size_t lastRow = 2 * band - 2 * static_cast<size_t>(s);
+    if (Fit16(rowsLow, made) && Fit16(rowsHigh, made) &&
+        (rows == s || (Fit16(rowsLow + lastRow, 2 * static_cast<size_t>(s)) &&
+                       Fit16(rowsHigh + lastRow, 2 * static_cast<size_t>(s))))) {
+      SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
       continue;
     }
 #endif
-    SynthesizeColumns(rowsLow, rowsHigh, s, 2 * s, plane);
+    SynthesizeColumns(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
   }
   return true;
 }

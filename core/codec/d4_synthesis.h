@@ -34,6 +34,9 @@ void SynthesizeLines(const int32_t* low, const int32_t* high, int n, int lines, 
                      int stride);
 
 // Rebuilds a side x side plane in place from its coarsest band of baseSize
-// (side = baseSize * 2^k, checked by the caller). False when the scratch
-// planes cannot be allocated.
-bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize);
+// (side = baseSize * 2^k, checked by the caller). Only rows 0 .. rowsNeeded
+// - 1 of the result are made (the rows a piece shows); the rows below keep
+// whatever the last level left there. False when the scratch planes cannot
+// be allocated.
+bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize,
+                           int rowsNeeded);

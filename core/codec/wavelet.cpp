@@ -129,10 +129,13 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     FixCoefficientOrder(luma, g.pieceBytes / 4);
     // Each plane's transform is a stretch of work of its own: the stop is
     // looked at between them.
+    // Only the rows the piece shows are made.
+    const int chromaRows = ChromaRowsRead(rows, art.header.chromaHalved != 0);
     for (int32_t* plane : {luma, u, v}) {
       if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
       const int32_t side = plane == luma ? g.pieceSide : g.chromaSide;
-      if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize)) {
+      if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize,
+                                 plane == luma ? rows : chromaRows)) {
         return OutOfMemory(ctx, kArtModule, __LINE__);
       }
     }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <climits>
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -93,8 +94,38 @@ TEST(D4SynthesisTest, PlaneTransformMatchesTheDefiningForm) {
     std::vector<int32_t> expected = plane;
     DefiningInverse(&expected, c.side, c.base);
     SynthesisScratch scratch;
-    ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base));
+    ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base, c.side));
     EXPECT_EQ(plane, expected);
+  }
+}
+
+// Only the rows asked for: they match the whole transform's, for every
+// count of rows (odd and even, the first alone, all), narrow values and
+// wide, with a scratch that held another plane's rows before.
+TEST(D4SynthesisTest, TheRowsAskedForMatchTheWholePlane) {
+  std::mt19937 rng(29);
+  struct Case {
+    int side, base;
+    int32_t limit;
+  };
+  for (Case c : {Case{36, 9, 3000}, Case{64, 4, 3000}, Case{72, 9, 200000}, Case{8, 1, 3000}}) {
+    std::uniform_int_distribution<int32_t> value(-c.limit, c.limit);
+    std::vector<int32_t> source(static_cast<size_t>(c.side) * c.side);
+    for (auto& v : source) v = value(rng);
+    std::vector<int32_t> whole = source;
+    SynthesisScratch scratch;
+    ASSERT_TRUE(InverseTransformPlane(&scratch, whole.data(), c.side, c.base, c.side));
+    for (int rows = 1; rows <= c.side; ++rows) {
+      SCOPED_TRACE(testing::Message() << c.side << " from " << c.base << ", " << rows << " rows");
+      std::vector<int32_t> other(source.size());
+      for (auto& v : other) v = value(rng);
+      ASSERT_TRUE(InverseTransformPlane(&scratch, other.data(), c.side, c.base, c.side));
+      std::vector<int32_t> plane = source;
+      ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base, rows));
+      const size_t shown = static_cast<size_t>(rows) * c.side;
+      ASSERT_TRUE(
+          std::equal(plane.begin(), plane.begin() + static_cast<long>(shown), whole.begin()));
+    }
   }
 }
 
@@ -119,7 +150,7 @@ TEST(D4SynthesisTest, WideValuesMatchTheDefiningForm) {
     std::vector<int32_t> expected = plane;
     DefiningInverse(&expected, c.side, c.base);
     SynthesisScratch scratch;
-    ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base));
+    ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), c.side, c.base, c.side));
     EXPECT_EQ(plane, expected);
   }
 }
@@ -129,7 +160,7 @@ TEST(D4SynthesisTest, ConstantLowBandHandWorked) {
   // (46341 * 1024) >> 16 = 724 across, then 511 and 511 down.
   std::vector<int32_t> plane = {1024, 0, 0, 0};
   SynthesisScratch scratch;
-  ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), 2, 1));
+  ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), 2, 1, 2));
   EXPECT_EQ(plane, (std::vector<int32_t>{511, 511, 511, 511}));
 }
 
@@ -148,7 +179,7 @@ TEST(D4SynthesisTest, ForwardTransformIsInvertedByTheSynthesis) {
   for (size_t i = 0; i < plane.size(); ++i)
     coefficients[i] = static_cast<int32_t>(std::lround(plane[i]));
   SynthesisScratch scratch;
-  ASSERT_TRUE(InverseTransformPlane(&scratch, coefficients.data(), side, 2));
+  ASSERT_TRUE(InverseTransformPlane(&scratch, coefficients.data(), side, 2, side));
   double worst = 0;
   double meanError = 0;
   for (size_t i = 0; i < plane.size(); ++i) {
