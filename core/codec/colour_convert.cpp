@@ -223,11 +223,15 @@ void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
   if (t < 1 || t > kMaxPieceSide) return;
   int32_t us[kMaxPieceSide];
   int32_t vs[kMaxPieceSide];
+  int resolved = -1;  // the chroma row in us and vs (two rows share one when halved)
   for (int r = 0; r < rows; ++r) {
     const int32_t* luma = p.luma + static_cast<size_t>(r) * t;
     const int chromaRow = p.chromaHalved ? r / 2 : r;
-    ResolveChroma(p.u + static_cast<size_t>(chromaRow) * c, p.uOffset, p.chromaHalved, t, us);
-    ResolveChroma(p.v + static_cast<size_t>(chromaRow) * c, p.vOffset, p.chromaHalved, t, vs);
+    if (chromaRow != resolved) {
+      ResolveChroma(p.u + static_cast<size_t>(chromaRow) * c, p.uOffset, p.chromaHalved, t, us);
+      ResolveChroma(p.v + static_cast<size_t>(chromaRow) * c, p.vOffset, p.chromaHalved, t, vs);
+      resolved = chromaRow;
+    }
     uint8_t* line = out + static_cast<size_t>(r) * outStride;
     int x = 0;
 #if defined(__SSE2__)
