@@ -2,8 +2,10 @@
 
 #include "codec/art_format.h"
 
+#include "codec/cpu_features.h"
+
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -210,6 +212,83 @@ int ConvertFast(const int32_t* luma, const int32_t* us, const int32_t* vs, int32
   return x;
 }
 
+// The same with AVX2: sixteen columns a step. Each 256-bit operation is
+// the 128-bit one on two halves, so the values are the same; the packs work
+// within halves, and a permute puts the sixteen pixels back in order.
+#if defined(__GNUC__) || defined(__clang__)
+#define LUMIVEX_AVX2 __attribute__((target("avx2")))
+
+struct Indexes8 {
+  __m256i b, g, r, outside;
+};
+
+LUMIVEX_AVX2 inline __m256i Outside8(__m256i v, int bits) {
+  return _mm256_srli_epi32(_mm256_add_epi32(v, _mm256_set1_epi32(1 << (bits - 1))), bits);
+}
+
+LUMIVEX_AVX2 inline __m256i MulSmall8(__m256i x, int c) {
+  return _mm256_madd_epi16(x, _mm256_set1_epi32(c));
+}
+
+LUMIVEX_AVX2 inline __m256i ClampBytes8(__m256i lo, __m256i hi) {
+  __m256i i = _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8);
+  i = _mm256_min_epi16(_mm256_max_epi16(i, _mm256_setzero_si256()), _mm256_set1_epi16(248));
+  return _mm256_add_epi16(i, _mm256_mulhi_epu16(i, _mm256_set1_epi16(1850)));
+}
+
+LUMIVEX_AVX2 inline Indexes8 EightIndexes(const int32_t* luma, const int32_t* us, const int32_t* vs,
+                                          __m256i yOffset) {
+  const __m256i y =
+      _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(luma)), yOffset);
+  const __m256i u = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(us));
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(vs));
+  const __m256i b4 =
+      _mm256_sub_epi32(_mm256_add_epi32(y, _mm256_add_epi32(u, u)), _mm256_set1_epi32(1024));
+  const __m256i r4 = _mm256_add_epi32(
+      _mm256_sub_epi32(_mm256_srai_epi32(MulSmall8(v, 1638), 10), _mm256_set1_epi32(819)), y);
+  const __m256i sum =
+      _mm256_sub_epi32(_mm256_sub_epi32(y, _mm256_srai_epi32(MulSmall8(b4, 116), 10)),
+                       _mm256_srai_epi32(MulSmall8(r4, 306), 10));
+  Indexes8 out;
+  out.b = _mm256_srai_epi32(b4, 2);
+  out.g = _mm256_srai_epi32(MulSmall8(sum, 1744), 12);
+  out.r = _mm256_srai_epi32(r4, 2);
+  out.outside =
+      _mm256_or_si256(_mm256_or_si256(Outside8(v, 16), Outside8(sum, 16)),
+                      _mm256_or_si256(Outside8(out.b, 10),
+                                      _mm256_or_si256(Outside8(out.g, 10), Outside8(out.r, 10))));
+  return out;
+}
+
+LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const int32_t* vs,
+                                 int32_t yOffset, int t, uint8_t* line) {
+  const __m256i yo = _mm256_set1_epi32(yOffset);
+  int x = 0;
+  for (; x + 16 < t; x += 16) {
+    const Indexes8 a = EightIndexes(luma + x, us + x, vs + x, yo);
+    const Indexes8 b = EightIndexes(luma + x + 8, us + x + 8, vs + x + 8, yo);
+    const __m256i outside = _mm256_or_si256(a.outside, b.outside);
+    if (!_mm256_testz_si256(outside, outside)) break;
+    const __m256i blue = ClampBytes8(a.b, b.b);
+    const __m256i green = ClampBytes8(a.g, b.g);
+    const __m256i red = ClampBytes8(a.r, b.r);
+    const __m256i bg = _mm256_or_si256(blue, _mm256_slli_epi16(green, 8));
+    // Pixels 0-3 and 8-11, then 4-7 and 12-15.
+    const __m256i p0 = _mm256_unpacklo_epi16(bg, red);
+    const __m256i p1 = _mm256_unpackhi_epi16(bg, red);
+    uint8_t* px = line + 3 * static_cast<size_t>(x);
+    StorePixels(_mm256_castsi256_si128(p0), px);
+    StorePixels(_mm256_castsi256_si128(p1), px + 12);
+    StorePixels(_mm256_extracti128_si256(p0, 1), px + 24);
+    StorePixels(_mm256_extracti128_si256(p1, 1), px + 36);
+  }
+  // The rest (fewer than sixteen columns, or a group needing the exact
+  // path) eight at a time.
+  return x +
+         ConvertFast(luma + x, us + x, vs + x, yOffset, t - x, line + 3 * static_cast<size_t>(x));
+}
+#endif
+
 #endif
 
 }  // namespace
@@ -223,6 +302,9 @@ void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
   if (t < 1 || t > kMaxPieceSide) return;
   int32_t us[kMaxPieceSide];
   int32_t vs[kMaxPieceSide];
+#if defined(__SSE2__) && defined(LUMIVEX_AVX2)
+  const bool wide = WideVectorsAvailable();
+#endif
   int resolved = -1;  // the chroma row in us and vs (two rows share one when halved)
   for (int r = 0; r < rows; ++r) {
     const int32_t* luma = p.luma + static_cast<size_t>(r) * t;
@@ -235,7 +317,14 @@ void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
     uint8_t* line = out + static_cast<size_t>(r) * outStride;
     int x = 0;
 #if defined(__SSE2__)
-    x = ConvertFast(luma, us, vs, p.yOffset, t, line);
+#if defined(LUMIVEX_AVX2)
+    if (wide) {
+      x = ConvertFastWide(luma, us, vs, p.yOffset, t, line);
+    } else
+#endif
+    {
+      x = ConvertFast(luma, us, vs, p.yOffset, t, line);
+    }
 #endif
     ConvertSpan(clamp, luma, us, vs, p.yOffset, x, t, line);
   }

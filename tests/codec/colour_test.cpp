@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/colour_convert.h"
+#include "codec/cpu_features.h"
 #include "reference.h"
 
 namespace {
@@ -82,9 +83,18 @@ TEST(ColourTest, MatchesTheFormulaOnRandomValues) {
 // chroma: every pixel against the formula. Some values lie far outside
 // 16 bits or outside the table (saturated there), so the exact path takes
 // over mid-row.
-TEST(ColourTest, WideRowsMatchTheFormula) {
+// Run with the wide vector paths (when the processor has them) and without.
+class ColourPathsTest : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { AllowWideVectors(GetParam()); }
+  void TearDown() override { AllowWideVectors(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(WideAndNarrow, ColourPathsTest, testing::Bool());
+
+TEST_P(ColourPathsTest, WideRowsMatchTheFormula) {
   std::mt19937 rng(11);
-  for (int side : {16, 24, 64, 200, 256}) {
+  for (int side : {16, 24, 40, 64, 200, 256}) {
     for (bool halved : {false, true}) {
       for (int wild : {0, 1}) {
         SCOPED_TRACE(testing::Message()
