@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "codec/cpu_features.h"
+
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -91,6 +93,15 @@ bool Fit16(const int32_t* v, size_t count) {
   const __m128i bias = _mm_set1_epi32(0x8000);
   __m128i wide = _mm_setzero_si128();
   size_t i = 0;
+  // Four gatherings side by side, so the loads do not wait on one another.
+  __m128i a = wide, b = wide, c = wide, d = wide;
+  for (; i + 16 <= count; i += 16) {
+    a = _mm_or_si128(a, _mm_add_epi32(Load(v + i), bias));
+    b = _mm_or_si128(b, _mm_add_epi32(Load(v + i + 4), bias));
+    c = _mm_or_si128(c, _mm_add_epi32(Load(v + i + 8), bias));
+    d = _mm_or_si128(d, _mm_add_epi32(Load(v + i + 12), bias));
+  }
+  wide = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
   for (; i + 4 <= count; i += 4) {
     wide = _mm_or_si128(wide, _mm_add_epi32(Load(v + i), bias));
   }
@@ -101,11 +112,9 @@ bool Fit16(const int32_t* v, size_t count) {
          0xFFFF;
 }
 
-// SynthesizeRow for 16-bit values: eight output pairs at a time.
-void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, int32_t* out) {
-  out[0] = Even(l[n - 1], l[0], h[n - 1], h[0]);
-  out[1] = Odd(l[n - 1], l[0], h[n - 1], h[0]);
-  int k = 0;
+// Output pairs k .. of SynthesizeRow for 16-bit values, eight at a time
+// while input k + 8 exists; returns the first pair not made.
+int RowPairs8(const int32_t* l, const int32_t* h, int n, int k, int32_t* out) {
   for (; k + 8 < n; k += 8) {
     const __m128i l0a = Load(l + k), l0b = Load(l + k + 4);
     const __m128i l1a = Load(l + k + 1), l1b = Load(l + k + 5);
@@ -121,15 +130,129 @@ void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, int32_t* out) {
     Store(out + 2 * k + 10, _mm_unpacklo_epi32(even, odd));
     Store(out + 2 * k + 14, _mm_unpackhi_epi32(even, odd));
   }
+  return k;
+}
+
+// Columns x .. of one output row pair of SynthesizeColumns for 16-bit
+// values, eight at a time; returns the first column not made.
+int ColumnsPair8(const int32_t* l0, const int32_t* l1, const int32_t* h0, const int32_t* h1,
+                 int width, int x, int32_t* even, int32_t* odd) {
+  for (; x + 8 <= width; x += 8) {
+    const __m128i l1a = Load(l1 + x), l1b = Load(l1 + x + 4);
+    const __m128i h0a = Load(h0 + x), h0b = Load(h0 + x + 4);
+    const __m128i lw0 = _mm_packs_epi32(Load(l0 + x), Load(l0 + x + 4));
+    const __m128i lw1 = _mm_packs_epi32(l1a, l1b);
+    const __m128i hw0 = _mm_packs_epi32(h0a, h0b);
+    const __m128i hw1 = _mm_packs_epi32(Load(h1 + x), Load(h1 + x + 4));
+    __m128i e, o;
+    EvenOdd(_mm_unpacklo_epi16(lw0, lw1), _mm_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
+    Store(even + x, e);
+    Store(odd + x, o);
+    EvenOdd(_mm_unpackhi_epi16(lw0, lw1), _mm_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
+    Store(even + x + 4, e);
+    Store(odd + x + 4, o);
+  }
+  return x;
+}
+
+#if defined(__GNUC__) || defined(__clang__)
+#define LUMIVEX_AVX2 __attribute__((target("avx2")))
+
+// The same with AVX2, sixteen at a time. Each 256-bit operation is the
+// 128-bit one on two halves, so the values are the same: packs and unpacks
+// work within halves, which leaves the lanes of a multiply-add in order,
+// and the row pass puts its interleaved stores in order with a permute.
+LUMIVEX_AVX2 inline __m256i Pair8(int a, int b) {
+  return _mm256_set1_epi32(
+      static_cast<int32_t>((static_cast<uint32_t>(b) << 16) | (static_cast<uint32_t>(a) & 0xFFFF)));
+}
+
+LUMIVEX_AVX2 inline void EvenOdd8(__m256i lp, __m256i hp, __m256i l1, __m256i h0, __m256i* even,
+                                  __m256i* odd) {
+  const __m256i e = _mm256_add_epi32(_mm256_add_epi32(_mm256_madd_epi16(lp, Pair8(14689, 31651)),
+                                                      _mm256_madd_epi16(hp, Pair8(-10715, -8480))),
+                                     _mm256_slli_epi32(h0, 16));
+  const __m256i o = _mm256_add_epi32(
+      _mm256_add_epi32(_mm256_madd_epi16(lp, Pair8(-8480, -10715)), _mm256_slli_epi32(l1, 16)),
+      _mm256_madd_epi16(hp, Pair8(-31651, -14689)));
+  *even = _mm256_srai_epi32(e, 16);
+  *odd = _mm256_srai_epi32(o, 16);
+}
+
+LUMIVEX_AVX2 inline __m256i Load8(const int32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+LUMIVEX_AVX2 inline void Store8(int32_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// Pairs k .. k + 7 given their even and odd values, interleaved in order.
+LUMIVEX_AVX2 inline void StorePairs8(int32_t* out, __m256i even, __m256i odd) {
+  const __m256i low = _mm256_unpacklo_epi32(even, odd);
+  const __m256i high = _mm256_unpackhi_epi32(even, odd);
+  Store8(out, _mm256_permute2x128_si256(low, high, 0x20));
+  Store8(out + 8, _mm256_permute2x128_si256(low, high, 0x31));
+}
+
+LUMIVEX_AVX2 int RowPairs16(const int32_t* l, const int32_t* h, int n, int k, int32_t* out) {
+  for (; k + 16 < n; k += 16) {
+    const __m256i l0a = Load8(l + k), l0b = Load8(l + k + 8);
+    const __m256i l1a = Load8(l + k + 1), l1b = Load8(l + k + 9);
+    const __m256i h0a = Load8(h + k), h0b = Load8(h + k + 8);
+    const __m256i h1a = Load8(h + k + 1), h1b = Load8(h + k + 9);
+    const __m256i l0 = _mm256_packs_epi32(l0a, l0b), l1 = _mm256_packs_epi32(l1a, l1b);
+    const __m256i h0 = _mm256_packs_epi32(h0a, h0b), h1 = _mm256_packs_epi32(h1a, h1b);
+    __m256i even, odd;
+    EvenOdd8(_mm256_unpacklo_epi16(l0, l1), _mm256_unpacklo_epi16(h0, h1), l1a, h0a, &even, &odd);
+    StorePairs8(out + 2 * k + 2, even, odd);
+    EvenOdd8(_mm256_unpackhi_epi16(l0, l1), _mm256_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
+    StorePairs8(out + 2 * k + 18, even, odd);
+  }
+  return k;
+}
+
+LUMIVEX_AVX2 int ColumnsPair16(const int32_t* l0, const int32_t* l1, const int32_t* h0,
+                               const int32_t* h1, int width, int x, int32_t* even, int32_t* odd) {
+  for (; x + 16 <= width; x += 16) {
+    const __m256i l1a = Load8(l1 + x), l1b = Load8(l1 + x + 8);
+    const __m256i h0a = Load8(h0 + x), h0b = Load8(h0 + x + 8);
+    const __m256i lw0 = _mm256_packs_epi32(Load8(l0 + x), Load8(l0 + x + 8));
+    const __m256i lw1 = _mm256_packs_epi32(l1a, l1b);
+    const __m256i hw0 = _mm256_packs_epi32(h0a, h0b);
+    const __m256i hw1 = _mm256_packs_epi32(Load8(h1 + x), Load8(h1 + x + 8));
+    __m256i e, o;
+    EvenOdd8(_mm256_unpacklo_epi16(lw0, lw1), _mm256_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
+    Store8(even + x, e);
+    Store8(odd + x, o);
+    EvenOdd8(_mm256_unpackhi_epi16(lw0, lw1), _mm256_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
+    Store8(even + x + 8, e);
+    Store8(odd + x + 8, o);
+  }
+  return x;
+}
+#endif
+
+// SynthesizeRow for 16-bit values.
+void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, bool wide, int32_t* out) {
+  out[0] = Even(l[n - 1], l[0], h[n - 1], h[0]);
+  out[1] = Odd(l[n - 1], l[0], h[n - 1], h[0]);
+  int k = 0;
+#if defined(LUMIVEX_AVX2)
+  if (wide) k = RowPairs16(l, h, n, k, out);
+#else
+  (void)wide;
+#endif
+  k = RowPairs8(l, h, n, k, out);
   for (; k < n - 1; ++k) {
     out[2 * k + 2] = Even(l[k], l[k + 1], h[k], h[k + 1]);
     out[2 * k + 3] = Odd(l[k], l[k + 1], h[k], h[k + 1]);
   }
 }
 
-// SynthesizeColumns for 16-bit values: eight columns at a time.
+// SynthesizeColumns for 16-bit values.
 void SynthesizeColumns16(const int32_t* low, const int32_t* high, int n, int width, int pairs,
-                         int32_t* out) {
+                         bool wide, int32_t* out) {
   for (int k = -1; k < pairs - 1; ++k) {
     int a = k < 0 ? n - 1 : k;
     int b = k + 1;
@@ -140,21 +263,10 @@ void SynthesizeColumns16(const int32_t* low, const int32_t* high, int n, int wid
     int32_t* even = out + static_cast<size_t>(2 * k + 2) * width;
     int32_t* odd = even + width;
     int x = 0;
-    for (; x + 8 <= width; x += 8) {
-      const __m128i l1a = Load(l1 + x), l1b = Load(l1 + x + 4);
-      const __m128i h0a = Load(h0 + x), h0b = Load(h0 + x + 4);
-      const __m128i lw0 = _mm_packs_epi32(Load(l0 + x), Load(l0 + x + 4));
-      const __m128i lw1 = _mm_packs_epi32(l1a, l1b);
-      const __m128i hw0 = _mm_packs_epi32(h0a, h0b);
-      const __m128i hw1 = _mm_packs_epi32(Load(h1 + x), Load(h1 + x + 4));
-      __m128i e, o;
-      EvenOdd(_mm_unpacklo_epi16(lw0, lw1), _mm_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
-      Store(even + x, e);
-      Store(odd + x, o);
-      EvenOdd(_mm_unpackhi_epi16(lw0, lw1), _mm_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
-      Store(even + x + 4, e);
-      Store(odd + x + 4, o);
-    }
+#if defined(LUMIVEX_AVX2)
+    if (wide) x = ColumnsPair16(l0, l1, h0, h1, width, x, even, odd);
+#endif
+    x = ColumnsPair8(l0, l1, h0, h1, width, x, even, odd);
     for (; x < width; ++x) {
       even[x] = Even(l0[x], l1[x], h0[x], h1[x]);
       odd[x] = Odd(l0[x], l1[x], h0[x], h1[x]);
@@ -198,6 +310,9 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
   }
   int32_t* rowsLow = scratch->low.data();
   int32_t* rowsHigh = scratch->high.data();
+#if defined(__SSE2__)
+  const bool wide = WideVectorsAvailable();
+#endif
   for (int s = baseSize; s < side; s *= 2) {
     size_t band = static_cast<size_t>(s) * s;
     const int32_t* ll = plane;
@@ -223,8 +338,8 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     if (Fit16(plane, 4 * band)) {
       rowsToMake([&](int r) {
         size_t at = static_cast<size_t>(r) * s;
-        SynthesizeRow16(ll + at, b1 + at, s, rowsLow + 2 * at);
-        SynthesizeRow16(b2 + at, b3 + at, s, rowsHigh + 2 * at);
+        SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at);
+        SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at);
       });
     } else
 #endif
@@ -241,7 +356,7 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     if (Fit16(rowsLow, made) && Fit16(rowsHigh, made) &&
         (rows == s || (Fit16(rowsLow + lastRow, 2 * static_cast<size_t>(s)) &&
                        Fit16(rowsHigh + lastRow, 2 * static_cast<size_t>(s))))) {
-      SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
+      SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, wide, plane);
       continue;
     }
 #endif

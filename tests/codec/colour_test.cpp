@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "codec/colour_convert.h"
-#include "codec/cpu_features.h"
 #include "reference.h"
+#include "wide_and_narrow.h"
 
 namespace {
 
@@ -83,13 +83,7 @@ TEST(ColourTest, MatchesTheFormulaOnRandomValues) {
 // chroma: every pixel against the formula. Some values lie far outside
 // 16 bits or outside the table (saturated there), so the exact path takes
 // over mid-row.
-// Run with the wide vector paths (when the processor has them) and without.
-class ColourPathsTest : public testing::TestWithParam<bool> {
- protected:
-  void SetUp() override { AllowWideVectors(GetParam()); }
-  void TearDown() override { AllowWideVectors(true); }
-};
-
+using ColourPathsTest = WideAndNarrowTest;
 INSTANTIATE_TEST_SUITE_P(WideAndNarrow, ColourPathsTest, testing::Bool());
 
 TEST_P(ColourPathsTest, WideRowsMatchTheFormula) {

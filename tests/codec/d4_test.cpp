@@ -12,6 +12,7 @@
 #include "codec/art_encoder.h"
 #include "codec/d4_synthesis.h"
 #include "reference.h"
+#include "wide_and_narrow.h"
 
 namespace {
 
@@ -80,7 +81,10 @@ void DefiningInverse(std::vector<int32_t>* plane, int side, int base) {
   }
 }
 
-TEST(D4SynthesisTest, PlaneTransformMatchesTheDefiningForm) {
+using D4PathsTest = WideAndNarrowTest;
+INSTANTIATE_TEST_SUITE_P(WideAndNarrow, D4PathsTest, testing::Bool());
+
+TEST_P(D4PathsTest, PlaneTransformMatchesTheDefiningForm) {
   std::mt19937 rng(11);
   std::uniform_int_distribution<int32_t> value(-3000, 3000);
   struct Case {
@@ -102,7 +106,7 @@ TEST(D4SynthesisTest, PlaneTransformMatchesTheDefiningForm) {
 // Only the rows asked for: they match the whole transform's, for every
 // count of rows (odd and even, the first alone, all), narrow values and
 // wide, with a scratch that held another plane's rows before.
-TEST(D4SynthesisTest, TheRowsAskedForMatchTheWholePlane) {
+TEST_P(D4PathsTest, TheRowsAskedForMatchTheWholePlane) {
   std::mt19937 rng(29);
   struct Case {
     int side, base;
@@ -132,7 +136,7 @@ TEST(D4SynthesisTest, TheRowsAskedForMatchTheWholePlane) {
 // Values near and past the 16-bit edge, and a few far beyond it (whose
 // products wrap in 32 bits): the vector filters must give way to the plain
 // ones wherever a level holds such a value, and agree everywhere else.
-TEST(D4SynthesisTest, WideValuesMatchTheDefiningForm) {
+TEST_P(D4PathsTest, WideValuesMatchTheDefiningForm) {
   std::mt19937 rng(23);
   struct Case {
     int side, base;

@@ -20,9 +20,9 @@
 
 #include "art_builder.h"
 #include "codec/codec.h"
-#include "codec/cpu_features.h"
 #include "codec_presets.h"
 #include "wallpaper/wallpaper_bitmap.h"
+#include "wide_and_narrow.h"
 
 #ifndef LUMIVEX_GOLDEN_DIR
 #error "LUMIVEX_GOLDEN_DIR must name tests/codec/golden"
@@ -406,14 +406,7 @@ const std::map<std::string, std::string> kGolden = {
     {"syn-4p-halved-chain/wallpaper/1920x1080/8", "da608d705cb98dd6"},
 };
 
-// With the wide vector paths (when the processor has them) and without:
-// both give every byte the same.
-class GoldenTest : public testing::TestWithParam<bool> {
- protected:
-  void SetUp() override { AllowWideVectors(GetParam()); }
-  void TearDown() override { AllowWideVectors(true); }
-};
-
+using GoldenTest = WideAndNarrowTest;
 INSTANTIATE_TEST_SUITE_P(WideAndNarrow, GoldenTest, testing::Bool());
 
 TEST_P(GoldenTest, EveryOutputByteIsUnchanged) {
