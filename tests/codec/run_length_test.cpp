@@ -2,6 +2,7 @@
 // streams that end too early.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -183,6 +184,77 @@ TEST(RunLengthTest, MeasuringAgreesWithDecoding) {
     InitRunLengthReader(&r, codes.data(), codes.size());
     EXPECT_TRUE(DecodeRunLength(&r, out.data(), total));
     EXPECT_FALSE(DecodeRunLength(&r, out.data(), 1));
+  }
+}
+
+// The bytes of a whole stream, code by code as the format defines them.
+std::vector<uint8_t> ReferenceBytes(const std::vector<uint8_t>& codes) {
+  std::vector<uint8_t> out;
+  for (size_t pos = 0; pos < codes.size();) {
+    const uint8_t b = codes[pos++];
+    switch (b >> 5) {
+      case 0:
+        out.insert(out.end(), b + 1u, 0);
+        break;
+      case 1:
+        out.push_back(static_cast<uint8_t>(b << 4));
+        break;
+      case 2: {
+        if (pos >= codes.size()) return out;
+        const size_t n = ((b & 0x1Fu) << 8 | codes[pos++]) + 1;
+        out.insert(out.end(), n, 0);
+        break;
+      }
+      case 3:
+        out.push_back(static_cast<uint8_t>(((b & 0x0F) << 4) | 0x0F));
+        break;
+      case 4:
+        out.insert(out.end(), (b & 0x1Fu) + 1, 0xFF);
+        break;
+      case 6: {
+        const size_t n = (b & 0x1Fu) + 1;
+        if (pos + n > codes.size()) return out;
+        out.insert(out.end(), codes.begin() + static_cast<long>(pos),
+                   codes.begin() + static_cast<long>(pos + n));
+        pos += n;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return out;
+}
+
+// Streams of many long zero runs among the other codes, decoded into pieces
+// of random sizes, each in a buffer of exactly its size (a write past it is
+// caught under the sanitizers), so that runs end at every distance from a
+// piece's end and carry into the next piece.
+TEST(RunLengthTest, LongRunsInPiecesOfEverySize) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<uint8_t> codes;
+    const int count = 1 + static_cast<int>(rng() % 200);
+    for (int i = 0; i < count; ++i) {
+      if (rng() % 3 == 0) {
+        codes.push_back(static_cast<uint8_t>(0x40 | (rng() % 3)));  // up to 768 zeros
+        codes.push_back(static_cast<uint8_t>(rng()));
+      } else {
+        codes.push_back(static_cast<uint8_t>(rng()));
+      }
+    }
+    const std::vector<uint8_t> want = ReferenceBytes(codes);
+    std::vector<uint8_t> got;
+    RunLengthReader r;
+    InitRunLengthReader(&r, codes.data(), codes.size());
+    while (got.size() < want.size()) {
+      const size_t piece = std::min<size_t>(want.size() - got.size(), 1 + rng() % 700);
+      std::vector<uint8_t> out(piece, 0xEE);
+      ASSERT_TRUE(DecodeRunLength(&r, out.data(), piece)) << got.size();
+      got.insert(got.end(), out.begin(), out.end());
+    }
+    EXPECT_EQ(got, want);
   }
 }
 
