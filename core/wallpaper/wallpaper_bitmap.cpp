@@ -178,12 +178,14 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
 
   // The art is decoded into the end of the bitmap's own buffer and scaled
   // there: no buffer for the decoded art, none for the rows filtered across.
+  // Only for an art no taller than the screen: the buffer is then the
+  // screen's size, so nothing the art file claims is allocated before its
+  // streams are checked. Without the memory for it the scaler uses buffers
+  // of its own, and says what it cannot do.
   ByteBuffer target;
   const uint64_t targetBytes =
       ScaleTargetBytes(art->header.width, art->header.height, screen.width, screen.height);
-  if (targetBytes > 0 && targetBytes <= kMaxAllocation) {
-    // Without the memory for it the scaler uses buffers of its own, and
-    // says what it cannot do.
+  if (art->header.height <= screen.height && targetBytes > 0 && targetBytes <= kMaxAllocation) {
     static_cast<void>(
         AllocateBytes(&target, static_cast<size_t>(targetBytes), false, &ctx->memory));
   }
