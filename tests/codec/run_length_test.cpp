@@ -112,82 +112,8 @@ TEST(RunLengthTest, StreamsThatEndTooEarly) {
   }
 }
 
-// Bytes a whole code stream makes, code by code from the table (a last code
-// whose operands are missing makes nothing).
-uint64_t ReferenceTotal(const std::vector<uint8_t>& codes) {
-  uint64_t total = 0;
-  size_t pos = 0;
-  while (pos < codes.size()) {
-    uint8_t b = codes[pos];
-    switch (b >> 5) {
-      case 0:
-        total += b + 1u;
-        pos += 1;
-        break;
-      case 2:
-        if (pos + 1 >= codes.size()) {
-          return total;
-        }
-        total += ((b & 0x1Fu) << 8 | codes[pos + 1]) + 1;
-        pos += 2;
-        break;
-      case 4:
-        total += (b & 0x1Fu) + 1;
-        pos += 1;
-        break;
-      case 6:
-        if (pos + 1 + (b & 0x1Fu) + 1 > codes.size()) {
-          return total;
-        }
-        total += (b & 0x1Fu) + 1;
-        pos += (b & 0x1Fu) + 2;
-        break;
-      case 1:
-      case 3:
-        total += 1;
-        pos += 1;
-        break;
-      default:
-        pos += 1;
-        break;
-    }
-  }
-  return total;
-}
-
-// Measuring counts the codes of one byte eight at a time; it must agree with
-// the code-by-code count and with the decoder on streams of every mix.
-TEST(RunLengthTest, MeasuringAgreesWithDecoding) {
-  std::mt19937 rng(5);
-  for (int round = 0; round < 600; ++round) {
-    SCOPED_TRACE(round);
-    const int longShare = static_cast<int>(rng() % 40);  // in 1/256
-    std::vector<uint8_t> codes(1 + rng() % 300);
-    for (auto& b : codes) {
-      b = static_cast<uint8_t>(rng());
-      if ((b & 0x60) == 0x40 && static_cast<int>(rng() % 256) >= longShare) b ^= 0x20;
-    }
-    const uint64_t total = ReferenceTotal(codes);
-    uint64_t made = 0;
-    if (total > 0) {
-      EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), total, &made));
-    }
-    EXPECT_FALSE(MeasureRunLength(codes.data(), codes.size(), total + 1, &made));
-    EXPECT_EQ(made, total);
-    for (uint64_t needed : {total / 2, total / 3 + 1, total - (total > 0)}) {
-      if (needed == 0) continue;
-      EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), needed, &made)) << needed;
-      EXPECT_GE(made, needed);
-    }
-    std::vector<uint8_t> out(total + 1);
-    RunLengthReader r;
-    InitRunLengthReader(&r, codes.data(), codes.size());
-    EXPECT_TRUE(DecodeRunLength(&r, out.data(), total));
-    EXPECT_FALSE(DecodeRunLength(&r, out.data(), 1));
-  }
-}
-
-// The bytes of a whole stream, code by code as the format defines them.
+// The bytes a whole code stream makes, code by code as the format defines
+// them (a last code whose operands are missing makes nothing).
 std::vector<uint8_t> ReferenceBytes(const std::vector<uint8_t>& codes) {
   std::vector<uint8_t> out;
   for (size_t pos = 0; pos < codes.size();) {
@@ -224,6 +150,43 @@ std::vector<uint8_t> ReferenceBytes(const std::vector<uint8_t>& codes) {
     }
   }
   return out;
+}
+
+// How many of them there are.
+uint64_t ReferenceTotal(const std::vector<uint8_t>& codes) {
+  return ReferenceBytes(codes).size();
+}
+
+// Measuring counts the codes of one byte eight at a time; it must agree with
+// the code-by-code count and with the decoder on streams of every mix.
+TEST(RunLengthTest, MeasuringAgreesWithDecoding) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 600; ++round) {
+    SCOPED_TRACE(round);
+    const int longShare = static_cast<int>(rng() % 40);  // in 1/256
+    std::vector<uint8_t> codes(1 + rng() % 300);
+    for (auto& b : codes) {
+      b = static_cast<uint8_t>(rng());
+      if ((b & 0x60) == 0x40 && static_cast<int>(rng() % 256) >= longShare) b ^= 0x20;
+    }
+    const uint64_t total = ReferenceTotal(codes);
+    uint64_t made = 0;
+    if (total > 0) {
+      EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), total, &made));
+    }
+    EXPECT_FALSE(MeasureRunLength(codes.data(), codes.size(), total + 1, &made));
+    EXPECT_EQ(made, total);
+    for (uint64_t needed : {total / 2, total / 3 + 1, total - (total > 0)}) {
+      if (needed == 0) continue;
+      EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), needed, &made)) << needed;
+      EXPECT_GE(made, needed);
+    }
+    std::vector<uint8_t> out(total + 1);
+    RunLengthReader r;
+    InitRunLengthReader(&r, codes.data(), codes.size());
+    EXPECT_TRUE(DecodeRunLength(&r, out.data(), total));
+    EXPECT_FALSE(DecodeRunLength(&r, out.data(), 1));
+  }
 }
 
 // Streams of many long zero runs among the other codes, decoded into pieces
