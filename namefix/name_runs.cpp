@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/path_size.h"
+#include "base/stdio_file.h"
 #include "namefix/name_list.h"
 #include "program_dir.h"
 #include "win_raii.h"
@@ -60,15 +61,6 @@ bool WriteList(const std::string& path, const std::string& text) {
   return file.Close() == 0 && written;
 }
 
-bool ReadList(const std::string& path, std::string* text) {
-  StdioFile file(path.c_str(), "rt");
-  if (!file) return false;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text->append(buffer, n);
-  return !std::ferror(file.get());
-}
-
 }  // namespace
 
 NamefixState LoadNamefixState(const char* commandLine) {
@@ -111,7 +103,7 @@ bool ForwardRun(const NamefixState& state) {
 
 bool BackRun(const NamefixState& state) {
   std::string text;
-  if (state.listPath.empty() || !ReadList(state.listPath, &text)) return false;
+  if (state.listPath.empty() || !ReadTextFile(state.listPath.c_str(), &text)) return false;
   const std::string dir = FullFolderPath(state.themesDir);
   if (dir.empty() || !SetCurrentDirectoryA(dir.c_str())) return false;
   for (const BackRename& rename : PlanBackRun(text)) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/path_size.h"
+#include "base/stdio_file.h"
 #include "package_paths.h"
 #include "uninstall/rename_list.h"
 #include "win_raii.h"
@@ -96,15 +97,6 @@ void RemoveItem(const RemovalItem& item) {
   }
 }
 
-bool ReadTextFile(const std::string& path, std::string* text) {
-  StdioFile file(path.c_str(), "rt");
-  if (!file) return false;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text->append(buffer, n);
-  return !std::ferror(file.get());
-}
-
 bool WriteTextFile(const std::string& path, const std::string& text) {
   StdioFile file(path.c_str(), "wt");
   if (!file) return false;
@@ -116,7 +108,7 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 void EnterRenameList(const UninstallPlan& plan) {
   if (plan.renameList.empty() || plan.renameListNew.empty()) return;
   std::string old;
-  if (!ReadTextFile(plan.renameList, &old)) {
+  if (!ReadTextFile(plan.renameList.c_str(), &old)) {
     // A list that is there but cannot be read is left as it is.
     if (GetFileAttributesA(plan.renameList.c_str()) == INVALID_FILE_ATTRIBUTES) {
       WriteTextFile(plan.renameList, NewRenameList(plan.ownFile));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <utility>
 
 class StdioFile {
@@ -38,3 +39,14 @@ class StdioFile {
  private:
   std::FILE* file_ = nullptr;
 };
+
+// Appends the whole of a text file (read in text mode) to *text. False when
+// it cannot be opened or a read fails.
+inline bool ReadTextFile(const char* path, std::string* text) {
+  StdioFile file(path, "rt");
+  if (!file) return false;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text->append(buffer, n);
+  return !std::ferror(file.get());
+}
