@@ -320,42 +320,38 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     const int32_t* b2 = plane + 2 * band;
     const int32_t* b3 = plane + 3 * band;
     // The last level makes only the rows asked for: its pairs of output
-    // rows up to the last of them, from rows 0 .. rows - 1 of the scratch
+    // rows up to the last of them, from rows 0 .. pairs - 1 of the scratch
     // and its last row (the pair of rows 0 and 1 wraps round to it).
     const int outRows = 2 * s < side ? 2 * s : std::max(1, std::min(rowsNeeded, 2 * s));
     const int pairs = (outRows + 1) / 2;
-    const int rows = pairs;
-    auto rowsToMake = [&](auto makeRow) {
-      for (int r = 0; r < rows; ++r) makeRow(r);
-      if (rows < s) makeRow(s - 1);
-    };
     // Rows first: each band row pair gives one row of 2s values. Row-major
     // scratch is the transpose of the defining form's column-wise scratch,
     // and the column pass below reads it accordingly; the values match.
-#if defined(__SSE2__)
     // The vector filters take values of 16 bits (real art keeps to them);
     // anything wider goes through the plain 32-bit filters.
-    if (Fit16(plane, 4 * band)) {
-      rowsToMake([&](int r) {
-        size_t at = static_cast<size_t>(r) * s;
+#if defined(__SSE2__)
+    const bool rows16 = Fit16(plane, 4 * band);
+#endif
+    auto makeRow = [&](int r) {
+      const size_t at = static_cast<size_t>(r) * s;
+#if defined(__SSE2__)
+      if (rows16) {
         SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at);
         SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at);
-      });
-    } else
+        return;
+      }
 #endif
-    {
-      rowsToMake([&](int r) {
-        size_t at = static_cast<size_t>(r) * s;
-        SynthesizeRow(ll + at, b1 + at, s, rowsLow + 2 * at);
-        SynthesizeRow(b2 + at, b3 + at, s, rowsHigh + 2 * at);
-      });
-    }
+      SynthesizeRow(ll + at, b1 + at, s, rowsLow + 2 * at);
+      SynthesizeRow(b2 + at, b3 + at, s, rowsHigh + 2 * at);
+    };
+    for (int r = 0; r < pairs; ++r) makeRow(r);
+    if (pairs < s) makeRow(s - 1);
 #if defined(__SSE2__)
-    const size_t made = 2 * static_cast<size_t>(s) * rows;
+    const size_t made = 2 * static_cast<size_t>(s) * pairs;
     const size_t lastRow = 2 * band - 2 * static_cast<size_t>(s);
     if (Fit16(rowsLow, made) && Fit16(rowsHigh, made) &&
-        (rows == s || (Fit16(rowsLow + lastRow, 2 * static_cast<size_t>(s)) &&
-                       Fit16(rowsHigh + lastRow, 2 * static_cast<size_t>(s))))) {
+        (pairs == s || (Fit16(rowsLow + lastRow, 2 * static_cast<size_t>(s)) &&
+                        Fit16(rowsHigh + lastRow, 2 * static_cast<size_t>(s))))) {
       SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, wide, plane);
       continue;
     }

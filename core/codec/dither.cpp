@@ -107,7 +107,6 @@ class FloydSteinbergRow {
              int32_t* below) {
     ctx_ = ctx;
     cache_ = kTarget == Target::kPalette ? PrepareNearestCache(ctx) : nullptr;
-    values_ = ctx->table ? ctx->table->values : nullptr;
     pixels_ = pixels;
     lastX_ = width - 1;
     current_ = current;
@@ -152,11 +151,7 @@ class FloydSteinbergRow {
     } else {
       // The spare lane gathers the biases; it is never part of a colour.
       const uint32_t c = static_cast<uint32_t>(_mm_cvtsi128_si32(clamped)) & 0xFFFFFF;
-      uint32_t q = c;
-      if (c != 0 && c != 0xFFFFFF) {
-        const int index = cache_ ? CellNearestIndex(*cache_, c) : -1;
-        q = index >= 0 ? values_[index] : NearestColour(ctx_, c);
-      }
+      const uint32_t q = c == 0 || c == 0xFFFFFF ? c : NearestColourKept(ctx_, cache_, c);
       px[0] = static_cast<uint8_t>(q);
       px[1] = static_cast<uint8_t>(q >> 8);
       px[2] = static_cast<uint8_t>(q >> 16);
@@ -188,7 +183,6 @@ class FloydSteinbergRow {
  private:
   PaletteContext* ctx_ = nullptr;
   const NearestCache* cache_ = nullptr;  // the answers kept, null when none
-  const uint32_t* values_ = nullptr;     // the table's colours
   uint8_t* pixels_ = nullptr;
   int lastX_ = 0;
   const int32_t* current_ = nullptr;
@@ -341,8 +335,7 @@ CodecStatus Dither(PaletteContext* ctx, Target target, int* lastKernel, int kern
       if (c == 0 || c == 0xFFFFFF) {
         q = c;
       } else if (target == Target::kPalette) {
-        const int index = cache ? CellNearestIndex(*cache, c) : -1;
-        q = index >= 0 ? ctx->table->values[index] : NearestColour(ctx, c);
+        q = NearestColourKept(ctx, cache, c);
       } else {
         q = c & 0xF8F8F8;
       }

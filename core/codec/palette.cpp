@@ -148,6 +148,21 @@ struct ColourBox {
   int side;
 };
 
+// The colours of cell number `cell` among the cells of `bits` bits (CellOf).
+ColourBox CellBox(uint32_t cell, int bits) {
+  const uint32_t mask = (1u << bits) - 1;
+  const int shift = 8 - bits;
+  return {{static_cast<int>((cell >> (2 * bits)) << shift),
+           static_cast<int>(((cell >> bits) & mask) << shift),
+           static_cast<int>((cell & mask) << shift)},
+          1 << shift};
+}
+
+// The box's first colour, 0x00RRGGBB.
+uint32_t BoxColour(const ColourBox& box) {
+  return static_cast<uint32_t>(box.low[0] << 16 | box.low[1] << 8 | box.low[2]);
+}
+
 // The leaves among `leaves` (in search order) that may be the first
 // nearest to some colour of the box, written to out in the same order;
 // returns how many. A leaf is left out when its least distance over the box
@@ -269,14 +284,9 @@ uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* ca
   uint32_t& entry = cache->parents[parent];
   if (entry != NearestCache::kUnclassified) return entry;
   constexpr int kBits = NearestCache::kCellBits - 1;
-  constexpr uint32_t kMask = (1u << kBits) - 1;
-  const ColourBox box = {{static_cast<int>((parent >> (2 * kBits)) << (8 - kBits)),
-                          static_cast<int>(((parent >> kBits) & kMask) << (8 - kBits)),
-                          static_cast<int>((parent & kMask) << (8 - kBits))},
-                         1 << (8 - kBits)};
-  const uint32_t colour = static_cast<uint32_t>(box.low[0] << 16 | box.low[1] << 8 | box.low[2]);
+  const ColourBox box = CellBox(parent, kBits);
   int leaf = 0;
-  const int stop = SharedStop(tree, colour, kBits, &leaf);
+  const int stop = SharedStop(tree, BoxColour(box), kBits, &leaf);
   entry = NearestCache::kNoParentList;
   if (stop < 0) return entry;
   int16_t leaves[kMaxOctreeNodes];
@@ -306,26 +316,18 @@ uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* ca
 uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cache) {
   constexpr int kBits = NearestCache::kCellBits;
   constexpr int kSide = 1 << NearestCache::kLowBits;
-  constexpr uint32_t kMask = (1u << kBits) - 1;
-  const ColourBox box = {{static_cast<int>((cell >> (2 * kBits)) << NearestCache::kLowBits),
-                          static_cast<int>(((cell >> kBits) & kMask) << NearestCache::kLowBits),
-                          static_cast<int>((cell & kMask) << NearestCache::kLowBits)},
-                         kSide};
+  const ColourBox box = CellBox(cell, kBits);
   // The larger cell's list, when its colours share the stop, holds every
   // leaf that may be nearest here.
-  const uint32_t parent = ((cell >> (2 * kBits + 1)) << (2 * kBits - 2)) |
-                          (((cell >> (kBits + 1)) & (kMask >> 1)) << (kBits - 1)) |
-                          ((cell & kMask) >> 1);
   int16_t leaves[kMaxOctreeNodes];
   int all = 0;
-  const uint32_t parentEntry = ParentEntry(tree, parent, cache);
+  const uint32_t parentEntry = ParentEntry(tree, CellOf(BoxColour(box), kBits - 1), cache);
   if (parentEntry != NearestCache::kNoParentList) {
     all = static_cast<int>(parentEntry & 0x1FF);
     std::memcpy(leaves, cache->parentLeaves.get() + (parentEntry >> 9), all * sizeof(int16_t));
   } else {
-    const uint32_t colour = static_cast<uint32_t>(box.low[0] << 16 | box.low[1] << 8 | box.low[2]);
     int leaf = 0;
-    const int stop = SharedStop(tree, colour, kBits, &leaf);
+    const int stop = SharedStop(tree, BoxColour(box), kBits, &leaf);
     if (stop == -1) return static_cast<uint32_t>(leaf);
     if (stop == -2) return NearestCache::kSearchEach;
     all = LeavesBelow(tree, stop, leaves);

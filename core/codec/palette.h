@@ -79,12 +79,17 @@ struct NearestCache {
   uint32_t parentLeafCapacity = 0;
 };
 
+// The cell of colour (0x00RRGGBB) among the cells of the top `bits` bits of
+// each channel: red's bits, then green's, then blue's.
+inline uint32_t CellOf(uint32_t colour, int bits) {
+  const int shift = 8 - bits;
+  const uint32_t mask = (1u << bits) - 1;
+  return ((colour >> (16 + shift)) & mask) << (2 * bits) |
+         ((colour >> (8 + shift)) & mask) << bits | ((colour >> shift) & mask);
+}
+
 inline uint32_t NearestCell(uint32_t colour) {
-  constexpr int kShift = NearestCache::kLowBits;
-  constexpr uint32_t kMask = (1u << NearestCache::kCellBits) - 1;
-  return ((colour >> (16 + kShift)) & kMask) << (2 * NearestCache::kCellBits) |
-         ((colour >> (8 + kShift)) & kMask) << NearestCache::kCellBits |
-         ((colour >> kShift) & kMask);
+  return CellOf(colour, NearestCache::kCellBits);
 }
 
 // A colour's place in its cell's block.
@@ -153,10 +158,23 @@ uint32_t NearestColour(PaletteContext* ctx, uint32_t colour);
 // Palette index of the same entry; -1 when no table has been read.
 int NearestColourIndex(PaletteContext* ctx, uint32_t colour);
 
-// The context's kept answers, made now if need be, for CellNearestIndex in
-// loops; null when no table has been read or there was no memory for them.
-// Valid until the context is freed.
+// The context's kept answers, made now if need be, for the loops below;
+// null when no table has been read or there was no memory for them. Valid
+// until the context is freed.
 const NearestCache* PrepareNearestCache(PaletteContext* ctx);
+
+// NearestColourIndex and NearestColour for loops over many colours: the
+// kept answer read inline where the cell has one. cache is
+// PrepareNearestCache's (null: always the full call).
+inline int NearestColourIndexKept(PaletteContext* ctx, const NearestCache* cache, uint32_t colour) {
+  const int index = cache ? CellNearestIndex(*cache, colour) : -1;
+  return index >= 0 ? index : NearestColourIndex(ctx, colour);
+}
+
+inline uint32_t NearestColourKept(PaletteContext* ctx, const NearestCache* cache, uint32_t colour) {
+  const int index = cache ? CellNearestIndex(*cache, colour) : -1;
+  return index >= 0 ? ctx->table->values[index] : NearestColour(ctx, colour);
+}
 
 // Images below are 24-bit (blue, green, red), `width` pixels a row, each row
 // followed by rowPadding bytes.

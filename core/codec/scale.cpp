@@ -398,15 +398,13 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
   uint8_t* place = nullptr;
   bool inPlace = false;
   if (target && !art->decoded) {
-    uint64_t floor = static_cast<uint64_t>(dw) * static_cast<uint64_t>(dh) * 3;
-    if (floor < kScaleTargetFloor) floor = kScaleTargetFloor;
-    if (floor <= targetSize && floor >= decodedBytes) {
-      const uint64_t offset = floor - decodedBytes;
+    const uint64_t span = std::max(Area3(dw, dh), kScaleTargetFloor);
+    if (span <= targetSize && span >= decodedBytes) {
+      const uint64_t offset = span - decodedBytes;
       if (sameSize) {
         place = target + offset;
       } else if (height >= 2 && width >= 2 &&
-                 static_cast<uint64_t>(stride) * static_cast<uint64_t>(height > dh ? height : dh) <=
-                     targetSize &&
+                 ScaleTargetBytes(width, height, dw, dh) <= targetSize &&
                  AcrossFitsInPlace(offset, static_cast<size_t>(width) * 3, stride, rowBytes,
                                    firstAcrossRow, height)) {
         place = target + offset;

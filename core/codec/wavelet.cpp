@@ -128,8 +128,7 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     if (rows == 0) continue;  // a piece that shows nothing needs no transform
     FixCoefficientOrder(luma, g.pieceBytes / 4);
     // Each plane's transform is a stretch of work of its own: the stop is
-    // looked at between them.
-    // Only the rows the piece shows are made.
+    // looked at between them. Only the rows the piece shows are made.
     const int chromaRows = ChromaRowsRead(rows, art.header.chromaHalved != 0);
     for (int32_t* plane : {luma, u, v}) {
       if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);

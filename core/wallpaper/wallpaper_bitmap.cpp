@@ -110,9 +110,7 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
     if (fileDepth == 8) {
       for (int32_t x = 0; x < width; ++x, in += 3) {
         const uint32_t colour = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
-        int index = nearest ? CellNearestIndex(*nearest, colour) : -1;
-        if (index < 0) index = NearestColourIndex(&ctx->palette, colour);
-        out[x] = static_cast<uint8_t>(index + 1);
+        out[x] = static_cast<uint8_t>(NearestColourIndexKept(&ctx->palette, nearest, colour) + 1);
       }
       std::memset(out + width, 0, rowBytes - static_cast<size_t>(width));
     } else if (fileDepth == 16) {
