@@ -92,6 +92,8 @@ bool Art(const Picture& p, int pieces, size_t budget, Point* point) {
   BgrImage image = {p.bgr.data(), p.width, p.height, p.stride()};
   EncodeOptions options;
   options.pieces = pieces;
+  options.method = EncodeMethod::kRateDistortion;
+  options.chroma = ChromaLayout::kChoose;
   ByteBuffer file;
   CodecError error;
   if (EncodeWaveletToSize(image, options, budget, &file, nullptr, nullptr, &error) !=

@@ -99,7 +99,7 @@ std::vector<uint8_t> Encode(const std::vector<uint8_t>& bytes, int w, int h, int
   EncodeOptions options;
   options.quality = quality;
   options.pieces = fourPieces ? 4 : 1;
-  options.chromaHalved = halved;
+  options.chroma = halved ? ChromaLayout::kHalved : ChromaLayout::kFull;
   ByteBuffer file;
   CodecError error;
   if (EncodeWavelet(image, options, &file, nullptr, &error) != CodecStatus::kOk) return {};

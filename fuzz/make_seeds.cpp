@@ -102,7 +102,7 @@ void Encoded() {
     EncodeOptions options;
     options.pieces = s.pieces;
     options.quality = s.quality;
-    options.chromaHalved = s.halved;
+    options.chroma = s.halved ? ChromaLayout::kHalved : ChromaLayout::kFull;
     ByteBuffer file;
     CodecError error;
     if (EncodeWavelet(image, options, &file, nullptr, &error) != CodecStatus::kOk) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "codec/art_encoder_parts.h"
+#include "codec/art_encoder_rd.h"
 #include "codec/art_format.h"
 #include "codec/codec_context.h"
 #include "codec/d4_synthesis.h"
@@ -97,125 +99,6 @@ bool IsCheap(uint8_t b) {
   return b == 0 || b == 0xFF || (b & 0x0F) == 0 || (b & 0x0F) == 0x0F;
 }
 
-// Per-pixel targets of the decoder's colour conversion, in doubles: the
-// planes, and the clamp-table index each channel should land on.
-struct ColourPlanes {
-  double* y;
-  double* u;
-  double* v;
-  double* blue;
-  double* green;
-  double* red;
-};
-
-// Inverse of the clamp table's stretch: the index whose stretched value is
-// the byte (or the nearest one).
-double ClampIndex(int value) {
-  return std::floor(value * 248.0 / 255.0 + 0.5);
-}
-
-void ToDecoderColours(const BgrImage& image, ColourPlanes planes) {
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* row = image.pixels + image.stride * static_cast<size_t>(y);
-    for (int32_t x = 0; x < image.width; ++x) {
-      size_t i = static_cast<size_t>(y) * image.width + x;
-      // Aim at the middle of each index's range: B4 and R4 are shifted right
-      // by 2, G comes out of (X * 1744) >> 12.
-      double b4 = 4 * ClampIndex(row[3 * x]) + 1.5;
-      double r4 = 4 * ClampIndex(row[3 * x + 2]) + 1.5;
-      double gx = (ClampIndex(row[3 * x + 1]) + 0.5) * 4096.0 / 1744.0;
-      double luma = gx + std::floor(116 * b4 / 1024) + std::floor(306 * r4 / 1024);
-      planes.y[i] = luma;
-      planes.u[i] = (b4 - luma + 1024) / 2;
-      planes.v[i] = (r4 - luma + 819 + 0.5) * 1024.0 / 1638.0;
-      planes.blue[i] = b4 / 4;
-      planes.green[i] = ClampIndex(row[3 * x + 1]) + 0.5;
-      planes.red[i] = r4 / 4;
-    }
-  }
-}
-
-struct PieceLayout {
-  int32_t row0;
-  int32_t col0;
-  int32_t visibleRows;
-};
-
-// Fills a side x side tile from a full-resolution plane, rows past the
-// visible ones repeating the last visible row.
-void FillTile(const double* plane, int32_t planeWidth, const PieceLayout& at, int side,
-              double* tile) {
-  for (int r = 0; r < side; ++r) {
-    int32_t sr = at.row0 + (r < at.visibleRows ? r : at.visibleRows - 1);
-    const double* src = plane + static_cast<size_t>(sr) * planeWidth + at.col0;
-    std::memcpy(tile + static_cast<size_t>(r) * side, src, sizeof(double) * side);
-  }
-}
-
-// Half-size chroma as the decoder samples it: sample (r, c) stands for
-// column 2c of rows 2r and 2r + 1, and odd columns interpolate.
-void HalveTile(const double* tile, int side, double* half) {
-  int h = side / 2;
-  for (int r = 0; r < h; ++r) {
-    for (int c = 0; c < h; ++c) {
-      int x = 2 * c;
-      int xl = x > 0 ? x - 1 : x;
-      int xr = x + 1 < side ? x + 1 : x;
-      double sum = 0;
-      for (int dy = 0; dy < 2; ++dy) {
-        const double* row = tile + static_cast<size_t>(2 * r + dy) * side;
-        sum += 0.25 * row[xl] + 0.5 * row[x] + 0.25 * row[xr];
-      }
-      half[static_cast<size_t>(r) * h + c] = sum / 2;
-    }
-  }
-}
-
-// With half-size chroma a pixel gets its neighbours' chroma, which is wrong
-// at colour edges. Y' moves blue, green and red alike (a quarter index per
-// unit each), so each pixel's Y' is chosen to share that error out evenly
-// over its three channels, given the chroma the decoder will interpolate.
-// Channels pinned at the clamp table's ends (and past them) count as right.
-void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, const double* blue,
-                    const double* green, const double* red, int side) {
-  const int c = side / 2;
-  const double kg = 1744.0 / 4096.0 * (1 - 116.0 / 1024 - 306.0 / 1024);
-  for (int r = 0; r < side; ++r) {
-    const double* ur = uHalf + static_cast<size_t>(r / 2) * c;
-    const double* vr = vHalf + static_cast<size_t>(r / 2) * c;
-    for (int x = 0; x < side; ++x) {
-      size_t i = static_cast<size_t>(r) * side + x;
-      double u, v;
-      if ((x & 1) == 0) {
-        u = ur[x / 2];
-        v = vr[x / 2];
-      } else {
-        int a = (x - 1) / 2;
-        int b = x == side - 1 ? a : a + 1;
-        u = (ur[a] + ur[b]) / 2;
-        v = (vr[a] + vr[b]) / 2;
-      }
-      double y = luma[i];
-      double b4 = y + 2 * u - 1024;
-      double r4 = 1638.0 / 1024 * v - 819 + y;
-      double g = 1744.0 / 4096 * (y - 116.0 / 1024 * b4 - 306.0 / 1024 * r4);
-      double errors[3] = {b4 / 4 - blue[i], g - green[i], r4 / 4 - red[i]};
-      const double targets[3] = {blue[i], green[i], red[i]};
-      const double slopes[3] = {0.25, kg, 0.25};
-      double num = 0;
-      double den = 0;
-      for (int k = 0; k < 3; ++k) {
-        bool pinnedHigh = targets[k] >= 248 && errors[k] > 0;
-        bool pinnedLow = targets[k] < 1 && errors[k] < 0;
-        if (pinnedHigh || pinnedLow) continue;
-        num += slopes[k] * errors[k];
-        den += slopes[k] * slopes[k];
-      }
-      if (den > 0) luma[i] = y - num / den;
-    }
-  }
-}
-
 // Codes one plane: centres it, transforms, quantises into out and returns
 // the offset, corrected so that the fixed-point synthesis lands on the
 // plane's mean.
@@ -243,16 +126,6 @@ bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch
   drift /= static_cast<double>(count);
   *offset = base + static_cast<int32_t>(std::floor(drift + 0.5));
   return true;
-}
-
-void AppendLe32(const int32_t* values, size_t count, uint8_t* out) {
-  for (size_t i = 0; i < count; ++i) {
-    uint32_t v = static_cast<uint32_t>(values[i]);
-    out[4 * i] = static_cast<uint8_t>(v);
-    out[4 * i + 1] = static_cast<uint8_t>(v >> 8);
-    out[4 * i + 2] = static_cast<uint8_t>(v >> 16);
-    out[4 * i + 3] = static_cast<uint8_t>(v >> 24);
-  }
 }
 
 struct Attempt {
@@ -306,7 +179,7 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
       const double* sources[6] = {colours.y,    colours.u,     colours.v,
                                   colours.blue, colours.green, colours.red};
       for (int k = 0; k < (halved ? 6 : 3); ++k) {
-        FillTile(sources[k], image.width, at, side, tiles[k]);
+        FillTile(sources[k], image.width, at, side, HiddenRows::kRepeatLast, tiles[k]);
       }
       if (halved) {
         HalveTile(tiles[1], side, halves[0]);
@@ -348,26 +221,13 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   if (stats) {
     stats->baseSize = baseSize;
     stats->levels = levels;
+    stats->chromaHalved = halved;
     stats->lumaStep = steps.lumaStep;
     stats->chromaStep = steps.chromaStep;
     stats->streamBytes = streamBytes;
     stats->fileBytes = file->size;
   }
   return CodecStatus::kOk;
-}
-
-double Psnr(const BgrImage& image, const uint8_t* decoded) {
-  double sum = 0;
-  for (int32_t y = 0; y < image.height; ++y) {
-    const uint8_t* a = image.pixels + image.stride * static_cast<size_t>(y);
-    const uint8_t* b = decoded + static_cast<size_t>(y) * image.width * 3;
-    for (int32_t i = 0; i < image.width * 3; ++i) {
-      double d = static_cast<double>(a[i]) - b[i];
-      sum += d * d;
-    }
-  }
-  double mse = sum / (3.0 * image.width * image.height);
-  return mse <= 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
 }  // namespace
@@ -599,7 +459,15 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
                          kMaxPieceSide);
   }
   int levels = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
-  bool halved = options.chromaHalved && levels >= 1;
+  if (options.method == EncodeMethod::kRateDistortion) {
+    return EncodeRateDistortion(image, options, side, levels, file, stats, error);
+  }
+  if (options.chroma == ChromaLayout::kChoose) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Choosing the chroma layout needs the rate-distortion method");
+  }
+  // Half-size chroma needs a level to halve.
+  bool halved = options.chroma == ChromaLayout::kHalved && levels >= 1;
 
   const size_t pixels = static_cast<size_t>(image.width) * image.height;
   std::unique_ptr<double[]> planeMemory;
@@ -612,28 +480,20 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
 
   Attempt steps = {LumaStep(options.quality), 0};
   steps.chromaStep = ChromaStep(steps.lumaStep);
-  std::unique_ptr<CodecContext> check(new (std::nothrow) CodecContext);
-  if (!check) return OutOfMemoryError(error, kArtModule, __LINE__);
-  InitCodecContext(check.get());
   for (;;) {
     CodecStatus status =
         EncodeOnce(image, options, side, levels, halved, steps, colours, file, stats, error);
     if (status != CodecStatus::kOk) return status;
     // Decode what was written: the file must read back, and strong ringing
     // at coarse steps must not push a colour outside the clamp table.
-    WaveletPtr art;
-    status =
-        ReadWaveletFromMemory(check.get(), file->data(), file->size, "encoded art", true, &art);
+    double squaredError = 0;
+    status = DecodeToCheck(*file, image, &squaredError, error);
     if (status == CodecStatus::kOk) {
-      if (stats) stats->psnr = Psnr(image, art->pixels.data());
+      if (stats) stats->psnr = PsnrOf(squaredError, image);
       return CodecStatus::kOk;
     }
-    // Only ringing (a colour outside the clamp table) is worth a finer
-    // step; any other failure is the answer.
-    if (status != CodecStatus::kBadData || steps.lumaStep <= 1) {
-      *error = check->error;
-      return status;
-    }
+    // Only ringing is worth a finer step; any other failure is the answer.
+    if (status != CodecStatus::kBadData || steps.lumaStep <= 1) return status;
     steps.lumaStep = std::max(1, steps.lumaStep / 2);
     steps.chromaStep = std::max(1, steps.chromaStep / 2);
   }

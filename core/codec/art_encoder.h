@@ -9,6 +9,9 @@
 // 0x00 or 0xFF), the offsets corrected against the real fixed-point
 // synthesis, then the run-length code and a Huffman code built from the
 // stream's byte frequencies. The result is decoded once more to check it.
+// That is the fixed-step method; the rate-distortion method
+// (art_encoder_rd.h) shares its colour planes and transform and chooses the
+// coefficients and the run-length codes by their price.
 #pragma once
 
 #include <cstddef>
@@ -24,16 +27,35 @@ struct BgrImage {
   size_t stride = 0;
 };
 
+// How the encoder spends its bits. The file format is the same either way.
+enum class EncodeMethod {
+  // One quantiser step per plane, set by the quality. Fast; the product's
+  // art recipes are written for it.
+  kFixedSteps,
+  // Every coefficient chosen for its error against the bits it costs in the
+  // run-length and Huffman layers, in rounds that refit the prices to the
+  // stream. Several times slower; far fewer bytes at the same error.
+  kRateDistortion,
+};
+
+enum class ChromaLayout {
+  kHalved,  // chroma planes at half the luma side
+  kFull,    // chroma planes at the luma side
+  kChoose,  // whichever pays at the quality's trade-off (rate-distortion only)
+};
+
 struct EncodeOptions {
-  int quality = 75;          // 1..100; 100 is close to lossless
-  int pieces = 1;            // 1, or 4 (width and height even, width/2 <= height < width)
-  bool chromaHalved = true;  // chroma planes at half the luma side
-  int maxLevels = 7;         // transform levels at most (fewer when the side allows fewer)
+  int quality = 75;  // 1..100; 100 is close to lossless
+  int pieces = 1;    // 1, or 4 (width and height even, width/2 <= height < width)
+  ChromaLayout chroma = ChromaLayout::kHalved;
+  int maxLevels = 7;  // transform levels at most (fewer when the side allows fewer)
+  EncodeMethod method = EncodeMethod::kFixedSteps;
 };
 
 struct EncodeStats {
   int32_t baseSize = 0;
   int levels = 0;
+  bool chromaHalved = false;
   int lumaStep = 0;
   int chromaStep = 0;
   size_t streamBytes = 0;  // run-length stream (packedSize)
@@ -43,7 +65,8 @@ struct EncodeStats {
 
 // Encodes image into the bytes of an .ART file. Errors for shapes the
 // format cannot hold (1 piece: height <= width; 4 pieces: even sides,
-// width / 2 <= height < width) and for bad options. stats may be null.
+// width / 2 <= height < width) and for bad options (kChoose needs the
+// rate-distortion method). stats may be null.
 CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
                           EncodeStats* stats, CodecError* error);
 

@@ -140,7 +140,7 @@ TEST(EncoderTest, RoundTripsThroughTheDecoder) {
     Picture picture = MakeSamplePicture(c.width, c.height);
     EncodeOptions options;
     options.pieces = c.pieces;
-    options.chromaHalved = c.halved;
+    options.chroma = c.halved ? ChromaLayout::kHalved : ChromaLayout::kFull;
     options.quality = c.quality;
     ByteBuffer file;
     EncodeStats stats;

@@ -1,5 +1,5 @@
-// arttool encode IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4] [--chroma half|full]
-//                           [--levels N]
+// arttool encode IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4]
+//                           [--method fixed|rd] [--chroma half|full|auto] [--levels N]
 #include <cstdio>
 
 #include "args.h"
@@ -10,11 +10,9 @@
 int RunEncode(int argc, char** argv) {
   VerbArgs args;
   std::string problem;
-  const std::vector<OptionRule> rules = {{"--quality", true},
-                                         {"--size", true},
-                                         {"--pieces", true},
-                                         {"--chroma", true},
-                                         {"--levels", true}};
+  const std::vector<OptionRule> rules = {{"--quality", true}, {"--size", true},
+                                         {"--pieces", true},  {"--method", true},
+                                         {"--chroma", true},  {"--levels", true}};
   if (!ParseVerbArgs(argc, argv, rules, &args, &problem)) return UsageFor("encode", problem);
   if (args.positional.size() != 2) return UsageFor("encode", "expected a picture and an art file");
   EncodeOptions options;
@@ -31,9 +29,18 @@ int RunEncode(int argc, char** argv) {
   if (size && args.Has("--quality")) {
     return UsageFor("encode", "--quality and --size do not go together");
   }
-  std::string chroma = args.Get("--chroma", "half");
-  if (chroma != "half" && chroma != "full") return UsageFor("encode", "--chroma is half or full");
-  options.chromaHalved = chroma == "half";
+  const std::string method = args.Get("--method", "fixed");
+  if (method != "fixed" && method != "rd") return UsageFor("encode", "--method is fixed or rd");
+  const bool rd = method == "rd";
+  options.method = rd ? EncodeMethod::kRateDistortion : EncodeMethod::kFixedSteps;
+  const std::string chroma = args.Get("--chroma", rd ? "auto" : "half");
+  if (chroma != "half" && chroma != "full" && chroma != "auto") {
+    return UsageFor("encode", "--chroma is half, full or auto");
+  }
+  if (chroma == "auto" && !rd) return UsageFor("encode", "--chroma auto needs --method rd");
+  options.chroma = chroma == "half"   ? ChromaLayout::kHalved
+                   : chroma == "full" ? ChromaLayout::kFull
+                                      : ChromaLayout::kChoose;
 
   Picture picture;
   std::string error;
@@ -59,7 +66,7 @@ int RunEncode(int argc, char** argv) {
       "%s: %d x %d, %d piece%s, chroma %s, base %d, %d levels, quality %d, step %d/%d, %u "
       "bytes, PSNR %.2f dB\n",
       out.c_str(), picture.width, picture.height, options.pieces, options.pieces == 1 ? "" : "s",
-      options.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, options.quality,
+      stats.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, options.quality,
       stats.lumaStep, stats.chromaStep, static_cast<unsigned>(stats.fileBytes), stats.psnr);
   return kExitOk;
 }

@@ -1,0 +1,67 @@
+// What both methods of the .ART writer share: the Y', U', V' planes the
+// decoder's colour conversion turns back into the picture, the square tiles
+// of the pieces cut from them, the coefficient words, and the error of a
+// decoded result.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "codec/art_encoder.h"
+
+// Per-pixel targets of the decoder's colour conversion, in doubles: the
+// planes, and the clamp-table index each channel should land on.
+struct ColourPlanes {
+  double* y;
+  double* u;
+  double* v;
+  double* blue;
+  double* green;
+  double* red;
+};
+
+// Fills the six planes (width x height each) from the picture.
+void ToDecoderColours(const BgrImage& image, ColourPlanes planes);
+
+struct PieceLayout {
+  int32_t row0;
+  int32_t col0;
+  int32_t visibleRows;
+};
+
+// What goes in the rows of a tile the decoder never shows.
+enum class HiddenRows {
+  kRepeatLast,    // the last visible row again
+  kBlendToFirst,  // a blend from the last visible row back to the first,
+                  // so that the transform's wrap meets no step
+};
+
+// Fills a side x side tile from a full-resolution plane.
+void FillTile(const double* plane, int32_t planeWidth, const PieceLayout& at, int side,
+              HiddenRows hidden, double* tile);
+
+// Half-size chroma as the decoder samples it: sample (r, c) stands for
+// column 2c of rows 2r and 2r + 1, and odd columns interpolate.
+void HalveTile(const double* tile, int side, double* half);
+
+// Chooses each pixel's Y' to share out evenly over its three channels the
+// error that half-size chroma leaves (see the definition).
+void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, const double* blue,
+                    const double* green, const double* red, int side);
+
+// The coefficients as the decoder reads them: 32-bit little-endian words.
+void AppendLe32(const int32_t* values, size_t count, uint8_t* out);
+
+// Squared differences of every byte of a decoded result (rows width x 3
+// bytes apart) from the picture, summed.
+double SquaredError(const BgrImage& image, const uint8_t* decoded);
+
+// Decodes an encoded file as a program would and sums its squared error
+// against the picture. Otherwise the decoder's status, with its error in
+// *error: kBadData from a colour outside the clamp table is ringing at a
+// coarse step, which a finer step mends.
+CodecStatus DecodeToCheck(const ByteBuffer& file, const BgrImage& image, double* squaredError,
+                          CodecError* error);
+
+// PSNR over all channels for that sum of squares.
+double PsnrOf(double squaredError, const BgrImage& image);

@@ -1,0 +1,420 @@
+#include "codec/art_encoder_rd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "codec/art_encoder_parts.h"
+#include "codec/art_entropy.h"
+#include "codec/art_format.h"
+#include "codec/art_quantise.h"
+#include "codec/d4_synthesis.h"
+
+namespace {
+
+// Squared error of the blue, green and red bytes (summed) per unit of error
+// in Y', U' and V', from the decoder's colour conversion:
+//   blue = (Y' + 2U') / 4, red = (Y' + 1.6V') / 4,
+//   green = 0.4258 (Y' - 0.1133 B4 - 0.2988 R4),
+// all stretched by 255 / 248 in the clamp table.
+constexpr double kStretch = (255.0 / 248) * (255.0 / 248);
+constexpr double kGreenGain = 1744.0 / 4096;
+constexpr double kGreenLuma = kGreenGain * (1 - 116.0 / 1024 - 306.0 / 1024);
+constexpr double kLumaWeight = kStretch * (0.0625 + 0.0625 + kGreenLuma * kGreenLuma);
+constexpr double kUGreen = 2 * 116.0 / 1024 * kGreenGain;
+constexpr double kUWeight = kStretch * (0.25 + kUGreen * kUGreen);
+constexpr double kVGreen = 1638.0 / 1024 * 306.0 / 1024 * kGreenGain;
+constexpr double kVWeight = kStretch * ((1638.0 / 4096) * (1638.0 / 4096) + kVGreen * kVGreen);
+// A half-size chroma sample is seen by two rows of three pixels (the middle
+// one whole, the outer two at half): 2 x (1 + 1/4 + 1/4) = 3 for a lone
+// sample, 4 for smooth changes. Between the two fitted best on the
+// product's paintings.
+constexpr double kHalvedSpread = 3.5;
+
+// Rounds of choosing coefficients under the last stream's prices; a fourth
+// gained under 0.1 % on the test pictures.
+constexpr int kRounds = 3;
+
+// The price of a bit as a share of the nominal step's square (in the luma
+// plane's error units), fitted on the test pictures.
+constexpr double kLambdaPerStep2 = 0.1155;
+
+// Qualities halve the nominal step every 13 down from 100.
+constexpr double kQualitiesPerOctave = 13;
+
+// Steps from this size up are whole multiples of 16, whose values take one
+// run-length code byte.
+constexpr double kSixteensFrom = 12;
+
+// One plane of one piece in the coefficient stream.
+struct PlaneSlot {
+  size_t start = 0;  // first coefficient in the stream
+  int side = 0;
+  int visibleRows = 0;  // rows of the plane the decoder shows
+  int piece = 0;
+  int plane = 0;  // 0 Y', 1 U', 2 V'
+  double weight = 0;
+  int32_t base = 0;  // the visible mean, taken out before the transform
+  std::vector<QuantBand> bands;
+};
+
+// The bands of a side x side plane in storage order (starts counted from the
+// plane's first value): the coarsest low band, then three detail bands a
+// level from baseSize up.
+void LayOutBands(PlaneSlot* slot, int baseSize) {
+  slot->bands.clear();
+  QuantBand low;
+  low.start = 0;
+  low.count = static_cast<size_t>(baseSize) * baseSize;
+  slot->bands.push_back(low);
+  size_t at = low.count;
+  for (int s = baseSize; s < slot->side; s *= 2) {
+    for (int k = 0; k < 3; ++k) {
+      QuantBand band;
+      band.start = at;
+      band.count = static_cast<size_t>(s) * s;
+      slot->bands.push_back(band);
+      at += band.count;
+    }
+  }
+}
+
+// Share of a coefficient's reach that the decoder shows: a coefficient of
+// band row k, at `scale` plane rows a band row, reaches rows
+// k * scale .. k * scale + 3 * scale - 1 (wrapping); the visible rows are
+// 0 .. visible - 1.
+double VisibleShare(int side, int visible, int scale, int k) {
+  if (visible >= side) return 1;
+  if (visible <= 0) return 0;
+  const int reach = std::min(3 * scale, side);
+  int seen = 0;
+  for (int j = 0; j < reach; ++j) seen += (k * scale + j) % side < visible;
+  return static_cast<double>(seen) / reach;
+}
+
+// Everything of the picture that does not depend on the quality: the
+// transformed planes of every piece and what an error in each coefficient
+// costs.
+struct Prepared {
+  int32_t side = 0;
+  int32_t chromaSide = 0;
+  int32_t baseSize = 0;
+  int levels = 0;
+  bool halved = false;
+  size_t total = 0;  // coefficients of all pieces
+  std::unique_ptr<double[]> coefficients;
+  std::unique_ptr<double[]> spatial;  // each plane before the transform, less its base
+  std::unique_ptr<float[]> weight;
+  std::vector<PlaneSlot> planes;
+};
+
+// Takes out the visible mean of one plane, transforms it and weighs its
+// coefficients by how much of their reach the decoder shows.
+bool PreparePlane(const double* plane, int32_t baseSize, PlaneSlot* slot, double* spatial,
+                  double* coefficients, float* weight) {
+  const size_t count = static_cast<size_t>(slot->side) * slot->side;
+  double mean = 0;
+  const size_t visibleCount = static_cast<size_t>(slot->visibleRows) * slot->side;
+  for (size_t k = 0; k < visibleCount; ++k) mean += plane[k];
+  mean /= static_cast<double>(visibleCount);
+  slot->base = static_cast<int32_t>(std::floor(mean + 0.5));
+  for (size_t k = 0; k < count; ++k) spatial[k] = plane[k] - slot->base;
+  std::memcpy(coefficients, spatial, sizeof(double) * count);
+  if (!ForwardTransformPlane(coefficients, slot->side, baseSize)) return false;
+  for (const QuantBand& band : slot->bands) {
+    const int bandSide = static_cast<int>(std::sqrt(static_cast<double>(band.count)) + 0.5);
+    const int scale = slot->side / bandSide;
+    for (int r = 0; r < bandSide; ++r) {
+      const float w =
+          static_cast<float>(slot->weight * VisibleShare(slot->side, slot->visibleRows, scale, r));
+      float* row = weight + band.start + static_cast<size_t>(r) * bandSide;
+      std::fill(row, row + bandSide, w);
+    }
+  }
+  return true;
+}
+
+CodecStatus Prepare(const BgrImage& image, const EncodeOptions& options, Prepared* out,
+                    CodecError* error) {
+  const int32_t side = out->side;
+  const bool halved = out->halved;
+  const int perSide = options.pieces == 4 ? 2 : 1;
+  const int32_t chromaSide = out->chromaSide;
+  const size_t lumaCount = static_cast<size_t>(side) * side;
+  const size_t chromaCount = static_cast<size_t>(chromaSide) * chromaSide;
+  const size_t pieceValues = lumaCount + 2 * chromaCount;
+  out->total = pieceValues * static_cast<size_t>(options.pieces);
+
+  const size_t pixels = static_cast<size_t>(image.width) * image.height;
+  std::unique_ptr<double[]> planeMemory;
+  std::unique_ptr<double[]> work;
+  if (!AllocateArray(&planeMemory, pixels * 6) ||
+      !AllocateArray(&work, 6 * lumaCount + 2 * chromaCount) ||
+      !AllocateArray(&out->coefficients, out->total) || !AllocateArray(&out->spatial, out->total) ||
+      !AllocateArray(&out->weight, out->total)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  double* m = planeMemory.get();
+  ColourPlanes colours = {
+      m, m + pixels, m + 2 * pixels, m + 3 * pixels, m + 4 * pixels, m + 5 * pixels};
+  ToDecoderColours(image, colours);
+
+  double* tiles[6];
+  for (int k = 0; k < 6; ++k) tiles[k] = work.get() + k * lumaCount;
+  double* halves[2] = {work.get() + 6 * lumaCount, work.get() + 6 * lumaCount + chromaCount};
+  const double weights[3] = {kLumaWeight, kUWeight * (halved ? kHalvedSpread : 1),
+                             kVWeight * (halved ? kHalvedSpread : 1)};
+  out->planes.clear();
+  for (int i = 0; i < options.pieces; ++i) {
+    PieceLayout at;
+    at.row0 = (i / perSide) * side;
+    at.col0 = (i % perSide) * side;
+    at.visibleRows = std::max(0, std::min<int32_t>(side, image.height - at.row0));
+    const size_t pieceStart = pieceValues * static_cast<size_t>(i);
+    if (at.visibleRows > 0) {
+      const double* sources[6] = {colours.y,    colours.u,     colours.v,
+                                  colours.blue, colours.green, colours.red};
+      for (int k = 0; k < (halved ? 6 : 3); ++k) {
+        FillTile(sources[k], image.width, at, side, HiddenRows::kBlendToFirst, tiles[k]);
+      }
+      if (halved) {
+        HalveTile(tiles[1], side, halves[0]);
+        HalveTile(tiles[2], side, halves[1]);
+        CompensateLuma(tiles[0], halves[0], halves[1], tiles[3], tiles[4], tiles[5], side);
+      }
+    }
+    for (int p = 0; p < 3; ++p) {
+      PlaneSlot slot;
+      slot.piece = i;
+      slot.plane = p;
+      slot.side = p == 0 ? side : chromaSide;
+      slot.start = pieceStart + (p == 0 ? 0 : lumaCount + (p - 1) * chromaCount);
+      slot.visibleRows = p > 0 && halved ? (at.visibleRows + 1) / 2 : at.visibleRows;
+      slot.weight = weights[p];
+      LayOutBands(&slot, out->baseSize);
+      const size_t count = static_cast<size_t>(slot.side) * slot.side;
+      double* coefficients = out->coefficients.get() + slot.start;
+      double* spatial = out->spatial.get() + slot.start;
+      float* weight = out->weight.get() + slot.start;
+      if (at.visibleRows <= 0) {
+        // A piece that shows nothing: all zero, and no error counts.
+        std::fill(coefficients, coefficients + count, 0.0);
+        std::fill(spatial, spatial + count, 0.0);
+        std::fill(weight, weight + count, 0.0f);
+      } else {
+        const double* plane = p > 0 && halved ? halves[p - 1] : tiles[p];
+        if (!PreparePlane(plane, out->baseSize, &slot, spatial, coefficients, weight)) {
+          return OutOfMemoryError(error, kArtModule, __LINE__);
+        }
+      }
+      out->planes.push_back(slot);
+    }
+  }
+  return CodecStatus::kOk;
+}
+
+// The quality's nominal luma step (in Y' units, a quarter of a colour
+// level): 1 at 100, doubling every kQualitiesPerOctave down.
+double NominalStep(int quality) {
+  return std::pow(2.0, (100 - quality) / kQualitiesPerOctave);
+}
+
+// A plane's step for a nominal luma step: equal slopes (the same error per
+// bit in every plane) make the steps go as 1 / sqrt(weight).
+int PlaneStep(double nominal, double weight) {
+  double step = nominal * std::sqrt(kLumaWeight / weight);
+  if (step < 1) return 1;
+  if (step >= kSixteensFrom) return 16 * std::max(1, static_cast<int>(step / 16 + 0.5));
+  return static_cast<int>(step + 0.5);
+}
+
+// The price of a bit, in squared error summed over the picture's bytes.
+double LambdaFor(double nominal) {
+  return kLambdaPerStep2 * kLumaWeight * nominal * nominal;
+}
+
+QuantPlane PlaneOf(const Prepared& prep, const PlaneSlot& slot) {
+  QuantPlane plane;
+  plane.coefficients = prep.coefficients.get() + slot.start;
+  plane.weight = prep.weight.get() + slot.start;
+  plane.count = static_cast<size_t>(slot.side) * slot.side;
+  plane.bands = slot.bands.data();
+  plane.bandCount = static_cast<int>(slot.bands.size());
+  return plane;
+}
+
+// The header's offset of each plane: its base, corrected by what the
+// fixed-point synthesis (which truncates at every pass) does to the visible
+// mean.
+bool SetOffsets(const Prepared& prep, const int32_t* written, size_t largestPlane,
+                ArtHeader* header) {
+  SynthesisScratch scratch;
+  IntBuffer check;
+  if (!AllocateInts(&check, largestPlane, false)) return false;
+  for (const PlaneSlot& slot : prep.planes) {
+    int32_t offset = slot.base;
+    if (slot.visibleRows > 0) {
+      const size_t count = static_cast<size_t>(slot.side) * slot.side;
+      std::memcpy(check.data(), written + slot.start, sizeof(int32_t) * count);
+      if (!InverseTransformPlane(&scratch, check.data(), slot.side, prep.baseSize, slot.side)) {
+        return false;
+      }
+      const double* spatial = prep.spatial.get() + slot.start;
+      const size_t visible = static_cast<size_t>(slot.visibleRows) * slot.side;
+      double drift = 0;
+      for (size_t k = 0; k < visible; ++k) drift += spatial[k] - check.data()[k];
+      drift /= static_cast<double>(visible);
+      offset += static_cast<int32_t>(std::floor(drift + 0.5));
+    }
+    int32_t* offsets[3] = {header->yOffset, header->uOffset, header->vOffset};
+    offsets[slot.plane][slot.piece] = offset;
+  }
+  return true;
+}
+
+CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prepared& prep,
+                       double nominal, ByteBuffer* file, EncodeStats* stats, CodecError* error) {
+  const int perSide = options.pieces == 4 ? 2 : 1;
+  const size_t total = prep.total;
+  const size_t coefficientBytes = total * 4;
+  for (PlaneSlot& slot : prep.planes) {
+    const int step = PlaneStep(nominal, slot.weight);
+    for (QuantBand& band : slot.bands) band.step = step;
+  }
+  const double lambda = LambdaFor(nominal);
+
+  IntBuffer quantised, written;
+  ByteBuffer coefficients, stream;
+  QuantWork work;
+  std::unique_ptr<RateModel> model(new (std::nothrow) RateModel);
+  size_t largestPlane = 0;
+  for (const PlaneSlot& slot : prep.planes) {
+    largestPlane = std::max(largestPlane, static_cast<size_t>(slot.side) * slot.side);
+  }
+  if (!model || !AllocateInts(&quantised, total, false) || !AllocateInts(&written, total, false) ||
+      !AllocateBytes(&coefficients, coefficientBytes, false) ||
+      !AllocateBytes(&stream, ParsedRunLengthBound(coefficientBytes), false) ||
+      !work.Allocate(largestPlane)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  for (const PlaneSlot& slot : prep.planes) {
+    QuantiseDeadZone(PlaneOf(prep, slot), quantised.data() + slot.start);
+  }
+  SymbolCosts costs;
+  FlatSymbolCosts(&costs);
+  uint64_t frequency[256];
+  size_t streamBytes = 0;
+  // Round 0 codes the dead-zone choice to learn the first prices.
+  for (int round = 0; round <= kRounds; ++round) {
+    if (!model->Build(costs)) return OutOfMemoryError(error, kArtModule, __LINE__);
+    for (const PlaneSlot& slot : prep.planes) {
+      const QuantPlane plane = PlaneOf(prep, slot);
+      if (round > 0) {
+        ChooseCoefficients(plane, *model, lambda, quantised.data() + slot.start, &work);
+      }
+      FillGaps(plane, *model, lambda, quantised.data() + slot.start, written.data() + slot.start,
+               &work);
+    }
+    AppendLe32(written.data(), total, coefficients.data());
+    streamBytes = ParseRunLength(coefficients.data(), coefficientBytes, *model, stream.data());
+    if (streamBytes == 0 && coefficientBytes > 0) {
+      return OutOfMemoryError(error, kArtModule, __LINE__);
+    }
+    CountSymbols(stream.data(), streamBytes, frequency);
+    CostsFromFrequencies(frequency, &costs);
+  }
+  // Once more under the prices of what was finally chosen.
+  if (!model->Build(costs)) return OutOfMemoryError(error, kArtModule, __LINE__);
+  streamBytes = ParseRunLength(coefficients.data(), coefficientBytes, *model, stream.data());
+  if (streamBytes == 0 && coefficientBytes > 0) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  if (streamBytes > 0x7FFFFFFF) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "The picture is too large to encode");
+  }
+
+  ArtHeader header;
+  std::memset(&header, 0, sizeof header);
+  header.chromaHalved = prep.halved ? 1 : 0;
+  header.width = image.width / perSide;
+  header.height = image.height / perSide;
+  header.baseSize = prep.baseSize;
+  header.pieces = options.pieces;
+  header.imageSize = image.width * image.height * 3;
+  header.packedSize = static_cast<int32_t>(streamBytes);
+  if (!SetOffsets(prep, written.data(), largestPlane, &header)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  ByteBuffer out;
+  if (!AllocateBytes(&out, kArtHeaderSize + HuffmanBound(streamBytes), false)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  size_t payload = EncodeHuffman(stream.data(), streamBytes, out.data() + kArtHeaderSize);
+  SerializeArtHeader(header, out.data());
+  out.size = kArtHeaderSize + payload;
+  *file = std::move(out);
+  if (stats) {
+    stats->baseSize = prep.baseSize;
+    stats->levels = prep.levels;
+    stats->chromaHalved = prep.halved;
+    stats->lumaStep = PlaneStep(nominal, kLumaWeight);
+    stats->chromaStep = PlaneStep(nominal, prep.planes[1].weight);
+    stats->streamBytes = streamBytes;
+    stats->fileBytes = file->size;
+  }
+  return CodecStatus::kOk;
+}
+
+}  // namespace
+
+CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& options, int32_t side,
+                                 int levels, ByteBuffer* file, EncodeStats* stats,
+                                 CodecError* error) {
+  // Half-size chroma needs a level to halve.
+  bool tries[2] = {false, false};  // halved, full
+  if (options.chroma != ChromaLayout::kFull && levels >= 1) tries[0] = true;
+  if (options.chroma != ChromaLayout::kHalved || levels < 1) tries[1] = true;
+  const double nominal = NominalStep(options.quality);
+  double bestCost = 0;
+  bool haveBest = false;
+  for (int t = 0; t < 2; ++t) {
+    if (!tries[t]) continue;
+    Prepared prep;
+    prep.side = side;
+    prep.levels = levels;
+    prep.halved = t == 0;
+    prep.baseSize = side >> levels;
+    prep.chromaSide = prep.halved ? side / 2 : side;
+    CodecStatus status = Prepare(image, options, &prep, error);
+    if (status != CodecStatus::kOk) return status;
+    ByteBuffer candidate;
+    EncodeStats candidateStats;
+    double squaredError = 0;
+    for (double step = nominal;;) {
+      status = EncodeOnce(image, options, prep, step, &candidate, &candidateStats, error);
+      if (status != CodecStatus::kOk) return status;
+      // Decode what was written: the file must read back, and strong
+      // ringing at coarse steps must not push a colour outside the clamp
+      // table.
+      status = DecodeToCheck(candidate, image, &squaredError, error);
+      if (status == CodecStatus::kOk) break;
+      // Only ringing is worth a finer step; any other failure is the answer.
+      if (status != CodecStatus::kBadData || step <= 1) return status;
+      step = std::max(1.0, step / 2);
+    }
+    // Both layouts are judged by the trade-off the quality sets.
+    const double cost = squaredError + LambdaFor(nominal) * 8 * static_cast<double>(candidate.size);
+    if (!haveBest || cost < bestCost) {
+      haveBest = true;
+      bestCost = cost;
+      *file = std::move(candidate);
+      candidateStats.psnr = PsnrOf(squaredError, image);
+      if (stats) *stats = candidateStats;
+    }
+  }
+  return CodecStatus::kOk;
+}
