@@ -103,7 +103,7 @@ bool IsCheap(uint8_t b) {
 // the offset, corrected so that the fixed-point synthesis lands on the
 // plane's mean.
 bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch* scratch,
-               int32_t* out, int32_t* offset) {
+               int32_t* out, int32_t* offset, bool* wraps) {
   const size_t count = static_cast<size_t>(side) * side;
   double mean = 0;
   for (size_t i = 0; i < count; ++i) mean += plane[i];
@@ -115,6 +115,12 @@ bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch
   std::memcpy(spatial.get(), plane, sizeof(double) * count);
   if (!ForwardTransformPlane(plane, side, baseSize)) return false;
   for (size_t i = 0; i < count; ++i) out[i] = QuantiseValue(plane[i], step);
+  std::unique_ptr<int64_t[]> synthesis;
+  if (!AllocateArray(&synthesis, 2 * count)) return false;
+  if (!SynthesisFits(out, side, baseSize, synthesis.get())) {
+    *wraps = true;
+    return true;
+  }
   // The synthesis truncates at every pass; measure what that does to the
   // mean and fold it into the offset.
   std::unique_ptr<int32_t[]> check;
@@ -135,7 +141,7 @@ struct Attempt {
 
 CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int32_t side,
                        int levels, bool halved, const Attempt& steps, const ColourPlanes& colours,
-                       ByteBuffer* file, EncodeStats* stats, CodecError* error) {
+                       ByteBuffer* file, EncodeStats* stats, bool* wraps, CodecError* error) {
   const int perSide = options.pieces == 4 ? 2 : 1;
   const int32_t baseSize = side >> levels;
   const int32_t chromaSide = halved ? side / 2 : side;
@@ -192,9 +198,11 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
         double* plane = p > 0 && halved ? halves[p - 1] : tiles[p];
         int planeSide = p > 0 && halved ? chromaSide : side;
         int step = p == 0 ? steps.lumaStep : steps.chromaStep;
-        if (!CodePlane(plane, planeSide, baseSize, step, &scratch, destinations[p], offsets[p])) {
+        if (!CodePlane(plane, planeSide, baseSize, step, &scratch, destinations[p], offsets[p],
+                       wraps)) {
           return OutOfMemoryError(error, kArtModule, __LINE__);
         }
+        if (*wraps) return CodecStatus::kOk;
       }
     }
     AppendLe32(q, pieceValues, coefficients.data() + pieceValues * 4 * static_cast<size_t>(i));
@@ -419,17 +427,16 @@ size_t EncodeHuffman(const uint8_t* stream, size_t size, uint8_t* out) {
   return writer.pos;
 }
 
-CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
-                          EncodeStats* stats, CodecError* error) {
-  ClearCodecError(error);
+namespace {
+
+// The piece side and transform levels of an art of this picture, or an
+// error for a shape the format cannot hold.
+CodecStatus CheckShape(const BgrImage& image, const EncodeOptions& options, int32_t* sideOut,
+                       int* levelsOut, CodecError* error) {
   if (!image.pixels || image.width < 1 || image.height < 1 || image.width > kMaxArtSide ||
       image.height > kMaxArtSide || image.stride < static_cast<size_t>(image.width) * 3) {
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "Cannot encode a %d x %d picture", image.width, image.height);
-  }
-  if (options.quality < 1 || options.quality > 100) {
-    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "Quality %d is outside 1..100", options.quality);
   }
   int32_t side = 0;
   if (options.pieces == 1) {
@@ -458,7 +465,24 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
                          image.width, image.height, options.pieces, options.pieces == 1 ? "" : "s",
                          kMaxPieceSide);
   }
-  int levels = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
+  *sideOut = side;
+  *levelsOut = std::min(std::max(options.maxLevels, 0), TrailingZeros(side));
+  return CodecStatus::kOk;
+}
+
+}  // namespace
+
+CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
+                          EncodeStats* stats, CodecError* error) {
+  ClearCodecError(error);
+  if (options.quality < 1 || options.quality > 100) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Quality %d is outside 1..100", options.quality);
+  }
+  int32_t side = 0;
+  int levels = 0;
+  CodecStatus shape = CheckShape(image, options, &side, &levels, error);
+  if (shape != CodecStatus::kOk) return shape;
   if (options.method == EncodeMethod::kRateDistortion) {
     return EncodeRateDistortion(image, options, side, levels, file, stats, error);
   }
@@ -481,9 +505,20 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
   Attempt steps = {LumaStep(options.quality), 0};
   steps.chromaStep = ChromaStep(steps.lumaStep);
   for (;;) {
-    CodecStatus status =
-        EncodeOnce(image, options, side, levels, halved, steps, colours, file, stats, error);
+    bool wraps = false;
+    CodecStatus status = EncodeOnce(image, options, side, levels, halved, steps, colours, file,
+                                    stats, &wraps, error);
     if (status != CodecStatus::kOk) return status;
+    if (wraps) {
+      // A level less halves the coarsest band; half-size chroma keeps the
+      // level it is halved by.
+      if (levels <= (halved ? 1 : 0)) {
+        return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                             "The picture's values are too large for the decoder's sums");
+      }
+      --levels;
+      continue;
+    }
     // Decode what was written: the file must read back, and strong ringing
     // at coarse steps must not push a colour outside the clamp table.
     double squaredError = 0;
@@ -503,6 +538,14 @@ CodecStatus EncodeWaveletToSize(const BgrImage& image, const EncodeOptions& opti
                                 size_t maxBytes, ByteBuffer* file, EncodeStats* stats, int* quality,
                                 CodecError* error) {
   ClearCodecError(error);
+  if (options.method == EncodeMethod::kRateDistortion) {
+    int32_t side = 0;
+    int levels = 0;
+    CodecStatus shape = CheckShape(image, options, &side, &levels, error);
+    if (shape != CodecStatus::kOk) return shape;
+    return EncodeRateDistortionToSize(image, options, side, levels, maxBytes, file, stats, quality,
+                                      error);
+  }
   // Files grow with the quality (the steps only get finer), so the answer
   // is found by halving the range: at most seven encodes.
   int low = 1;

@@ -1,6 +1,7 @@
 #include "codec/art_encoder_parts.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -132,6 +133,49 @@ void AppendLe32(const int32_t* values, size_t count, uint8_t* out) {
     out[4 * i + 2] = static_cast<uint8_t>(v >> 16);
     out[4 * i + 3] = static_cast<uint8_t>(v >> 24);
   }
+}
+
+// One pass of 1-D synthesis (as d4_synthesis does it) in 64 bits: false
+// when a sum leaves the 32 bits the decoder forms it in.
+namespace {
+
+bool SynthesisLinesFit(const int64_t* low, const int64_t* high, int lines, int n, size_t stride,
+                       int64_t* out) {
+  const size_t twice = 2 * static_cast<size_t>(n);
+  for (int r = 0; r < lines; ++r) {
+    const int64_t* l = low + static_cast<size_t>(r) * n;
+    const int64_t* h = high + static_cast<size_t>(r) * n;
+    for (int k = 0; k < n; ++k) {
+      const int k1 = k + 1 < n ? k + 1 : 0;
+      const int64_t even = 14689 * l[k] + 31651 * l[k1] + 54821 * h[k] - 8480 * h[k1];
+      const int64_t odd = -8480 * l[k] + 54821 * l[k1] - 31651 * h[k] - 14689 * h[k1];
+      if (even < INT32_MIN || even > INT32_MAX || odd < INT32_MIN || odd > INT32_MAX) {
+        return false;
+      }
+      const size_t at = (2 * static_cast<size_t>(k) + 2) % twice;
+      out[r + at * stride] = even >> 16;
+      out[r + (at + 1) * stride] = odd >> 16;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t* work) {
+  const size_t count = static_cast<size_t>(side) * side;
+  int64_t* plane = work;
+  int64_t* scratch = plane + count;
+  std::copy(coefficients, coefficients + count, plane);
+  for (int s = baseSize; s < side; s *= 2) {
+    const size_t band = static_cast<size_t>(s) * s;
+    if (!SynthesisLinesFit(plane, plane + band, s, s, s, scratch) ||
+        !SynthesisLinesFit(plane + 2 * band, plane + 3 * band, s, s, s, scratch + 2 * band) ||
+        !SynthesisLinesFit(scratch, scratch + 2 * band, 2 * s, s, 2 * s, plane)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 double SquaredError(const BgrImage& image, const uint8_t* decoded) {

@@ -52,6 +52,13 @@ void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, cons
 // The coefficients as the decoder reads them: 32-bit little-endian words.
 void AppendLe32(const int32_t* values, size_t count, uint8_t* out);
 
+// Whether the decoder's synthesis of a side x side plane of coefficients
+// keeps every sum within the 32 bits it forms them in. The sums wrap round
+// there, and a wrapped one is nonsense: large slow changes (a bright sky
+// over dark ground) grow the coarsest band twofold a level until they do.
+// work holds 2 x side x side values.
+bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t* work);
+
 // Squared differences of every byte of a decoded result (rows width x 3
 // bytes apart) from the picture, summed.
 double SquaredError(const BgrImage& image, const uint8_t* decoded);

@@ -276,7 +276,8 @@ bool SetOffsets(const Prepared& prep, const int32_t* written, size_t largestPlan
 }
 
 CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prepared& prep,
-                       double nominal, ByteBuffer* file, EncodeStats* stats, CodecError* error) {
+                       double nominal, ByteBuffer* file, EncodeStats* stats, bool* wraps,
+                       CodecError* error) {
   const int perSide = options.pieces == 4 ? 2 : 1;
   const size_t total = prep.total;
   const size_t coefficientBytes = total * 4;
@@ -332,6 +333,16 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   if (streamBytes == 0 && coefficientBytes > 0) {
     return OutOfMemoryError(error, kArtModule, __LINE__);
   }
+  std::unique_ptr<int64_t[]> synthesis;
+  if (!AllocateArray(&synthesis, 2 * largestPlane)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  for (const PlaneSlot& slot : prep.planes) {
+    if (!SynthesisFits(written.data() + slot.start, slot.side, prep.baseSize, synthesis.get())) {
+      *wraps = true;
+      return CodecStatus::kOk;
+    }
+  }
   if (streamBytes > 0x7FFFFFFF) {
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "The picture is too large to encode");
@@ -369,52 +380,147 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   return CodecStatus::kOk;
 }
 
+// The layouts options allow: half-size chroma needs a level to halve.
+int Layouts(const EncodeOptions& options, int levels, bool halved[2]) {
+  int count = 0;
+  if (options.chroma != ChromaLayout::kFull && levels >= 1) halved[count++] = true;
+  if (options.chroma != ChromaLayout::kHalved || levels < 1) halved[count++] = false;
+  return count;
+}
+
+CodecStatus PrepareLayout(const BgrImage& image, const EncodeOptions& options, int32_t side,
+                          int levels, bool halved, Prepared* prep, CodecError* error) {
+  prep->side = side;
+  prep->levels = levels;
+  prep->halved = halved;
+  prep->baseSize = side >> levels;
+  prep->chromaSide = halved ? side / 2 : side;
+  return Prepare(image, options, prep, error);
+}
+
+// One encode of a prepared layout at a nominal step, checked by decoding;
+// while the decode finds ringing the step is halved, and while the
+// synthesis would wrap the layout takes a level less.
+CodecStatus EncodeChecked(const BgrImage& image, const EncodeOptions& options, Prepared* prep,
+                          double nominal, ByteBuffer* file, EncodeStats* stats,
+                          double* squaredError, CodecError* error) {
+  for (double step = nominal;;) {
+    bool wraps = false;
+    CodecStatus status = EncodeOnce(image, options, *prep, step, file, stats, &wraps, error);
+    if (status != CodecStatus::kOk) return status;
+    if (wraps) {
+      // Half-size chroma keeps the level it is halved by.
+      if (prep->levels <= (prep->halved ? 1 : 0)) {
+        return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                             "The picture's values are too large for the decoder's sums");
+      }
+      status =
+          PrepareLayout(image, options, prep->side, prep->levels - 1, prep->halved, prep, error);
+      if (status != CodecStatus::kOk) return status;
+      continue;
+    }
+    status = DecodeToCheck(*file, image, squaredError, error);
+    if (status == CodecStatus::kOk) {
+      stats->psnr = PsnrOf(*squaredError, image);
+      return status;
+    }
+    // Only ringing is worth a finer step; any other failure is the answer.
+    if (status != CodecStatus::kBadData || step <= 1) return status;
+    step = std::max(1.0, step / 2);
+  }
+}
+
 }  // namespace
 
 CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& options, int32_t side,
                                  int levels, ByteBuffer* file, EncodeStats* stats,
                                  CodecError* error) {
-  // Half-size chroma needs a level to halve.
-  bool tries[2] = {false, false};  // halved, full
-  if (options.chroma != ChromaLayout::kFull && levels >= 1) tries[0] = true;
-  if (options.chroma != ChromaLayout::kHalved || levels < 1) tries[1] = true;
   const double nominal = NominalStep(options.quality);
+  bool halved[2];
+  const int layouts = Layouts(options, levels, halved);
   double bestCost = 0;
-  bool haveBest = false;
-  for (int t = 0; t < 2; ++t) {
-    if (!tries[t]) continue;
+  for (int t = 0; t < layouts; ++t) {
     Prepared prep;
-    prep.side = side;
-    prep.levels = levels;
-    prep.halved = t == 0;
-    prep.baseSize = side >> levels;
-    prep.chromaSide = prep.halved ? side / 2 : side;
-    CodecStatus status = Prepare(image, options, &prep, error);
+    CodecStatus status = PrepareLayout(image, options, side, levels, halved[t], &prep, error);
     if (status != CodecStatus::kOk) return status;
     ByteBuffer candidate;
     EncodeStats candidateStats;
     double squaredError = 0;
-    for (double step = nominal;;) {
-      status = EncodeOnce(image, options, prep, step, &candidate, &candidateStats, error);
-      if (status != CodecStatus::kOk) return status;
-      // Decode what was written: the file must read back, and strong
-      // ringing at coarse steps must not push a colour outside the clamp
-      // table.
-      status = DecodeToCheck(candidate, image, &squaredError, error);
-      if (status == CodecStatus::kOk) break;
-      // Only ringing is worth a finer step; any other failure is the answer.
-      if (status != CodecStatus::kBadData || step <= 1) return status;
-      step = std::max(1.0, step / 2);
-    }
+    status = EncodeChecked(image, options, &prep, nominal, &candidate, &candidateStats,
+                           &squaredError, error);
+    if (status != CodecStatus::kOk) return status;
     // Both layouts are judged by the trade-off the quality sets.
     const double cost = squaredError + LambdaFor(nominal) * 8 * static_cast<double>(candidate.size);
-    if (!haveBest || cost < bestCost) {
-      haveBest = true;
+    if (t == 0 || cost < bestCost) {
       bestCost = cost;
       *file = std::move(candidate);
-      candidateStats.psnr = PsnrOf(squaredError, image);
       if (stats) *stats = candidateStats;
     }
+  }
+  return CodecStatus::kOk;
+}
+
+CodecStatus EncodeRateDistortionToSize(const BgrImage& image, const EncodeOptions& options,
+                                       int32_t side, int levels, size_t maxBytes, ByteBuffer* file,
+                                       EncodeStats* stats, int* quality, CodecError* error) {
+  // The steps are searched on a continuous scale, not by whole qualities:
+  // a plane's step moves in sixteens, so neighbouring qualities can differ
+  // by a sixth of the bytes. Bytes fall as the step grows; ten halvings of
+  // the range of log2(step) place it within a thousandth of an octave of
+  // the budget's edge.
+  const double coarsest = std::log2(NominalStep(1));
+  bool halved[2];
+  const int layouts = Layouts(options, levels, halved);
+  bool found = false;
+  double bestError = 0;
+  double bestLog = 0;
+  for (int t = 0; t < layouts; ++t) {
+    Prepared prep;
+    CodecStatus status = PrepareLayout(image, options, side, levels, halved[t], &prep, error);
+    if (status != CodecStatus::kOk) return status;
+    double fits = coarsest;  // log2 of the finest step known to fit
+    double tooFine = 0;      // ... and of the coarsest known not to
+    ByteBuffer fitFile;
+    EncodeStats fitStats;
+    double fitError = 0;
+    bool fitFound = false;
+    for (int k = 0; k <= 10; ++k) {
+      // The coarsest step first: when even that does not fit, nothing does.
+      const double at = k == 0 ? coarsest : (fits + tooFine) / 2;
+      ByteBuffer candidate;
+      EncodeStats candidateStats;
+      double squaredError = 0;
+      status = EncodeChecked(image, options, &prep, std::exp2(at), &candidate, &candidateStats,
+                             &squaredError, error);
+      if (status != CodecStatus::kOk) return status;
+      if (candidate.size <= maxBytes) {
+        fits = at;
+        fitFile = std::move(candidate);
+        fitStats = candidateStats;
+        fitError = squaredError;
+        fitFound = true;
+      } else if (k == 0) {
+        break;
+      } else {
+        tooFine = at;
+      }
+    }
+    if (fitFound && (!found || fitError < bestError)) {
+      found = true;
+      bestError = fitError;
+      bestLog = fits;
+      *file = std::move(fitFile);
+      if (stats) *stats = fitStats;
+    }
+  }
+  if (!found) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "No art of this picture fits in %u bytes",
+                         static_cast<unsigned>(maxBytes));
+  }
+  if (quality) {
+    const double q = 100 - kQualitiesPerOctave * bestLog;
+    *quality = std::max(1, std::min(100, static_cast<int>(std::floor(q + 0.5))));
   }
   return CodecStatus::kOk;
 }

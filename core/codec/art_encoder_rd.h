@@ -17,11 +17,21 @@
 // lower error plus lambda times its bits is kept.
 #pragma once
 
+#include <cstddef>
+#include <cstddef>
 #include <cstdint>
 
 #include "codec/art_encoder.h"
 
-// options are checked by the caller; side and levels follow from them.
+// options (but for the quality) are checked by the caller; side and levels
+// follow from them.
 CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& options, int32_t side,
                                  int levels, ByteBuffer* file, EncodeStats* stats,
                                  CodecError* error);
+
+// The art with the least error that fits in maxBytes, searching the step
+// on a continuous scale for each layout. *quality (may be null) gets the
+// nearest whole quality of the step found.
+CodecStatus EncodeRateDistortionToSize(const BgrImage& image, const EncodeOptions& options,
+                                       int32_t side, int levels, size_t maxBytes, ByteBuffer* file,
+                                       EncodeStats* stats, int* quality, CodecError* error);
