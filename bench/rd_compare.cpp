@@ -2,10 +2,11 @@
 // baseline JPEG with 4:2:0 chroma and optimised Huffman tables) on pictures
 // given on the command line:
 //
-//   rd_compare OUT.mvg PICTURE[:pieces] ...
+//   rd_compare OUT.mvg PICTURE[:1|:4] ...
 //
 // For each picture: JPEG at a range of qualities, and the art at the same
-// byte counts (arttool's --size search). Prints a Markdown table (bytes,
+// byte counts (arttool's --size search with --method rd, the pieces as
+// given or, by default, chosen). Prints a Markdown table (bytes,
 // bits a pixel, PSNR over all channels, SSIM of the luma) and writes the
 // curves, PSNR against bits a pixel, for ImageMagick to draw.
 #include <cmath>
@@ -26,6 +27,8 @@ struct Point {
   double bytes;
   double psnr;
   double ssim;
+  int pieces = 0;  // the art's layout
+  bool halved = false;
 };
 
 double Psnr(const Picture& a, const uint8_t* b) {
@@ -95,11 +98,14 @@ bool Art(const Picture& p, int pieces, size_t budget, Point* point) {
   options.method = EncodeMethod::kRateDistortion;
   options.chroma = ChromaLayout::kChoose;
   ByteBuffer file;
+  EncodeStats stats;
   CodecError error;
-  if (EncodeWaveletToSize(image, options, budget, &file, nullptr, nullptr, &error) !=
+  if (EncodeWaveletToSize(image, options, budget, &file, &stats, nullptr, &error) !=
       CodecStatus::kOk) {
     return false;
   }
+  point->pieces = stats.pieces;
+  point->halved = stats.chromaHalved;
   CodecContext* ctx = new CodecContext;
   InitCodecContext(ctx);
   WaveletPtr art;
@@ -195,16 +201,16 @@ void WriteMvg(const char* path, const std::vector<Series>& all) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: rd_compare OUT.mvg PICTURE[:pieces] ...\n");
+    std::fprintf(stderr, "usage: rd_compare OUT.mvg PICTURE[:1|:4] ...\n");
     return 2;
   }
   std::vector<Series> all;
   std::printf(
       "| picture | JPEG q | JPEG bytes | bpp | JPEG PSNR | JPEG SSIM | art bytes | art PSNR "
-      "| art SSIM |\n|---|---|---|---|---|---|---|---|---|\n");
+      "| art SSIM | art pieces, chroma |\n|---|---|---|---|---|---|---|---|---|---|\n");
   for (int a = 2; a < argc; ++a) {
     std::string arg = argv[a];
-    int pieces = 1;
+    int pieces = 0;
     size_t colon = arg.rfind(':');
     if (colon != std::string::npos && colon + 2 == arg.size()) {
       pieces = std::atoi(arg.c_str() + colon + 1);
@@ -228,9 +234,10 @@ int main(int argc, char** argv) {
       std::printf("| %s | %d | %.0f | %.2f | %.2f | %.4f | ", s.name.c_str(), q, j.bytes,
                   8 * j.bytes / s.pixels, j.psnr, j.ssim);
       if (haveArt) {
-        std::printf("%.0f | %.2f | %.4f |\n", r.bytes, r.psnr, r.ssim);
+        std::printf("%.0f | %.2f | %.4f | %d, %s |\n", r.bytes, r.psnr, r.ssim, r.pieces,
+                    r.halved ? "half" : "full");
       } else {
-        std::printf("does not fit | | |\n");
+        std::printf("does not fit | | | |\n");
       }
     }
     all.push_back(s);

@@ -227,6 +227,7 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   out.size = kArtHeaderSize + payload;
   *file = std::move(out);
   if (stats) {
+    stats->pieces = options.pieces;
     stats->baseSize = baseSize;
     stats->levels = levels;
     stats->chromaHalved = halved;
@@ -470,6 +471,63 @@ CodecStatus CheckShape(const BgrImage& image, const EncodeOptions& options, int3
   return CodecStatus::kOk;
 }
 
+// The rate-distortion method for the piece count asked for or, with
+// pieces 0, for each count the picture's shape allows, keeping the better:
+// by error plus lambda times the bits for a quality, by error for a size
+// (maxBytes non-zero).
+CodecStatus EncodeByRateDistortion(const BgrImage& image, const EncodeOptions& options,
+                                   size_t maxBytes, ByteBuffer* file, EncodeStats* stats,
+                                   int* quality, CodecError* error) {
+  const int asked[1] = {options.pieces};
+  const int both[2] = {1, 4};
+  const int* counts = options.pieces == 0 ? both : asked;
+  const int countCount = options.pieces == 0 ? 2 : 1;
+  bool found = false;
+  double best = 0;
+  for (int k = 0; k < countCount; ++k) {
+    EncodeOptions tryOptions = options;
+    tryOptions.pieces = counts[k];
+    int32_t side = 0;
+    int levels = 0;
+    CodecError tryError;
+    CodecStatus status = CheckShape(image, tryOptions, &side, &levels, &tryError);
+    ByteBuffer candidate;
+    EncodeStats candidateStats;
+    int candidateQuality = 0;
+    double cost = 0;
+    if (status == CodecStatus::kOk) {
+      status = maxBytes ? EncodeRateDistortionToSize(image, tryOptions, side, levels, maxBytes,
+                                                     &candidate, &candidateStats, &candidateQuality,
+                                                     &tryError)
+                        : EncodeRateDistortion(image, tryOptions, side, levels, &candidate,
+                                               &candidateStats, &cost, &tryError);
+    }
+    // A shape a count cannot hold, or a size it cannot meet, leaves the
+    // other count to try; anything else is the answer.
+    if (status != CodecStatus::kOk) {
+      if (status != CodecStatus::kBadArgument || countCount == 1) {
+        *error = tryError;
+        return status;
+      }
+      if (!found && k == countCount - 1) {
+        return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                             "No piece layout holds this %d x %d picture%s", image.width,
+                             image.height, maxBytes ? " in the bytes asked for" : "");
+      }
+      continue;
+    }
+    if (maxBytes) cost = -candidateStats.psnr;
+    if (!found || cost < best) {
+      found = true;
+      best = cost;
+      *file = std::move(candidate);
+      if (stats) *stats = candidateStats;
+      if (quality) *quality = candidateQuality;
+    }
+  }
+  return CodecStatus::kOk;
+}
+
 }  // namespace
 
 CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, ByteBuffer* file,
@@ -479,17 +537,18 @@ CodecStatus EncodeWavelet(const BgrImage& image, const EncodeOptions& options, B
     return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "Quality %d is outside 1..100", options.quality);
   }
+  if (options.method == EncodeMethod::kRateDistortion) {
+    return EncodeByRateDistortion(image, options, 0, file, stats, nullptr, error);
+  }
+  if (options.chroma == ChromaLayout::kChoose || options.pieces == 0) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "Choosing the %s needs the rate-distortion method",
+                         options.pieces == 0 ? "piece count" : "chroma layout");
+  }
   int32_t side = 0;
   int levels = 0;
   CodecStatus shape = CheckShape(image, options, &side, &levels, error);
   if (shape != CodecStatus::kOk) return shape;
-  if (options.method == EncodeMethod::kRateDistortion) {
-    return EncodeRateDistortion(image, options, side, levels, file, stats, error);
-  }
-  if (options.chroma == ChromaLayout::kChoose) {
-    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "Choosing the chroma layout needs the rate-distortion method");
-  }
   // Half-size chroma needs a level to halve.
   bool halved = options.chroma == ChromaLayout::kHalved && levels >= 1;
 
@@ -539,12 +598,11 @@ CodecStatus EncodeWaveletToSize(const BgrImage& image, const EncodeOptions& opti
                                 CodecError* error) {
   ClearCodecError(error);
   if (options.method == EncodeMethod::kRateDistortion) {
-    int32_t side = 0;
-    int levels = 0;
-    CodecStatus shape = CheckShape(image, options, &side, &levels, error);
-    if (shape != CodecStatus::kOk) return shape;
-    return EncodeRateDistortionToSize(image, options, side, levels, maxBytes, file, stats, quality,
-                                      error);
+    if (maxBytes == 0) {
+      return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                           "No art fits in 0 bytes");
+    }
+    return EncodeByRateDistortion(image, options, maxBytes, file, stats, quality, error);
   }
   // Files grow with the quality (the steps only get finer), so the answer
   // is found by halving the range: at most seven encodes.

@@ -45,14 +45,19 @@ enum class ChromaLayout {
 };
 
 struct EncodeOptions {
-  int quality = 75;  // 1..100; 100 is close to lossless
-  int pieces = 1;    // 1, or 4 (width and height even, width/2 <= height < width)
+  // 1..100; 100 is close to lossless. The two methods read it differently:
+  // the same quality gives the rate-distortion method a finer step.
+  int quality = 75;
+  // 1, or 4 (width and height even, width/2 <= height < width); 0: whichever
+  // of the two pays, where the shape allows it (rate-distortion only).
+  int pieces = 1;
   ChromaLayout chroma = ChromaLayout::kHalved;
   int maxLevels = 7;  // transform levels at most (fewer when the side allows fewer)
   EncodeMethod method = EncodeMethod::kFixedSteps;
 };
 
 struct EncodeStats {
+  int pieces = 0;
   int32_t baseSize = 0;
   int levels = 0;
   bool chromaHalved = false;

@@ -369,6 +369,7 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   out.size = kArtHeaderSize + payload;
   *file = std::move(out);
   if (stats) {
+    stats->pieces = options.pieces;
     stats->baseSize = prep.baseSize;
     stats->levels = prep.levels;
     stats->chromaHalved = prep.halved;
@@ -433,7 +434,7 @@ CodecStatus EncodeChecked(const BgrImage& image, const EncodeOptions& options, P
 }  // namespace
 
 CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& options, int32_t side,
-                                 int levels, ByteBuffer* file, EncodeStats* stats,
+                                 int levels, ByteBuffer* file, EncodeStats* stats, double* cost,
                                  CodecError* error) {
   const double nominal = NominalStep(options.quality);
   bool halved[2];
@@ -457,6 +458,7 @@ CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& opt
       if (stats) *stats = candidateStats;
     }
   }
+  if (cost) *cost = bestCost;
   return CodecStatus::kOk;
 }
 
@@ -480,10 +482,6 @@ CodecStatus EncodeRateDistortionToSize(const BgrImage& image, const EncodeOption
     if (status != CodecStatus::kOk) return status;
     double fits = coarsest;  // log2 of the finest step known to fit
     double tooFine = 0;      // ... and of the coarsest known not to
-    ByteBuffer fitFile;
-    EncodeStats fitStats;
-    double fitError = 0;
-    bool fitFound = false;
     for (int k = 0; k <= 10; ++k) {
       // The coarsest step first: when even that does not fit, nothing does.
       const double at = k == 0 ? coarsest : (fits + tooFine) / 2;
@@ -493,24 +491,21 @@ CodecStatus EncodeRateDistortionToSize(const BgrImage& image, const EncodeOption
       status = EncodeChecked(image, options, &prep, std::exp2(at), &candidate, &candidateStats,
                              &squaredError, error);
       if (status != CodecStatus::kOk) return status;
-      if (candidate.size <= maxBytes) {
-        fits = at;
-        fitFile = std::move(candidate);
-        fitStats = candidateStats;
-        fitError = squaredError;
-        fitFound = true;
-      } else if (k == 0) {
-        break;
-      } else {
+      if (candidate.size > maxBytes) {
+        if (k == 0) break;
         tooFine = at;
+        continue;
       }
-    }
-    if (fitFound && (!found || fitError < bestError)) {
-      found = true;
-      bestError = fitError;
-      bestLog = fits;
-      *file = std::move(fitFile);
-      if (stats) *stats = fitStats;
+      fits = at;
+      // Error does not always fall with the step near the budget's edge:
+      // every try that fits competes.
+      if (!found || squaredError < bestError) {
+        found = true;
+        bestError = squaredError;
+        bestLog = at;
+        *file = std::move(candidate);
+        if (stats) *stats = candidateStats;
+      }
     }
   }
   if (!found) {

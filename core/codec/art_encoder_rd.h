@@ -25,8 +25,10 @@
 
 // options (but for the quality) are checked by the caller; side and levels
 // follow from them.
+// *cost (may be null) gets the squared error plus lambda times the bits,
+// by which layouts are compared.
 CodecStatus EncodeRateDistortion(const BgrImage& image, const EncodeOptions& options, int32_t side,
-                                 int levels, ByteBuffer* file, EncodeStats* stats,
+                                 int levels, ByteBuffer* file, EncodeStats* stats, double* cost,
                                  CodecError* error);
 
 // The art with the least error that fits in maxBytes, searching the step

@@ -3,6 +3,7 @@
 // decoder sums that wrap; and its run-length parse and prices.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -178,6 +179,54 @@ TEST(RateDistortionTest, TheChromaLayoutIsChosenOrKept) {
   ByteBuffer file;
   CodecError error;
   EXPECT_EQ(CodecStatus::kBadArgument, EncodeWavelet(View(grey), fixed, &file, nullptr, &error));
+}
+
+// With pieces 0 the method makes each layout the shape allows and keeps
+// the better: by its trade-off for a quality, by error for a size.
+TEST(RateDistortionTest, ThePieceCountIsChosen) {
+  const Picture picture = MakeSamplePicture(128, 96);
+  ByteBuffer files[2];
+  EncodeStats stats[2];
+  CodecError error;
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), RdOptions(k == 0 ? 1 : 4, 80),
+                                              &files[k], &stats[k], &error));
+  }
+  ByteBuffer chosen;
+  EncodeStats chosenStats;
+  ASSERT_EQ(CodecStatus::kOk,
+            EncodeWavelet(View(picture), RdOptions(0, 80), &chosen, &chosenStats, &error));
+  const int k = chosenStats.pieces == 1 ? 0 : 1;
+  ASSERT_TRUE(chosenStats.pieces == 1 || chosenStats.pieces == 4);
+  EXPECT_EQ(chosen.size, files[k].size);
+  EXPECT_TRUE(std::equal(chosen.data(), chosen.data() + chosen.size, files[k].data()));
+  EXPECT_EQ(Decode(chosen).header.pieces, chosenStats.pieces);
+  // One layout has both less error and fewer bytes than the other, or the
+  // chosen one is at least not worse on both.
+  EXPECT_FALSE(stats[1 - k].psnr > chosenStats.psnr && files[1 - k].size < chosen.size);
+
+  for (int k2 = 0; k2 < 2; ++k2) {
+    ASSERT_EQ(CodecStatus::kOk, EncodeWaveletToSize(View(picture), RdOptions(k2 == 0 ? 1 : 4, 0),
+                                                    5000, &files[k2], &stats[k2], nullptr, &error));
+  }
+  ASSERT_EQ(CodecStatus::kOk, EncodeWaveletToSize(View(picture), RdOptions(0, 0), 5000, &chosen,
+                                                  &chosenStats, nullptr, &error));
+  EXPECT_DOUBLE_EQ(chosenStats.psnr, std::max(stats[0].psnr, stats[1].psnr));
+
+  // Too flat for four pieces: one; taller than wide: none; and the fixed
+  // steps do not choose.
+  const Picture flat = MakeSamplePicture(100, 40);
+  ASSERT_EQ(CodecStatus::kOk,
+            EncodeWavelet(View(flat), RdOptions(0, 60), &chosen, &chosenStats, &error));
+  EXPECT_EQ(chosenStats.pieces, 1);
+  const Picture tall = MakeSamplePicture(40, 41);
+  EXPECT_EQ(CodecStatus::kBadArgument,
+            EncodeWavelet(View(tall), RdOptions(0, 60), &chosen, nullptr, &error));
+  EXPECT_NE(std::string(error.message).find("No piece layout"), std::string::npos);
+  EncodeOptions fixed;
+  fixed.pieces = 0;
+  EXPECT_EQ(CodecStatus::kBadArgument,
+            EncodeWavelet(View(picture), fixed, &chosen, nullptr, &error));
 }
 
 // A bright sky over dark ground: at nine levels the coarsest band's values

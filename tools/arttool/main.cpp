@@ -11,7 +11,7 @@ const Verb kVerbs[] = {
     {"info", "FILE.art", "print the header and check that the file decodes", RunInfo},
     {"decode", "FILE.art OUT", "decode to a picture (.png, .bmp or .ppm)", RunDecode},
     {"encode",
-     "IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4] [--method fixed|rd] "
+     "IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4|auto] [--method fixed|rd] "
      "[--chroma half|full|auto] [--levels N]",
      "encode a picture as .ART", RunEncode},
     {"palette", "IN OUT.tr [--colours N]", "build an octree colour table of at most N colours",

@@ -1,4 +1,4 @@
-// arttool encode IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4]
+// arttool encode IN OUT.art [--quality Q | --size BYTES] [--pieces 1|4|auto]
 //                           [--method fixed|rd] [--chroma half|full|auto] [--levels N]
 #include <cstdio>
 
@@ -17,11 +17,9 @@ int RunEncode(int argc, char** argv) {
   if (args.positional.size() != 2) return UsageFor("encode", "expected a picture and an art file");
   EncodeOptions options;
   if (!GetIntOption(args, "--quality", options.quality, 1, 100, &options.quality, &problem) ||
-      !GetIntOption(args, "--pieces", options.pieces, 1, 4, &options.pieces, &problem) ||
       !GetIntOption(args, "--levels", options.maxLevels, 0, 15, &options.maxLevels, &problem)) {
     return UsageFor("encode", problem);
   }
-  if (options.pieces != 1 && options.pieces != 4) return UsageFor("encode", "--pieces is 1 or 4");
   int size = 0;
   if (!GetIntOption(args, "--size", 0, 1, 1 << 30, &size, &problem)) {
     return UsageFor("encode", problem);
@@ -38,6 +36,12 @@ int RunEncode(int argc, char** argv) {
     return UsageFor("encode", "--chroma is half, full or auto");
   }
   if (chroma == "auto" && !rd) return UsageFor("encode", "--chroma auto needs --method rd");
+  const std::string pieces = args.Get("--pieces", "1");
+  if (pieces != "1" && pieces != "4" && pieces != "auto") {
+    return UsageFor("encode", "--pieces is 1, 4 or auto");
+  }
+  if (pieces == "auto" && !rd) return UsageFor("encode", "--pieces auto needs --method rd");
+  options.pieces = pieces == "auto" ? 0 : pieces == "4" ? 4 : 1;
   options.chroma = chroma == "half"   ? ChromaLayout::kHalved
                    : chroma == "full" ? ChromaLayout::kFull
                                       : ChromaLayout::kChoose;
@@ -65,7 +69,7 @@ int RunEncode(int argc, char** argv) {
   std::printf(
       "%s: %d x %d, %d piece%s, chroma %s, base %d, %d levels, quality %d, step %d/%d, %u "
       "bytes, PSNR %.2f dB\n",
-      out.c_str(), picture.width, picture.height, options.pieces, options.pieces == 1 ? "" : "s",
+      out.c_str(), picture.width, picture.height, stats.pieces, stats.pieces == 1 ? "" : "s",
       stats.chromaHalved ? "halved" : "full", stats.baseSize, stats.levels, options.quality,
       stats.lumaStep, stats.chromaStep, static_cast<unsigned>(stats.fileBytes), stats.psnr);
   return kExitOk;
