@@ -92,7 +92,7 @@ std::vector<uint8_t> Picture(const std::vector<uint8_t>& bytes, int w, int h, si
 // An .ART file of a w x h picture from the input's bytes; empty when the
 // encoder refuses the shape.
 std::vector<uint8_t> Encode(const std::vector<uint8_t>& bytes, int w, int h, int quality,
-                            bool fourPieces, bool halved, uint8_t salt) {
+                            bool fourPieces, bool halved, bool rateDistortion, uint8_t salt) {
   const size_t stride = static_cast<size_t>(w) * 3;
   std::vector<uint8_t> picture = Picture(bytes, w, h, stride, salt);
   BgrImage image = {picture.data(), w, h, stride};
@@ -100,6 +100,7 @@ std::vector<uint8_t> Encode(const std::vector<uint8_t>& bytes, int w, int h, int
   options.quality = quality;
   options.pieces = fourPieces ? 4 : 1;
   options.chroma = halved ? ChromaLayout::kHalved : ChromaLayout::kFull;
+  if (rateDistortion) options.method = EncodeMethod::kRateDistortion;
   ByteBuffer file;
   CodecError error;
   if (EncodeWavelet(image, options, &file, nullptr, &error) != CodecStatus::kOk) return {};
@@ -143,6 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int screenWidth = in.ConsumeIntegralInRange(0, 1200);
   const int screenHeight = in.ConsumeIntegralInRange(0, 1000);
   const int tableKind = in.ConsumeIntegralInRange(0, 3);
+  const bool rateDistortion = in.ConsumeBool();
   const std::vector<uint8_t> bytes = in.ConsumeRemainingBytes<uint8_t>();
 
   ctx->displayBitsPerPixel = depth;
@@ -172,13 +174,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Logo and mask files.
   if (logoKind != -1) {
-    std::vector<uint8_t> logo =
-        logoFromFile ? bytes : Encode(bytes, 2 + w / 2, 1 + h / 3, quality, false, halved, 0x5A);
+    std::vector<uint8_t> logo = logoFromFile ? bytes
+                                             : Encode(bytes, 2 + w / 2, 1 + h / 3, quality, false,
+                                                      halved, rateDistortion, 0x5A);
     WriteFile(dir + (logoKind == 1 ? "/logo1.art" : "/logo3.art"), logo.data(), logo.size());
   }
   if (corner != -1) {
     std::vector<uint8_t> mask =
-        maskFromFile ? bytes : Encode(bytes, w, h, quality, false, halved, 0xA5);
+        maskFromFile ? bytes : Encode(bytes, w, h, quality, false, halved, rateDistortion, 0xA5);
     WriteFile(dir + "/spot.art", mask.data(), mask.size());
     static_cast<void>(LoadSpotMask(ctx, (dir + "/spot.art").c_str(), screenWidth, screenHeight));
   }
@@ -198,7 +201,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     art->decoded = 1;
   } else {
     std::vector<uint8_t> file =
-        sourceKind == 0 ? bytes : Encode(bytes, w, h, quality, fourPieces, halved, 0);
+        sourceKind == 0 ? bytes
+                        : Encode(bytes, w, h, quality, fourPieces, halved, rateDistortion, 0);
     if (ReadWaveletFromMemory(ctx, file.data(), file.size(), "fuzz.art", decodeNow, &art) !=
         CodecStatus::kOk) {
       RemoveFiles();
