@@ -213,19 +213,8 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   }
   size_t streamBytes = EncodeRunLength(coefficients.data(), coefficientBytes, stream.data());
   coefficients = ByteBuffer();
-  if (streamBytes > 0x7FFFFFFF) {
-    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "The picture is too large to encode");
-  }
-  header.packedSize = static_cast<int32_t>(streamBytes);
-  ByteBuffer out;
-  if (!AllocateBytes(&out, kArtHeaderSize + HuffmanBound(streamBytes), false)) {
-    return OutOfMemoryError(error, kArtModule, __LINE__);
-  }
-  size_t payload = EncodeHuffman(stream.data(), streamBytes, out.data() + kArtHeaderSize);
-  SerializeArtHeader(header, out.data());
-  out.size = kArtHeaderSize + payload;
-  *file = std::move(out);
+  CodecStatus status = WriteArtFile(header, stream.data(), streamBytes, file, error);
+  if (status != CodecStatus::kOk) return status;
   if (stats) {
     stats->pieces = options.pieces;
     stats->baseSize = baseSize;

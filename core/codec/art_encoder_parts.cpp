@@ -178,6 +178,24 @@ bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t*
   return true;
 }
 
+CodecStatus WriteArtFile(ArtHeader header, const uint8_t* stream, size_t streamBytes,
+                         ByteBuffer* file, CodecError* error) {
+  if (streamBytes > 0x7FFFFFFF) {
+    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "The picture is too large to encode");
+  }
+  header.packedSize = static_cast<int32_t>(streamBytes);
+  ByteBuffer out;
+  if (!AllocateBytes(&out, kArtHeaderSize + HuffmanBound(streamBytes), false)) {
+    return OutOfMemoryError(error, kArtModule, __LINE__);
+  }
+  size_t payload = EncodeHuffman(stream, streamBytes, out.data() + kArtHeaderSize);
+  SerializeArtHeader(header, out.data());
+  out.size = kArtHeaderSize + payload;
+  *file = std::move(out);
+  return CodecStatus::kOk;
+}
+
 double SquaredError(const BgrImage& image, const uint8_t* decoded) {
   double sum = 0;
   for (int32_t y = 0; y < image.height; ++y) {

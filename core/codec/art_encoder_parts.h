@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "codec/art_encoder.h"
+#include "codec/art_format.h"
 
 // Per-pixel targets of the decoder's colour conversion, in doubles: the
 // planes, and the clamp-table index each channel should land on.
@@ -58,6 +59,11 @@ void AppendLe32(const int32_t* values, size_t count, uint8_t* out);
 // over dark ground) grow the coarsest band twofold a level until they do.
 // work holds 2 x side x side values.
 bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t* work);
+
+// The file: header (packedSize set here) and the Huffman code of the
+// run-length stream.
+CodecStatus WriteArtFile(ArtHeader header, const uint8_t* stream, size_t streamBytes,
+                         ByteBuffer* file, CodecError* error);
 
 // Squared differences of every byte of a decoded result (rows width x 3
 // bytes apart) from the picture, summed.

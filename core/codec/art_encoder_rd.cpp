@@ -350,10 +350,6 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
       return CodecStatus::kOk;
     }
   }
-  if (streamBytes > 0x7FFFFFFF) {
-    return SetCodecError(error, CodecStatus::kBadArgument, kArtModule, __LINE__,
-                         "The picture is too large to encode");
-  }
 
   ArtHeader header;
   std::memset(&header, 0, sizeof header);
@@ -363,18 +359,11 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   header.baseSize = prep.baseSize;
   header.pieces = options.pieces;
   header.imageSize = image.width * image.height * 3;
-  header.packedSize = static_cast<int32_t>(streamBytes);
   if (!SetOffsets(prep, written.data(), largestPlane, &header)) {
     return OutOfMemoryError(error, kArtModule, __LINE__);
   }
-  ByteBuffer out;
-  if (!AllocateBytes(&out, kArtHeaderSize + HuffmanBound(streamBytes), false)) {
-    return OutOfMemoryError(error, kArtModule, __LINE__);
-  }
-  size_t payload = EncodeHuffman(stream.data(), streamBytes, out.data() + kArtHeaderSize);
-  SerializeArtHeader(header, out.data());
-  out.size = kArtHeaderSize + payload;
-  *file = std::move(out);
+  CodecStatus status = WriteArtFile(header, stream.data(), streamBytes, file, error);
+  if (status != CodecStatus::kOk) return status;
   if (stats) {
     stats->pieces = options.pieces;
     stats->baseSize = prep.baseSize;

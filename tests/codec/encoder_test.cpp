@@ -225,31 +225,36 @@ TEST(EncoderTest, RejectsShapesTheFormatCannotHold) {
   }
 }
 
-// Whichever allocation fails, the encoder says so: it never writes a file
-// from planes it could not finish.
+// Whichever allocation fails, the encoder says so, with either method: it
+// never writes a file from planes it could not finish.
 TEST(EncoderTest, EveryFailedAllocationIsReported) {
   Picture picture = MakeSamplePicture(64, 48);
-  EncodeOptions options;
-  options.pieces = 4;
-  options.quality = 80;
-  int allocations = 0;
-  {
-    AllocationWatch watch;
-    ByteBuffer file;
-    CodecError error;
-    ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, nullptr, &error));
-    allocations = watch.count();
-  }
-  ASSERT_GT(allocations, 20);
-  for (int n = 1; n <= allocations; ++n) {
-    SCOPED_TRACE(testing::Message() << "allocation " << n << " of " << allocations);
-    AllocationWatch watch(n);
-    ByteBuffer file;
-    CodecError error;
-    EXPECT_EQ(CodecStatus::kOutOfMemory,
-              EncodeWavelet(View(picture), options, &file, nullptr, &error));
-    EXPECT_TRUE(watch.failed());
-    EXPECT_NE(std::string(error.message).find("Out of memory"), std::string::npos) << error.message;
+  for (EncodeMethod method : {EncodeMethod::kFixedSteps, EncodeMethod::kRateDistortion}) {
+    SCOPED_TRACE(static_cast<int>(method));
+    EncodeOptions options;
+    options.pieces = 4;
+    options.quality = 80;
+    options.method = method;
+    int allocations = 0;
+    {
+      AllocationWatch watch;
+      ByteBuffer file;
+      CodecError error;
+      ASSERT_EQ(CodecStatus::kOk, EncodeWavelet(View(picture), options, &file, nullptr, &error));
+      allocations = watch.count();
+    }
+    ASSERT_GT(allocations, 20);
+    for (int n = 1; n <= allocations; ++n) {
+      SCOPED_TRACE(testing::Message() << "allocation " << n << " of " << allocations);
+      AllocationWatch watch(n);
+      ByteBuffer file;
+      CodecError error;
+      EXPECT_EQ(CodecStatus::kOutOfMemory,
+                EncodeWavelet(View(picture), options, &file, nullptr, &error));
+      EXPECT_TRUE(watch.failed());
+      EXPECT_NE(std::string(error.message).find("Out of memory"), std::string::npos)
+          << error.message;
+    }
   }
 }
 
