@@ -182,16 +182,8 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
     if (at.visibleRows <= 0) {
       std::fill(q, q + pieceValues, 0);  // shows nothing: cheapest content
     } else {
-      const double* sources[6] = {colours.y,    colours.u,     colours.v,
-                                  colours.blue, colours.green, colours.red};
-      for (int k = 0; k < (halved ? 6 : 3); ++k) {
-        FillTile(sources[k], image.width, at, side, HiddenRows::kRepeatLast, tiles[k]);
-      }
-      if (halved) {
-        HalveTile(tiles[1], side, halves[0]);
-        HalveTile(tiles[2], side, halves[1]);
-        CompensateLuma(tiles[0], halves[0], halves[1], tiles[3], tiles[4], tiles[5], side);
-      }
+      MakePieceTiles(colours, image.width, at, side, halved, HiddenRows::kRepeatLast, tiles,
+                     halves);
       int32_t* offsets[3] = {&header.yOffset[i], &header.uOffset[i], &header.vOffset[i]};
       int32_t* destinations[3] = {q, q + lumaCount, q + lumaCount + chromaCount};
       for (int p = 0; p < 3; ++p) {

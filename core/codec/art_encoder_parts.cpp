@@ -125,6 +125,21 @@ void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, cons
   }
 }
 
+void MakePieceTiles(const ColourPlanes& colours, int32_t width, const PieceLayout& at, int side,
+                    bool halved, HiddenRows hidden, double* const tiles[6],
+                    double* const halves[2]) {
+  const double* sources[6] = {colours.y,    colours.u,     colours.v,
+                              colours.blue, colours.green, colours.red};
+  for (int k = 0; k < (halved ? 6 : 3); ++k) {
+    FillTile(sources[k], width, at, side, hidden, tiles[k]);
+  }
+  if (halved) {
+    HalveTile(tiles[1], side, halves[0]);
+    HalveTile(tiles[2], side, halves[1]);
+    CompensateLuma(tiles[0], halves[0], halves[1], tiles[3], tiles[4], tiles[5], side);
+  }
+}
+
 void AppendLe32(const int32_t* values, size_t count, uint8_t* out) {
   for (size_t i = 0; i < count; ++i) {
     uint32_t v = static_cast<uint32_t>(values[i]);

@@ -50,6 +50,14 @@ void HalveTile(const double* tile, int side, double* half);
 void CompensateLuma(double* luma, const double* uHalf, const double* vHalf, const double* blue,
                     const double* green, const double* red, int side);
 
+// The tiles of one piece: Y', U', V' (and, with half-size chroma, the three
+// channel targets), each side x side from the picture's width-wide planes;
+// with half-size chroma also the two halved chroma tiles, and Y' chosen for
+// the chroma the decoder will interpolate.
+void MakePieceTiles(const ColourPlanes& colours, int32_t width, const PieceLayout& at, int side,
+                    bool halved, HiddenRows hidden, double* const tiles[6],
+                    double* const halves[2]);
+
 // The coefficients as the decoder reads them: 32-bit little-endian words.
 void AppendLe32(const int32_t* values, size_t count, uint8_t* out);
 

@@ -180,16 +180,8 @@ CodecStatus Prepare(const BgrImage& image, const EncodeOptions& options, Prepare
     at.visibleRows = std::max(0, std::min<int32_t>(side, image.height - at.row0));
     const size_t pieceStart = pieceValues * static_cast<size_t>(i);
     if (at.visibleRows > 0) {
-      const double* sources[6] = {colours.y,    colours.u,     colours.v,
-                                  colours.blue, colours.green, colours.red};
-      for (int k = 0; k < (halved ? 6 : 3); ++k) {
-        FillTile(sources[k], image.width, at, side, HiddenRows::kBlendToFirst, tiles[k]);
-      }
-      if (halved) {
-        HalveTile(tiles[1], side, halves[0]);
-        HalveTile(tiles[2], side, halves[1]);
-        CompensateLuma(tiles[0], halves[0], halves[1], tiles[3], tiles[4], tiles[5], side);
-      }
+      MakePieceTiles(colours, image.width, at, side, halved, HiddenRows::kBlendToFirst, tiles,
+                     halves);
     }
     for (int p = 0; p < 3; ++p) {
       PlaneSlot slot;
