@@ -102,8 +102,8 @@ bool IsCheap(uint8_t b) {
 // Codes one plane: centres it, transforms, quantises into out and returns
 // the offset, corrected so that the fixed-point synthesis lands on the
 // plane's mean.
-bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch* scratch,
-               int32_t* out, int32_t* offset, bool* wraps) {
+bool CodePlane(double* plane, int side, int baseSize, int step, int32_t* out, int32_t* offset,
+               bool* wraps) {
   const size_t count = static_cast<size_t>(side) * side;
   double mean = 0;
   for (size_t i = 0; i < count; ++i) mean += plane[i];
@@ -121,16 +121,7 @@ bool CodePlane(double* plane, int side, int baseSize, int step, SynthesisScratch
     *wraps = true;
     return true;
   }
-  // The synthesis truncates at every pass; measure what that does to the
-  // mean and fold it into the offset.
-  std::unique_ptr<int32_t[]> check;
-  if (!AllocateArray(&check, count)) return false;
-  std::memcpy(check.get(), out, sizeof(int32_t) * count);
-  if (!InverseTransformPlane(scratch, check.get(), side, baseSize, side)) return false;
-  double drift = 0;
-  for (size_t i = 0; i < count; ++i) drift += spatial[i] - check[i];
-  drift /= static_cast<double>(count);
-  *offset = base + static_cast<int32_t>(std::floor(drift + 0.5));
+  *offset = base + SynthesisDrift(spatial.get(), synthesis.get(), count);
   return true;
 }
 
@@ -163,7 +154,6 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
   double* tiles[6];
   for (int k = 0; k < 6; ++k) tiles[k] = work.get() + k * lumaCount;
   double* halves[2] = {work.get() + 6 * lumaCount, work.get() + 6 * lumaCount + chromaCount};
-  SynthesisScratch scratch;
   ArtHeader header;
   std::memset(&header, 0, sizeof header);
   header.chromaHalved = halved ? 1 : 0;
@@ -190,8 +180,7 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, int3
         double* plane = p > 0 && halved ? halves[p - 1] : tiles[p];
         int planeSide = p > 0 && halved ? chromaSide : side;
         int step = p == 0 ? steps.lumaStep : steps.chromaStep;
-        if (!CodePlane(plane, planeSide, baseSize, step, &scratch, destinations[p], offsets[p],
-                       wraps)) {
+        if (!CodePlane(plane, planeSide, baseSize, step, destinations[p], offsets[p], wraps)) {
           return OutOfMemoryError(error, kArtModule, __LINE__);
         }
         if (*wraps) return CodecStatus::kOk;

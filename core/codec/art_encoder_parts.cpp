@@ -193,6 +193,13 @@ bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t*
   return true;
 }
 
+int32_t SynthesisDrift(const double* spatial, const int64_t* synthesised, size_t count) {
+  double drift = 0;
+  for (size_t i = 0; i < count; ++i) drift += spatial[i] - static_cast<double>(synthesised[i]);
+  drift /= static_cast<double>(count);
+  return static_cast<int32_t>(std::floor(drift + 0.5));
+}
+
 CodecStatus WriteArtFile(ArtHeader header, const uint8_t* stream, size_t streamBytes,
                          ByteBuffer* file, CodecError* error) {
   if (streamBytes > 0x7FFFFFFF) {

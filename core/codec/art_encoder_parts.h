@@ -65,8 +65,14 @@ void AppendLe32(const int32_t* values, size_t count, uint8_t* out);
 // keeps every sum within the 32 bits it forms them in. The sums wrap round
 // there, and a wrapped one is nonsense: large slow changes (a bright sky
 // over dark ground) grow the coarsest band twofold a level until they do.
-// work holds 2 x side x side values.
+// work holds 2 x side x side values; where the sums fit, its first
+// side x side are the decoder's result.
 bool SynthesisFits(const int32_t* coefficients, int side, int baseSize, int64_t* work);
+
+// The synthesis truncates at every pass: the rounded mean by which its
+// first count values (as SynthesisFits left them) fall short of the plane
+// before the transform, for the offset to take back.
+int32_t SynthesisDrift(const double* spatial, const int64_t* synthesised, size_t count);
 
 // The file: header (packedSize set here) and the Huffman code of the
 // run-length stream.

@@ -11,7 +11,6 @@
 #include "codec/art_entropy.h"
 #include "codec/art_format.h"
 #include "codec/art_quantise.h"
-#include "codec/d4_synthesis.h"
 
 namespace {
 
@@ -243,35 +242,6 @@ QuantPlane PlaneOf(const Prepared& prep, const PlaneSlot& slot) {
   return plane;
 }
 
-// The header's offset of each plane: its base, corrected by what the
-// fixed-point synthesis (which truncates at every pass) does to the visible
-// mean.
-bool SetOffsets(const Prepared& prep, const int32_t* written, size_t largestPlane,
-                ArtHeader* header) {
-  SynthesisScratch scratch;
-  IntBuffer check;
-  if (!AllocateInts(&check, largestPlane, false)) return false;
-  for (const PlaneSlot& slot : prep.planes) {
-    int32_t offset = slot.base;
-    if (slot.visibleRows > 0) {
-      const size_t count = static_cast<size_t>(slot.side) * slot.side;
-      std::memcpy(check.data(), written + slot.start, sizeof(int32_t) * count);
-      if (!InverseTransformPlane(&scratch, check.data(), slot.side, prep.baseSize, slot.side)) {
-        return false;
-      }
-      const double* spatial = prep.spatial.get() + slot.start;
-      const size_t visible = static_cast<size_t>(slot.visibleRows) * slot.side;
-      double drift = 0;
-      for (size_t k = 0; k < visible; ++k) drift += spatial[k] - check.data()[k];
-      drift /= static_cast<double>(visible);
-      offset += static_cast<int32_t>(std::floor(drift + 0.5));
-    }
-    int32_t* offsets[3] = {header->yOffset, header->uOffset, header->vOffset};
-    offsets[slot.plane][slot.piece] = offset;
-  }
-  return true;
-}
-
 // lambdaScale: the price of a bit against the step's own (1 but in the
 // size search).
 CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prepared& prep,
@@ -336,13 +306,6 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   if (!AllocateArray(&synthesis, 2 * largestPlane)) {
     return OutOfMemoryError(error, kArtModule, __LINE__);
   }
-  for (const PlaneSlot& slot : prep.planes) {
-    if (!SynthesisFits(written.data() + slot.start, slot.side, prep.baseSize, synthesis.get())) {
-      *wraps = true;
-      return CodecStatus::kOk;
-    }
-  }
-
   ArtHeader header;
   std::memset(&header, 0, sizeof header);
   header.chromaHalved = prep.halved ? 1 : 0;
@@ -351,8 +314,20 @@ CodecStatus EncodeOnce(const BgrImage& image, const EncodeOptions& options, Prep
   header.baseSize = prep.baseSize;
   header.pieces = options.pieces;
   header.imageSize = image.width * image.height * 3;
-  if (!SetOffsets(prep, written.data(), largestPlane, &header)) {
-    return OutOfMemoryError(error, kArtModule, __LINE__);
+  int32_t* offsets[3] = {header.yOffset, header.uOffset, header.vOffset};
+  for (const PlaneSlot& slot : prep.planes) {
+    if (!SynthesisFits(written.data() + slot.start, slot.side, prep.baseSize, synthesis.get())) {
+      *wraps = true;
+      return CodecStatus::kOk;
+    }
+    // Each plane's offset is its base, corrected by what the synthesis does
+    // to the visible mean.
+    int32_t offset = slot.base;
+    if (slot.visibleRows > 0) {
+      offset += SynthesisDrift(prep.spatial.get() + slot.start, synthesis.get(),
+                               static_cast<size_t>(slot.visibleRows) * slot.side);
+    }
+    offsets[slot.plane][slot.piece] = offset;
   }
   CodecStatus status = WriteArtFile(header, stream.data(), streamBytes, file, error);
   if (status != CodecStatus::kOk) return status;
