@@ -7,6 +7,7 @@
 
 #include "codec/art_encoder_parts.h"
 #include "codec/art_encoder_rd.h"
+#include "codec/art_entropy.h"
 #include "codec/art_format.h"
 #include "codec/codec_context.h"
 #include "codec/d4_synthesis.h"
@@ -334,33 +335,7 @@ size_t EncodeHuffman(const uint8_t* stream, size_t size, uint8_t* out) {
     int nodeCount = 0;
     uint16_t child[255][2];
     for (;;) {
-      // Two-queue construction: sorted leaves and internal nodes in the order
-      // made, so every child is numbered before its parent and the root last.
-      std::sort(symbols, symbols + distinct, [&](int a, int b) {
-        return weight[a] != weight[b] ? weight[a] < weight[b] : a < b;
-      });
-      uint64_t nodeWeight[255];
-      int leaf = 0;
-      int next = 0;
-      nodeCount = 0;
-      auto take = [&](uint16_t* value, uint64_t* w) {
-        bool fromLeaf =
-            leaf < distinct && (next >= nodeCount || weight[symbols[leaf]] <= nodeWeight[next]);
-        if (fromLeaf) {
-          *value = static_cast<uint16_t>(symbols[leaf]);
-          *w = weight[symbols[leaf++]];
-        } else {
-          *value = static_cast<uint16_t>(256 + next);
-          *w = nodeWeight[next++];
-        }
-      };
-      while (nodeCount < distinct - 1) {
-        uint64_t wa, wb;
-        take(&child[nodeCount][1], &wa);
-        take(&child[nodeCount][0], &wb);
-        nodeWeight[nodeCount] = wa + wb;
-        ++nodeCount;
-      }
+      nodeCount = BuildHuffmanTree(weight, child);
       // Depth of each node from the root (children numbered lower).
       int depth[255];
       depth[nodeCount - 1] = 0;

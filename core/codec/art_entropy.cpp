@@ -11,50 +11,65 @@ void FlatSymbolCosts(SymbolCosts* costs) {
   for (double& b : costs->bits) b = 8;
 }
 
-void HuffmanCodeLengths(const uint64_t frequency[256], int length[256]) {
+int BuildHuffmanTree(const uint64_t weight[256], uint16_t child[255][2]) {
   // Two queues: the leaves by weight and the merged nodes in the order made
   // (their weights never decrease), so no heap is needed.
-  int leaves[256];
-  int count = 0;
+  int symbols[256];
+  int distinct = 0;
   for (int s = 0; s < 256; ++s) {
-    length[s] = 0;
-    if (frequency[s]) leaves[count++] = s;
+    if (weight[s]) symbols[distinct++] = s;
   }
-  if (count == 0) return;
-  if (count == 1) {
-    length[leaves[0]] = 1;
-    return;
-  }
-  std::sort(leaves, leaves + count, [&](int a, int b) {
-    return frequency[a] != frequency[b] ? frequency[a] < frequency[b] : a < b;
-  });
+  std::sort(symbols, symbols + distinct,
+            [&](int a, int b) { return weight[a] != weight[b] ? weight[a] < weight[b] : a < b; });
   uint64_t nodeWeight[255];
-  int parent[256 + 255];  // leaves 0..255 by byte, nodes 256 + j
   int leaf = 0;
   int next = 0;
-  int made = 0;
-  auto take = [&](uint64_t* w) {
-    if (leaf < count && (next >= made || frequency[leaves[leaf]] <= nodeWeight[next])) {
-      *w = frequency[leaves[leaf]];
-      return leaves[leaf++];
+  int nodeCount = 0;
+  auto take = [&](uint16_t* value, uint64_t* w) {
+    if (leaf < distinct && (next >= nodeCount || weight[symbols[leaf]] <= nodeWeight[next])) {
+      *value = static_cast<uint16_t>(symbols[leaf]);
+      *w = weight[symbols[leaf++]];
+    } else {
+      *value = static_cast<uint16_t>(256 + next);
+      *w = nodeWeight[next++];
     }
-    *w = nodeWeight[next];
-    return 256 + next++;
   };
-  while (made < count - 1) {
+  while (nodeCount < distinct - 1) {
     uint64_t wa, wb;
-    int a = take(&wa);
-    int b = take(&wb);
-    parent[a] = 256 + made;
-    parent[b] = 256 + made;
-    nodeWeight[made++] = wa + wb;
+    take(&child[nodeCount][1], &wa);
+    take(&child[nodeCount][0], &wb);
+    nodeWeight[nodeCount] = wa + wb;
+    ++nodeCount;
   }
-  // Depths from the root (the last node) down: parents are made after their
-  // children.
+  return nodeCount;
+}
+
+void HuffmanCodeLengths(const uint64_t frequency[256], int length[256]) {
+  int count = 0;
+  int only = 0;
+  for (int s = 0; s < 256; ++s) {
+    length[s] = 0;
+    if (frequency[s]) {
+      ++count;
+      only = s;
+    }
+  }
+  if (count == 1) length[only] = 1;
+  if (count < 2) return;
+  uint16_t child[255][2];
+  const int nodes = BuildHuffmanTree(frequency, child);
+  // Depths from the root (the last node) down: children are numbered lower.
   int depth[255];
-  depth[made - 1] = 0;
-  for (int j = made - 2; j >= 0; --j) depth[j] = depth[parent[256 + j] - 256] + 1;
-  for (int i = 0; i < count; ++i) length[leaves[i]] = depth[parent[leaves[i]] - 256] + 1;
+  depth[nodes - 1] = 0;
+  for (int n = nodes - 1; n >= 0; --n) {
+    for (uint16_t c : child[n]) {
+      if (c < 256) {
+        length[c] = depth[n] + 1;
+      } else {
+        depth[c - 256] = depth[n] + 1;
+      }
+    }
+  }
 }
 
 void CostsFromFrequencies(const uint64_t frequency[256], SymbolCosts* costs) {

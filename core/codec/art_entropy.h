@@ -20,6 +20,12 @@ struct SymbolCosts {
 // Every code byte at 8 bits: the first try, before any stream exists.
 void FlatSymbolCosts(SymbolCosts* costs);
 
+// The Huffman tree of these byte counts, for two or more bytes that occur:
+// nodes as the decoder reads them (child[n][1] for bit 1, child[n][0] for
+// bit 0; below 256 a byte, else node child - 256), every child numbered
+// before its parent and the root last. Returns the node count.
+int BuildHuffmanTree(const uint64_t weight[256], uint16_t child[255][2]);
+
 // Huffman code lengths for these byte counts (0 for bytes that do not
 // occur; a single byte gets length 1).
 void HuffmanCodeLengths(const uint64_t frequency[256], int length[256]);
