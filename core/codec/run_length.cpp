@@ -130,11 +130,107 @@ int CountOneByteCodes(uint64_t word, uint64_t* total) {
   return count;
 }
 
+#if defined(__SSE2__)
+// What each byte makes read as a code of one byte; nothing for the heads of
+// long runs and literals.
+struct OneByteMakes {
+  uint8_t makes[256];
+  OneByteMakes() {
+    for (int b = 0; b < 256; ++b) {
+      const CodeShape s = kShapes.shape[b];
+      makes[b] = s.takes == 1 ? static_cast<uint8_t>(s.makes) : 0;
+    }
+  }
+};
+
+const OneByteMakes kOneByte;
+
+constexpr size_t kChunk = 4096;
+constexpr size_t kLongestCode = 34;  // a literal of 32 bytes and its head
+
+// Measures whole chunks of the stream while each, with the longest code
+// after it, lies inside: the first step reads every byte as a code of one
+// byte, sixteen at a time, and marks the bytes that may head a long run or
+// a literal; the second walks the marks in order, passes over those inside
+// the operands of the head before them and takes the operands' counts back
+// off. So only the few heads are walked one by one, without a branch that
+// depends on the data. Returns where the next code starts and sets *total
+// to what the codes before it make.
+size_t MeasureChunks(const uint8_t* data, size_t size, uint64_t needed, uint64_t* total) {
+  // Operands in the next chunk are taken off before they are counted, so
+  // the sum between chunks may be below the true count, even below zero.
+  int64_t sum = 0;
+  size_t pos = 0;
+  size_t nextCode = 0;  // past the operands of the last head
+  uint64_t marks[kChunk / 64];
+  size_t literals[kChunk / 2];
+  while ((sum < 0 || static_cast<uint64_t>(sum) < needed) && size - pos >= kChunk + kLongestCode) {
+    __m128i sums = _mm_setzero_si128();
+    for (size_t i = 0; i < kChunk / 64; ++i) {
+      uint64_t mask = 0;
+      for (int k = 0; k < 4; ++k) {
+        const __m128i v =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 64 * i + 16 * k));
+        const __m128i heads =
+            _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x60)), _mm_set1_epi8(0x40));
+        // Bit 5 clear: zero or 0xFF runs, (b & 0x1F) + 1 bytes. Bit 5 set:
+        // one byte when bit 7 is clear, none when set.
+        const __m128i bit5 =
+            _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x20));
+        const __m128i bit7 = _mm_cmplt_epi8(v, _mm_setzero_si128());
+        const __m128i runs = _mm_add_epi8(_mm_and_si128(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(1));
+        const __m128i makes =
+            _mm_or_si128(_mm_andnot_si128(_mm_or_si128(bit5, heads), runs),
+                         _mm_and_si128(_mm_andnot_si128(bit7, bit5), _mm_set1_epi8(1)));
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(makes, _mm_setzero_si128()));
+        mask |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(heads)) & 0xFFFFu)
+                << (16 * k);
+      }
+      marks[i] = mask;
+    }
+    sum += static_cast<int64_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<int64_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
+
+    size_t literalCount = 0;
+    for (size_t i = 0; i < kChunk / 64; ++i) {
+      for (uint64_t mask = marks[i]; mask != 0; mask &= mask - 1) {
+        const size_t at = pos + 64 * i + static_cast<size_t>(__builtin_ctzll(mask));
+        const uint8_t head = data[at];
+        const uint8_t next = data[at + 1];
+        const int64_t low = head & 0x1F;
+        const bool isHead = at >= nextCode;
+        const bool isLong = (head & 0x80) == 0;
+        // A long run's count byte was counted as a code.
+        const int64_t makes = isLong ? ((low << 8) | next) + 1 - kOneByte.makes[next] : low + 1;
+        sum += isHead ? makes : 0;
+        nextCode = isHead ? at + (isLong ? 2 : static_cast<size_t>(low) + 2) : nextCode;
+        literals[literalCount] = at;
+        literalCount += isHead && !isLong;
+      }
+    }
+    for (size_t l = 0; l < literalCount; ++l) {
+      const uint8_t* operands = data + literals[l] + 1;
+      const size_t n = (operands[-1] & 0x1Fu) + 1;
+      for (size_t q = 0; q < n; ++q) sum -= kOneByte.makes[operands[q]];
+    }
+    pos += kChunk;
+  }
+  // The last head's operands past the chunks were taken off but never
+  // counted.
+  for (; pos < nextCode; ++pos) sum += kOneByte.makes[data[pos]];
+  *total = static_cast<uint64_t>(sum);
+  return pos;
+}
+#endif
+
 }  // namespace
 
 bool MeasureRunLength(const uint8_t* data, size_t size, uint64_t needed, uint64_t* made) {
   uint64_t total = 0;
   size_t pos = 0;
+#if defined(__SSE2__)
+  pos = MeasureChunks(data, size, needed, &total);
+#endif
   while (total < needed) {
     if (size - pos >= 8) {
       uint64_t word;

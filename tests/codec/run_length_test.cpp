@@ -189,6 +189,56 @@ TEST(RunLengthTest, MeasuringAgreesWithDecoding) {
   }
 }
 
+// Long streams are measured a chunk of 4 KB at a time, the heads of long
+// runs and literals walked apart from the codes of one byte: the count must
+// agree with the code-by-code one wherever the heads fall, with operands
+// that reach into the next chunk or look like heads themselves, and with
+// the stream cut anywhere.
+TEST(RunLengthTest, MeasuringLongStreamsAgreesWithTheCodes) {
+  std::mt19937 rng(23);
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    const int headShare = static_cast<int>(rng() % 96);  // in 1/256
+    std::vector<uint8_t> codes(4096 + rng() % 16000);
+    for (auto& b : codes) {
+      b = static_cast<uint8_t>(rng());
+      if ((b & 0x60) != 0x40) continue;
+      if (static_cast<int>(rng() % 256) >= headShare) {
+        b ^= 0x20;
+      } else if ((b & 0x80) == 0) {
+        b &= 0x41;  // long runs of at most 512 zeros
+      }
+    }
+    if (round % 2 == 1) codes.resize(codes.size() - rng() % 40);  // cut anywhere
+    const std::vector<uint8_t> want = ReferenceBytes(codes);
+    const uint64_t total = want.size();
+    uint64_t made = 0;
+    EXPECT_FALSE(MeasureRunLength(codes.data(), codes.size(), total + 1, &made));
+    EXPECT_EQ(made, total);
+    for (uint64_t needed : {total, total - total / 3, total / 2 + 1, uint64_t{1}}) {
+      EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), needed, &made)) << needed;
+      EXPECT_GE(made, needed);
+    }
+    std::vector<uint8_t> got(total);
+    RunLengthReader r;
+    InitRunLengthReader(&r, codes.data(), codes.size());
+    EXPECT_TRUE(DecodeRunLength(&r, got.data(), total));
+    EXPECT_EQ(got, want);
+  }
+}
+
+// A chunk of codes that make nothing, ending in a literal whose operands,
+// in the next chunk, would each be a run of 32 if read as codes.
+TEST(RunLengthTest, MeasuringALiteralAcrossChunks) {
+  const std::vector<uint8_t> codes =
+      Concat({Repeat(4095, 0xA0), Bytes({0xDF}), Repeat(32, 0x1F), Repeat(200, 0xA0)});
+  uint64_t made = 0;
+  EXPECT_FALSE(MeasureRunLength(codes.data(), codes.size(), 33, &made));
+  EXPECT_EQ(made, 32u);
+  EXPECT_TRUE(MeasureRunLength(codes.data(), codes.size(), 32, &made));
+  EXPECT_EQ(made, 32u);
+}
+
 // Streams of many long zero runs among the other codes, decoded into pieces
 // of random sizes, each in a buffer of exactly its size (a write past it is
 // caught under the sanitizers), so that runs end at every distance from a
