@@ -78,11 +78,13 @@ class SaverDisplayTest : public ::testing::Test {
   }
 
   // Polls until the screen shows art `row` whole (-1: any card art); the row.
+  // Only the voted rows are read while waiting (the logo may show for less
+  // than a whole screen takes to read); the whole screen once it is seen.
   int WaitForWhole(int row, DWORD timeoutMs, Pixels* screen) {
     int seen = -1;
     PumpUntil(
         [&] {
-          if (!GrabScreen(0, 0, arts_->width(), arts_->height(), screen)) return false;
+          if (!GrabVotedRows(*arts_, screen)) return false;
           seen = VoteArts(*arts_, *screen).Complete();
           return row >= 0 ? seen == row : seen > 0;
         },
@@ -92,8 +94,12 @@ class SaverDisplayTest : public ::testing::Test {
       std::printf("waiting for %d: the screen shows", row);
       for (int i = 0; i < kSaverArtCount; ++i) std::printf(" %d", votes.votes[i]);
       std::printf(" of %d points\n", votes.points);
-      SaveUnexpected(*screen, "picture");
+      if (GrabScreen(0, 0, arts_->width(), arts_->height(), screen)) {
+        SaveUnexpected(*screen, "picture");
+      }
+      return seen;
     }
+    EXPECT_TRUE(GrabScreen(0, 0, arts_->width(), arts_->height(), screen));
     return seen;
   }
 

@@ -234,13 +234,23 @@ int ArtVotes::Complete() const {
   return -1;
 }
 
+namespace {
+
+constexpr int kVotedColumns = 48, kVotedRows = 12;
+
+int VotedRow(int j, int height) {
+  return (height * 4 / 10) * j / kVotedRows + 1;
+}
+
+}  // namespace
+
 ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen) {
   ArtVotes v;
   v.wholeShare = arts.wholeShare();
   const int w = arts.width(), h = arts.height();
-  const int columns = 48, rows = 12;
+  const int columns = kVotedColumns, rows = kVotedRows;
   for (int j = 0; j < rows; ++j) {
-    const int y = (h * 4 / 10) * j / rows + 1;
+    const int y = VotedRow(j, h);
     for (int i = 0; i < columns; ++i) {
       const int x = w * i / columns + w / (2 * columns);
       const uint32_t p = screen.At(x, y);
@@ -256,6 +266,22 @@ ArtVotes VoteArts(const SaverArts& arts, const Pixels& screen) {
     }
   }
   return v;
+}
+
+bool GrabVotedRows(const SaverArts& arts, Pixels* screen) {
+  const int w = arts.width(), h = arts.height();
+  if (screen->width != w || screen->height != h) {
+    screen->width = w;
+    screen->height = h;
+    screen->rgb.assign(static_cast<size_t>(w) * h, 0);
+  }
+  Pixels row;
+  for (int j = 0; j < kVotedRows; ++j) {
+    const int y = VotedRow(j, h);
+    if (!GrabScreen(0, y, w, 1, &row)) return false;
+    std::copy(row.rgb.begin(), row.rgb.end(), screen->rgb.begin() + static_cast<ptrdiff_t>(y) * w);
+  }
+  return true;
 }
 
 BackdropState LookAtBackdrop(const SaverArts& arts, int row, const Pixels& screen) {
