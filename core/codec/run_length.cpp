@@ -295,6 +295,19 @@ struct FillCodes {
 
 const FillCodes kFills;
 
+#if defined(__SSE2__)
+// Each fill code's byte sixteen times over, so a block is two stores of one
+// load rather than a byte spread across a register first.
+struct FillBlocks {
+  alignas(16) uint8_t bytes[256][16];
+  FillBlocks() {
+    for (int b = 0; b < 256; ++b) std::memset(bytes[b], kFills.value[b], 16);
+  }
+};
+
+const FillBlocks kFillBlocks;
+#endif
+
 // Zeros n bytes at o, where room bytes are free: whole blocks when they
 // fit (the bytes past the run are written over by the codes that follow),
 // as a run is typically a few hundred bytes, too short for a general fill
@@ -338,7 +351,13 @@ size_t FastRuns(RunLengthReader* r, uint8_t* out, size_t count) {
       written += n;
       pos += 2;
     } else {
+#if defined(__SSE2__)
+      const __m128i fill = _mm_load_si128(reinterpret_cast<const __m128i*>(kFillBlocks.bytes[b]));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), fill);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), fill);
+#else
       std::memset(o, kFills.value[b], kBlock);
+#endif
       written += kFills.count[b];
       ++pos;
     }
