@@ -43,42 +43,45 @@ bool HasLoop(const HuffmanDecoder& d) {
   return false;
 }
 
-// The code at the start of bits (bit 0 first), at most `most` bits long:
-// its byte and length, or false with *node the node reached.
-bool FirstCode(const HuffmanDecoder& d, uint32_t bits, int most, uint8_t* byte, int* length,
-               int* node) {
-  int at = d.nodeCount - 1;
-  for (int i = 0; i < most; ++i) {
-    const uint16_t c = Step(d, at, (bits >> i) & 1);
-    if (IsLeaf(c)) {
-      *byte = static_cast<uint8_t>(c);
-      *length = i + 1;
-      return true;
-    }
-    at = c - 256;
-  }
-  *node = at;
-  return false;
-}
-
-// Every slot's first code by walking the tree, then the codes after it from
-// the slots themselves: the slot of the bits left over starts with the next
-// code, which counts when it ends within the slot's own bits.
+// Every slot's first code from one walk of the tree's top kLookaheadBits
+// levels: a code of length n is the first code of every slot whose low n
+// bits are its bits (2^(11 - n) slots, 2^n apart); a node at the last level
+// is where the slot's code goes on bit by bit. Then the codes after the
+// first from the slots themselves: the slot of the bits left over starts
+// with the next code, which counts when it ends within the slot's own bits.
 void BuildLookahead(HuffmanDecoder* d) {
   constexpr uint32_t kSlotCount = 1u << kLookaheadBits;
-  for (uint32_t index = 0; index < kSlotCount; ++index) {
-    HuffmanLookahead slot = {{0, 0, 0, 0}, kLookaheadBits, 0, 0, 0};
-    uint8_t byte = 0;
-    int length = 0;
-    int node = 0;
-    if (FirstCode(*d, index, kLookaheadBits, &byte, &length, &node)) {
-      slot.bytes[0] = byte;
-      slot.codes = 1;
-      slot.length = slot.firstLength = static_cast<uint8_t>(length);
-    } else {
-      slot.bytes[0] = static_cast<uint8_t>(node);  // nodes number below 255
+  struct Visit {
+    int node;
+    uint32_t bits;  // the path to it, first bit lowest
+    int depth;
+  };
+  // Depth first, at most two pending visits a level.
+  Visit stack[2 * kLookaheadBits];
+  int top = 0;
+  stack[top++] = {d->nodeCount - 1, 0, 0};
+  while (top > 0) {
+    const Visit v = stack[--top];
+    for (uint32_t bit = 0; bit < 2; ++bit) {
+      const uint16_t c = Step(*d, v.node, bit);
+      const uint32_t bits = v.bits | bit << v.depth;
+      const int depth = v.depth + 1;
+      if (IsLeaf(c)) {
+        const HuffmanLookahead slot = {{static_cast<uint8_t>(c), 0, 0, 0},
+                                       static_cast<uint8_t>(depth),
+                                       1,
+                                       static_cast<uint8_t>(depth),
+                                       0};
+        for (uint32_t index = bits; index < kSlotCount; index += 1u << depth) {
+          d->lookahead[index] = slot;
+        }
+      } else if (depth == kLookaheadBits) {
+        // Nodes number below 255.
+        d->lookahead[bits] = {{static_cast<uint8_t>(c - 256), 0, 0, 0}, kLookaheadBits, 0, 0, 0};
+      } else {
+        stack[top++] = {c - 256, bits, depth};
+      }
     }
-    d->lookahead[index] = slot;
   }
   for (uint32_t index = 0; index < kSlotCount; ++index) {
     HuffmanLookahead& slot = d->lookahead[index];
