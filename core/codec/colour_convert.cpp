@@ -263,8 +263,13 @@ LUMIVEX_AVX2 inline Indexes8 EightIndexes(const int32_t* luma, const int32_t* us
 LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const int32_t* vs,
                                  int32_t yOffset, int t, uint8_t* line) {
   const __m256i yo = _mm256_set1_epi32(yOffset);
+  // Four pixels' bytes to the low twelve of each 128-bit lane.
+  const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
+                                        1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
   int x = 0;
-  for (; x + 16 < t; x += 16) {
+  // Each group writes four bytes past itself, into the next two columns,
+  // which the next group or the narrower paths write over.
+  for (; x + 17 < t; x += 16) {
     const Indexes8 a = EightIndexes(luma + x, us + x, vs + x, yo);
     const Indexes8 b = EightIndexes(luma + x + 8, us + x + 8, vs + x + 8, yo);
     const __m256i outside = _mm256_or_si256(a.outside, b.outside);
@@ -274,13 +279,13 @@ LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const i
     const __m256i red = ClampBytes8(a.r, b.r);
     const __m256i bg = _mm256_or_si256(blue, _mm256_slli_epi16(green, 8));
     // Pixels 0-3 and 8-11, then 4-7 and 12-15.
-    const __m256i p0 = _mm256_unpacklo_epi16(bg, red);
-    const __m256i p1 = _mm256_unpackhi_epi16(bg, red);
+    const __m256i p0 = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(bg, red), pack);
+    const __m256i p1 = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(bg, red), pack);
     uint8_t* px = line + 3 * static_cast<size_t>(x);
-    StorePixels(_mm256_castsi256_si128(p0), px);
-    StorePixels(_mm256_castsi256_si128(p1), px + 12);
-    StorePixels(_mm256_extracti128_si256(p0, 1), px + 24);
-    StorePixels(_mm256_extracti128_si256(p1, 1), px + 36);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(p0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(p1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(p0, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 36), _mm256_extracti128_si256(p1, 1));
   }
   // The rest (fewer than sixteen columns, or a group needing the exact
   // path) eight at a time.
