@@ -328,38 +328,58 @@ inline void ZeroRun(uint8_t* o, size_t n, size_t room) {
 #endif
 }
 
+// Writes fill code b's whole block at o; returns the bytes the code makes.
+inline size_t FillBlock(uint8_t* o, uint8_t b) {
+#if defined(__SSE2__)
+  const __m128i fill = _mm_load_si128(reinterpret_cast<const __m128i*>(kFillBlocks.bytes[b]));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o), fill);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), fill);
+#else
+  std::memset(o, kFills.value[b], kBlock);
+#endif
+  return kFills.count[b];
+}
+
+// The head of a long run of zeros or of literal bytes.
+inline bool IsHead(uint8_t b) {
+  return (b & 0x60) == 0x40;
+}
+
 // Decodes whole codes while every write and read stays inside its buffer
-// with a block to spare; stops early, leaving the rest to the exact loop.
-// Short runs are written as whole 32-byte blocks (the bytes past the run
-// are overwritten by the codes that follow).
+// with two blocks to spare; stops early, leaving the rest to the exact
+// loop. Short runs are written as whole 32-byte blocks (the bytes past the
+// run are overwritten by the codes that follow).
 size_t FastRuns(RunLengthReader* r, uint8_t* out, size_t count) {
   const uint8_t* data = r->data;
   size_t pos = r->pos;
   size_t written = 0;
-  while (count - written >= kBlock && r->size - pos >= kBlock + 2) {
+  if (count < 2 * kBlock || r->size < kBlock + 2) return 0;
+  // The loop's bounds as limits, so each step compares without subtracting.
+  const size_t lastWrite = count - 2 * kBlock;
+  const size_t lastRead = r->size - (kBlock + 2);
+  while (written <= lastWrite && pos <= lastRead) {
     const uint8_t b = data[pos];
-    uint8_t* o = out + written;
-    if ((b & 0xE0) == 0xC0) {  // literal bytes
-      std::memcpy(o, data + pos + 1, kBlock);
+    if (!IsHead(b)) {
+      // Fills come in long stretches: two a step where the second is one
+      // too, so the room is looked at half as often.
+      const uint8_t next = data[pos + 1];
+      written += FillBlock(out + written, b);
+      ++pos;
+      if (!IsHead(next)) {
+        written += FillBlock(out + written, next);
+        ++pos;
+      }
+    } else if ((b & 0x80) != 0) {  // literal bytes
+      std::memcpy(out + written, data + pos + 1, kBlock);
       const size_t n = static_cast<size_t>(b & 0x1F) + 1;
       written += n;
       pos += n + 1;
-    } else if ((b & 0xE0) == 0x40) {  // long run of zeros
+    } else {  // long run of zeros
       const size_t n = ((static_cast<size_t>(b & 0x1F) << 8) | data[pos + 1]) + 1;
       if (n > count - written) break;
-      ZeroRun(o, n, count - written);
+      ZeroRun(out + written, n, count - written);
       written += n;
       pos += 2;
-    } else {
-#if defined(__SSE2__)
-      const __m128i fill = _mm_load_si128(reinterpret_cast<const __m128i*>(kFillBlocks.bytes[b]));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o), fill);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 16), fill);
-#else
-      std::memset(o, kFills.value[b], kBlock);
-#endif
-      written += kFills.count[b];
-      ++pos;
     }
   }
   r->pos = pos;
