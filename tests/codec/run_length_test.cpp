@@ -157,18 +157,32 @@ uint64_t ReferenceTotal(const std::vector<uint8_t>& codes) {
   return ReferenceBytes(codes).size();
 }
 
-// Measuring counts the codes of one byte eight at a time; it must agree with
+// Random code bytes in which about headShare in 256 of the bytes that could
+// head a long run or a literal stay heads (the rest become codes of one
+// byte); with shortRuns, a long run makes at most 512 zeros.
+std::vector<uint8_t> RandomCodes(std::mt19937& rng, size_t size, int headShare, bool shortRuns) {
+  std::vector<uint8_t> codes(size);
+  for (auto& b : codes) {
+    b = static_cast<uint8_t>(rng());
+    if ((b & 0x60) != 0x40) continue;
+    if (static_cast<int>(rng() % 256) >= headShare) {
+      b ^= 0x20;
+    } else if (shortRuns && (b & 0x80) == 0) {
+      b &= 0x41;
+    }
+  }
+  return codes;
+}
+
+// Short streams are measured eight code bytes at a time; it must agree with
 // the code-by-code count and with the decoder on streams of every mix.
 TEST(RunLengthTest, MeasuringAgreesWithDecoding) {
   std::mt19937 rng(5);
   for (int round = 0; round < 600; ++round) {
     SCOPED_TRACE(round);
     const int longShare = static_cast<int>(rng() % 40);  // in 1/256
-    std::vector<uint8_t> codes(1 + rng() % 300);
-    for (auto& b : codes) {
-      b = static_cast<uint8_t>(rng());
-      if ((b & 0x60) == 0x40 && static_cast<int>(rng() % 256) >= longShare) b ^= 0x20;
-    }
+    const size_t size = 1 + rng() % 300;
+    const std::vector<uint8_t> codes = RandomCodes(rng, size, longShare, false);
     const uint64_t total = ReferenceTotal(codes);
     uint64_t made = 0;
     if (total > 0) {
@@ -199,16 +213,8 @@ TEST(RunLengthTest, MeasuringLongStreamsAgreesWithTheCodes) {
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
     const int headShare = static_cast<int>(rng() % 96);  // in 1/256
-    std::vector<uint8_t> codes(4096 + rng() % 16000);
-    for (auto& b : codes) {
-      b = static_cast<uint8_t>(rng());
-      if ((b & 0x60) != 0x40) continue;
-      if (static_cast<int>(rng() % 256) >= headShare) {
-        b ^= 0x20;
-      } else if ((b & 0x80) == 0) {
-        b &= 0x41;  // long runs of at most 512 zeros
-      }
-    }
+    const size_t size = 4096 + rng() % 16000;
+    std::vector<uint8_t> codes = RandomCodes(rng, size, headShare, true);
     if (round % 2 == 1) codes.resize(codes.size() - rng() % 40);  // cut anywhere
     const std::vector<uint8_t> want = ReferenceBytes(codes);
     const uint64_t total = want.size();
