@@ -163,7 +163,9 @@ size_t MeasureChunks(const uint8_t* data, size_t size, uint64_t needed, uint64_t
   size_t pos = 0;
   size_t nextCode = 0;  // past the operands of the last head
   uint64_t marks[kChunk / 64];
-  size_t literals[kChunk / 2];
+  // Every other byte may head a literal, and each mark is written before it
+  // is known to be one: room for a mark after the last.
+  size_t literals[kChunk / 2 + 1];
   while ((sum < 0 || static_cast<uint64_t>(sum) < needed) && size - pos >= kChunk + kLongestCode) {
     __m128i sums = _mm_setzero_si128();
     for (size_t i = 0; i < kChunk / 64; ++i) {

@@ -233,6 +233,17 @@ TEST(RunLengthTest, MeasuringLongStreamsAgreesWithTheCodes) {
   }
 }
 
+// A chunk that is all literals of one byte (the most heads a chunk can
+// hold), each operand looking like a head too.
+TEST(RunLengthTest, MeasuringAChunkOfLiterals) {
+  std::vector<uint8_t> codes;
+  for (int i = 0; i < 2048; ++i) codes.insert(codes.end(), {0xC0, 0x40});
+  codes.insert(codes.end(), 200, 0xA0);
+  uint64_t made = 0;
+  EXPECT_FALSE(MeasureRunLength(codes.data(), codes.size(), 2049, &made));
+  EXPECT_EQ(made, 2048u);
+}
+
 // A chunk of codes that make nothing, ending in a literal whose operands,
 // in the next chunk, would each be a run of 32 if read as codes.
 TEST(RunLengthTest, MeasuringALiteralAcrossChunks) {
