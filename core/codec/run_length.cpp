@@ -130,21 +130,39 @@ int CountOneByteCodes(uint64_t word, uint64_t* total) {
   return count;
 }
 
-#if defined(__SSE2__)
-// What each byte makes read as a code of one byte; nothing for the heads of
-// long runs and literals.
-struct OneByteMakes {
-  uint8_t makes[256];
-  OneByteMakes() {
+// Fill codes (zero runs, 0xFF runs, the two one-byte codes and the skipped
+// codes, which fill nothing) as a byte value and a count, so the fast path
+// treats them all alike. The counts are also what each byte makes read as a
+// code of one byte, nothing for the heads of long runs and literals.
+struct FillCodes {
+  uint8_t value[256];
+  uint8_t count[256];
+  FillCodes() {
     for (int b = 0; b < 256; ++b) {
-      const CodeShape s = kShapes.shape[b];
-      makes[b] = s.takes == 1 ? static_cast<uint8_t>(s.makes) : 0;
+      switch (b >> 5) {
+        case 0:
+          value[b] = 0, count[b] = static_cast<uint8_t>(b + 1);
+          break;
+        case 1:
+          value[b] = static_cast<uint8_t>(b << 4), count[b] = 1;
+          break;
+        case 3:
+          value[b] = static_cast<uint8_t>(((b & 0x0F) << 4) | 0x0F), count[b] = 1;
+          break;
+        case 4:
+          value[b] = 0xFF, count[b] = static_cast<uint8_t>((b & 0x1F) + 1);
+          break;
+        default:
+          value[b] = 0, count[b] = 0;
+          break;  // long runs and literals are apart
+      }
     }
   }
 };
 
-const OneByteMakes kOneByte;
+const FillCodes kFills;
 
+#if defined(__SSE2__)
 constexpr size_t kChunk = 4096;
 constexpr size_t kLongestCode = 34;  // a literal of 32 bytes and its head
 
@@ -203,7 +221,7 @@ size_t MeasureChunks(const uint8_t* data, size_t size, uint64_t needed, uint64_t
         const bool isHead = at >= nextCode;
         const bool isLong = (head & 0x80) == 0;
         // A long run's count byte was counted as a code.
-        const int64_t makes = isLong ? ((low << 8) | next) + 1 - kOneByte.makes[next] : low + 1;
+        const int64_t makes = isLong ? ((low << 8) | next) + 1 - kFills.count[next] : low + 1;
         sum += isHead ? makes : 0;
         nextCode = isHead ? at + (isLong ? 2 : static_cast<size_t>(low) + 2) : nextCode;
         literals[literalCount] = at;
@@ -213,13 +231,13 @@ size_t MeasureChunks(const uint8_t* data, size_t size, uint64_t needed, uint64_t
     for (size_t l = 0; l < literalCount; ++l) {
       const uint8_t* operands = data + literals[l] + 1;
       const size_t n = (operands[-1] & 0x1Fu) + 1;
-      for (size_t q = 0; q < n; ++q) sum -= kOneByte.makes[operands[q]];
+      for (size_t q = 0; q < n; ++q) sum -= kFills.count[operands[q]];
     }
     pos += kChunk;
   }
   // The last head's operands past the chunks were taken off but never
   // counted.
-  for (; pos < nextCode; ++pos) sum += kOneByte.makes[data[pos]];
+  for (; pos < nextCode; ++pos) sum += kFills.count[data[pos]];
   *total = static_cast<uint64_t>(sum);
   return pos;
 }
@@ -265,37 +283,6 @@ namespace {
 // Room the fast path needs: a short run or literal is written as a whole
 // 32-byte block, so the output and the input must have that much left.
 constexpr size_t kBlock = 32;
-
-// Fill codes (zero runs, 0xFF runs, the two one-byte codes and the skipped
-// codes, which fill nothing) as a byte value and a count, so the fast path
-// treats them all alike.
-struct FillCodes {
-  uint8_t value[256];
-  uint8_t count[256];
-  FillCodes() {
-    for (int b = 0; b < 256; ++b) {
-      switch (b >> 5) {
-        case 0:
-          value[b] = 0, count[b] = static_cast<uint8_t>(b + 1);
-          break;
-        case 1:
-          value[b] = static_cast<uint8_t>(b << 4), count[b] = 1;
-          break;
-        case 3:
-          value[b] = static_cast<uint8_t>(((b & 0x0F) << 4) | 0x0F), count[b] = 1;
-          break;
-        case 4:
-          value[b] = 0xFF, count[b] = static_cast<uint8_t>((b & 0x1F) + 1);
-          break;
-        default:
-          value[b] = 0, count[b] = 0;
-          break;  // long runs and literals are apart
-      }
-    }
-  }
-};
-
-const FillCodes kFills;
 
 #if defined(__SSE2__)
 // Each fill code's byte sixteen times over, so a block is two stores of one
