@@ -133,6 +133,9 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
   const int root = d.nodeCount - 1;
   size_t made = 0;
   constexpr uint64_t kMask = (1u << kLookaheadBits) - 1;
+  // The table's own address, so a slot's fields are one load from the
+  // index: the chain from one slot to the next is what the loop waits on.
+  const HuffmanLookahead* const table = d.lookahead;
   while (made < outSize) {
     // Fast loop: while eight bytes can be loaded at once, top the buffer up to
     // at least 56 bits with one load and take up to five table slots (5 x 11
@@ -154,13 +157,12 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
           bits |= word << count;
           pos += static_cast<size_t>((63 - count) >> 3);
           count |= 56;
-          // A byte only partly taken is loaded again next time: keep the
-          // buffer clear above `count`, as the other readers expect.
-          bits &= (uint64_t{1} << count) - 1;
+          // The bits above `count` are those of the bytes from pos on, the
+          // very bits the next load puts there, so they may stay.
         }
         bool slow = false;
         for (int i = 0; i < kSlots; ++i) {
-          const HuffmanLookahead& slot = d.lookahead[bits & kMask];
+          const HuffmanLookahead& slot = table[bits & kMask];
           const int codes = slot.codes;
           if (codes == 0) {
             slow = true;
@@ -175,7 +177,8 @@ size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out,
         }
         if (slow) break;
       }
-      r->bits = bits;
+      // The other readers expect the buffer clear above `count`.
+      r->bits = count < 64 ? bits & ((uint64_t{1} << count) - 1) : bits;
       r->count = count;
       r->pos = pos;
     }
