@@ -35,6 +35,7 @@ void SynthesizeRow(const int32_t* l, const int32_t* h, int n, int32_t* out) {
   }
 }
 
+#if !defined(__SSE2__)
 // The same filter down the columns of n rows of `width` values: output rows
 // 2k + 2 and 2k + 3 from input rows k and k + 1 (rows 0 and 1 from rows n - 1
 // and 0), whole rows at a time so the inner loop runs over contiguous
@@ -56,6 +57,7 @@ void SynthesizeColumns(const int32_t* low, const int32_t* high, int n, int width
     }
   }
 }
+#endif
 
 #if defined(__SSE2__)
 
@@ -88,38 +90,31 @@ inline void Store(int32_t* p, __m128i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
-// Whether all count values fit in 16 bits.
-bool Fit16(const int32_t* v, size_t count) {
-  const __m128i bias = _mm_set1_epi32(0x8000);
-  __m128i wide = _mm_setzero_si128();
-  size_t i = 0;
-  // Four gatherings side by side, so the loads do not wait on one another.
-  __m128i a = wide, b = wide, c = wide, d = wide;
-  for (; i + 16 <= count; i += 16) {
-    a = _mm_or_si128(a, _mm_add_epi32(Load(v + i), bias));
-    b = _mm_or_si128(b, _mm_add_epi32(Load(v + i + 4), bias));
-    c = _mm_or_si128(c, _mm_add_epi32(Load(v + i + 8), bias));
-    d = _mm_or_si128(d, _mm_add_epi32(Load(v + i + 12), bias));
-  }
-  wide = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
-  for (; i + 4 <= count; i += 4) {
-    wide = _mm_or_si128(wide, _mm_add_epi32(Load(v + i), bias));
-  }
-  uint32_t rest = 0;
-  for (; i < count; ++i) rest |= static_cast<uint32_t>(v[i]) + 0x8000u;
-  wide = _mm_or_si128(wide, _mm_cvtsi32_si128(static_cast<int32_t>(rest)));
-  return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(wide, 16), _mm_setzero_si128())) ==
+// The 16-bit filters pack their inputs with saturation, which is exact
+// only for values that fit. So they note every value they pack: a lane of
+// `reach` gathers v + 0x8000 by OR, which stays below 0x10000 exactly when
+// each value does. A pass whose reach shows a wider value is made again by
+// the 32-bit filters.
+inline void Note(__m128i* reach, __m128i v) {
+  *reach = _mm_or_si128(*reach, _mm_add_epi32(v, _mm_set1_epi32(0x8000)));
+}
+
+bool Fits16(__m128i reach) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(reach, 16), _mm_setzero_si128())) ==
          0xFFFF;
 }
 
 // Output pairs k .. of SynthesizeRow for 16-bit values, eight at a time
 // while input k + 8 exists; returns the first pair not made.
-int RowPairs8(const int32_t* l, const int32_t* h, int n, int k, int32_t* out) {
+int RowPairs8(const int32_t* l, const int32_t* h, int n, int k, int32_t* out, __m128i* reach) {
   for (; k + 8 < n; k += 8) {
     const __m128i l0a = Load(l + k), l0b = Load(l + k + 4);
     const __m128i l1a = Load(l + k + 1), l1b = Load(l + k + 5);
     const __m128i h0a = Load(h + k), h0b = Load(h + k + 4);
     const __m128i h1a = Load(h + k + 1), h1b = Load(h + k + 5);
+    // Inputs k .. k + 8: the first eight and the last four of each.
+    Note(reach, l0a), Note(reach, l0b), Note(reach, l1b);
+    Note(reach, h0a), Note(reach, h0b), Note(reach, h1b);
     const __m128i l0 = _mm_packs_epi32(l0a, l0b), l1 = _mm_packs_epi32(l1a, l1b);
     const __m128i h0 = _mm_packs_epi32(h0a, h0b), h1 = _mm_packs_epi32(h1a, h1b);
     __m128i even, odd;
@@ -179,6 +174,16 @@ LUMIVEX_AVX2 inline void EvenOdd8(__m256i lp, __m256i hp, __m256i l1, __m256i h0
   *odd = _mm256_srai_epi32(o, 16);
 }
 
+LUMIVEX_AVX2 inline void Note8(__m256i* reach, __m256i v) {
+  *reach = _mm256_or_si256(*reach, _mm256_add_epi32(v, _mm256_set1_epi32(0x8000)));
+}
+
+// Folds a wide reach into the 128-bit one.
+LUMIVEX_AVX2 inline void NoteReach8(__m128i* reach, __m256i wide) {
+  *reach = _mm_or_si128(
+      *reach, _mm_or_si128(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1)));
+}
+
 LUMIVEX_AVX2 inline __m256i Load8(const int32_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
@@ -195,12 +200,17 @@ LUMIVEX_AVX2 inline void StorePairs8(int32_t* out, __m256i even, __m256i odd) {
   Store8(out + 8, _mm256_permute2x128_si256(low, high, 0x31));
 }
 
-LUMIVEX_AVX2 int RowPairs16(const int32_t* l, const int32_t* h, int n, int k, int32_t* out) {
+LUMIVEX_AVX2 int RowPairs16(const int32_t* l, const int32_t* h, int n, int k, int32_t* out,
+                            __m128i* reach) {
+  __m256i seen = _mm256_setzero_si256();
   for (; k + 16 < n; k += 16) {
     const __m256i l0a = Load8(l + k), l0b = Load8(l + k + 8);
     const __m256i l1a = Load8(l + k + 1), l1b = Load8(l + k + 9);
     const __m256i h0a = Load8(h + k), h0b = Load8(h + k + 8);
     const __m256i h1a = Load8(h + k + 1), h1b = Load8(h + k + 9);
+    // Inputs k .. k + 16: the first sixteen and the last eight of each.
+    Note8(&seen, l0a), Note8(&seen, l0b), Note8(&seen, l1b);
+    Note8(&seen, h0a), Note8(&seen, h0b), Note8(&seen, h1b);
     const __m256i l0 = _mm256_packs_epi32(l0a, l0b), l1 = _mm256_packs_epi32(l1a, l1b);
     const __m256i h0 = _mm256_packs_epi32(h0a, h0b), h1 = _mm256_packs_epi32(h1a, h1b);
     __m256i even, odd;
@@ -209,6 +219,7 @@ LUMIVEX_AVX2 int RowPairs16(const int32_t* l, const int32_t* h, int n, int k, in
     EvenOdd8(_mm256_unpackhi_epi16(l0, l1), _mm256_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
     StorePairs8(out + 2 * k + 18, even, odd);
   }
+  NoteReach8(reach, seen);
   return k;
 }
 
@@ -234,23 +245,25 @@ LUMIVEX_AVX2 int ColumnsPair16(const int32_t* l0, const int32_t* l1, const int32
 #endif
 
 // SynthesizeRow for 16-bit values.
-void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, bool wide, int32_t* out) {
+void SynthesizeRow16(const int32_t* l, const int32_t* h, int n, bool wide, int32_t* out,
+                     __m128i* reach) {
   out[0] = Even(l[n - 1], l[0], h[n - 1], h[0]);
   out[1] = Odd(l[n - 1], l[0], h[n - 1], h[0]);
   int k = 0;
 #if defined(LUMIVEX_AVX2)
-  if (wide) k = RowPairs16(l, h, n, k, out);
+  if (wide) k = RowPairs16(l, h, n, k, out, reach);
 #else
   (void)wide;
 #endif
-  k = RowPairs8(l, h, n, k, out);
+  k = RowPairs8(l, h, n, k, out, reach);
   for (; k < n - 1; ++k) {
     out[2 * k + 2] = Even(l[k], l[k + 1], h[k], h[k + 1]);
     out[2 * k + 3] = Odd(l[k], l[k + 1], h[k], h[k + 1]);
   }
 }
 
-// SynthesizeColumns for 16-bit values.
+// SynthesizeColumns for 16-bit values, which its inputs always are: each is
+// an output of the row pass, a 32-bit sum shifted down by 16.
 void SynthesizeColumns16(const int32_t* low, const int32_t* high, int n, int width, int pairs,
                          bool wide, int32_t* out) {
   for (int k = -1; k < pairs - 1; ++k) {
@@ -327,36 +340,35 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     // Rows first: each band row pair gives one row of 2s values. Row-major
     // scratch is the transpose of the defining form's column-wise scratch,
     // and the column pass below reads it accordingly; the values match.
-    // The vector filters take values of 16 bits (real art keeps to them);
-    // anything wider goes through the plain 32-bit filters.
-#if defined(__SSE2__)
-    const bool rows16 = Fit16(plane, 4 * band);
-#endif
     auto makeRow = [&](int r) {
       const size_t at = static_cast<size_t>(r) * s;
-#if defined(__SSE2__)
-      if (rows16) {
-        SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at);
-        SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at);
-        return;
-      }
-#endif
       SynthesizeRow(ll + at, b1 + at, s, rowsLow + 2 * at);
       SynthesizeRow(b2 + at, b3 + at, s, rowsHigh + 2 * at);
     };
+#if defined(__SSE2__)
+    // The vector filters take values of 16 bits. The bands come from the
+    // file, and real art keeps to 16 bits, so the rows are made on that
+    // trust and made again by the plain filters if a wider value was met
+    // (the pass does not write what it reads). Every value the column pass
+    // reads is a filter's output, which fits.
+    auto makeRow16 = [&](int r, __m128i* reach) {
+      const size_t at = static_cast<size_t>(r) * s;
+      SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at, reach);
+      SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at, reach);
+    };
+    __m128i reach = _mm_setzero_si128();
+    for (int r = 0; r < pairs; ++r) makeRow16(r, &reach);
+    if (pairs < s) makeRow16(s - 1, &reach);
+    if (!Fits16(reach)) {
+      for (int r = 0; r < pairs; ++r) makeRow(r);
+      if (pairs < s) makeRow(s - 1);
+    }
+    SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, wide, plane);
+#else
     for (int r = 0; r < pairs; ++r) makeRow(r);
     if (pairs < s) makeRow(s - 1);
-#if defined(__SSE2__)
-    const size_t made = 2 * static_cast<size_t>(s) * pairs;
-    const size_t lastRow = 2 * band - 2 * static_cast<size_t>(s);
-    if (Fit16(rowsLow, made) && Fit16(rowsHigh, made) &&
-        (pairs == s || (Fit16(rowsLow + lastRow, 2 * static_cast<size_t>(s)) &&
-                        Fit16(rowsHigh + lastRow, 2 * static_cast<size_t>(s))))) {
-      SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, wide, plane);
-      continue;
-    }
-#endif
     SynthesizeColumns(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
+#endif
   }
   return true;
 }

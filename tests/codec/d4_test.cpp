@@ -159,6 +159,34 @@ TEST_P(D4PathsTest, WideValuesMatchTheDefiningForm) {
   }
 }
 
+// One value past the 16-bit range at every place of the plane in turn
+// (wherever a vector step, a scalar edge or the wrapped last row reads it),
+// with all rows and with a few: just past it, and far past it, where the
+// products wrap in 32 bits. The rows that read it must be made by the
+// plain filters.
+TEST_P(D4PathsTest, OneWideValueAnywhereMatchesTheDefiningForm) {
+  std::mt19937 rng(31);
+  std::uniform_int_distribution<int32_t> value(-2000, 2000);
+  const int side = 40;
+  const int base = 5;
+  std::vector<int32_t> source(static_cast<size_t>(side) * side);
+  for (auto& v : source) v = value(rng);
+  SynthesisScratch scratch;
+  for (size_t at = 0; at < source.size(); ++at) {
+    for (int rows : {side, 7}) {
+      SCOPED_TRACE(testing::Message() << "value at " << at << ", " << rows << " rows");
+      std::vector<int32_t> plane = source;
+      constexpr int32_t kWide[] = {32768, -32769, 100000, -100000};
+      plane[at] = kWide[(at + static_cast<size_t>(rows)) % 4];
+      std::vector<int32_t> expected = plane;
+      DefiningInverse(&expected, side, base);
+      ASSERT_TRUE(InverseTransformPlane(&scratch, plane.data(), side, base, rows));
+      const auto shown = static_cast<long>(rows) * side;
+      ASSERT_TRUE(std::equal(plane.begin(), plane.begin() + shown, expected.begin()));
+    }
+  }
+}
+
 TEST(D4SynthesisTest, ConstantLowBandHandWorked) {
   // Side 2 from base 1: low 1024 -> (46340 * 1024) >> 16 = 724 and
   // (46341 * 1024) >> 16 = 724 across, then 511 and 511 down.
