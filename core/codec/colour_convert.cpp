@@ -212,23 +212,11 @@ int ConvertFast(const int32_t* luma, const int32_t* us, const int32_t* vs, int32
   return x;
 }
 
-// The same with AVX2: sixteen columns a step. Each 256-bit operation is
-// the 128-bit one on two halves, so the values are the same; the packs work
-// within halves, and a permute puts the sixteen pixels back in order.
+// The same with AVX2, sixteen columns a step, in the scalar's 32-bit
+// arithmetic: no value leaves the fast path. The packs work within halves,
+// and a permute puts the sixteen pixels back in order.
 #if defined(__GNUC__) || defined(__clang__)
 #define LUMIVEX_AVX2 __attribute__((target("avx2")))
-
-struct Indexes8 {
-  __m256i b, g, r, outside;
-};
-
-LUMIVEX_AVX2 inline __m256i Outside8(__m256i v, int bits) {
-  return _mm256_srli_epi32(_mm256_add_epi32(v, _mm256_set1_epi32(1 << (bits - 1))), bits);
-}
-
-LUMIVEX_AVX2 inline __m256i MulSmall8(__m256i x, int c) {
-  return _mm256_madd_epi16(x, _mm256_set1_epi32(c));
-}
 
 LUMIVEX_AVX2 inline __m256i ClampBytes8(__m256i lo, __m256i hi) {
   __m256i i = _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8);
@@ -236,6 +224,14 @@ LUMIVEX_AVX2 inline __m256i ClampBytes8(__m256i lo, __m256i hi) {
   return _mm256_add_epi16(i, _mm256_mulhi_epu16(i, _mm256_set1_epi16(1850)));
 }
 
+struct Indexes8 {
+  __m256i b, g, r;
+};
+
+// Eight pixels' table indexes in the scalar's own 32-bit arithmetic (AVX2
+// multiplies 32-bit lanes), so no value needs the exact path. An index
+// beyond the table clamps as it saturates: packs keep its sign and its
+// being past 248.
 LUMIVEX_AVX2 inline Indexes8 EightIndexes(const int32_t* luma, const int32_t* us, const int32_t* vs,
                                           __m256i yOffset) {
   const __m256i y =
@@ -245,18 +241,16 @@ LUMIVEX_AVX2 inline Indexes8 EightIndexes(const int32_t* luma, const int32_t* us
   const __m256i b4 =
       _mm256_sub_epi32(_mm256_add_epi32(y, _mm256_add_epi32(u, u)), _mm256_set1_epi32(1024));
   const __m256i r4 = _mm256_add_epi32(
-      _mm256_sub_epi32(_mm256_srai_epi32(MulSmall8(v, 1638), 10), _mm256_set1_epi32(819)), y);
-  const __m256i sum =
-      _mm256_sub_epi32(_mm256_sub_epi32(y, _mm256_srai_epi32(MulSmall8(b4, 116), 10)),
-                       _mm256_srai_epi32(MulSmall8(r4, 306), 10));
+      _mm256_sub_epi32(_mm256_srai_epi32(_mm256_mullo_epi32(v, _mm256_set1_epi32(1638)), 10),
+                       _mm256_set1_epi32(819)),
+      y);
+  const __m256i sum = _mm256_sub_epi32(
+      _mm256_sub_epi32(y, _mm256_srai_epi32(_mm256_mullo_epi32(b4, _mm256_set1_epi32(116)), 10)),
+      _mm256_srai_epi32(_mm256_mullo_epi32(r4, _mm256_set1_epi32(306)), 10));
   Indexes8 out;
   out.b = _mm256_srai_epi32(b4, 2);
-  out.g = _mm256_srai_epi32(MulSmall8(sum, 1744), 12);
+  out.g = _mm256_srai_epi32(_mm256_mullo_epi32(sum, _mm256_set1_epi32(1744)), 12);
   out.r = _mm256_srai_epi32(r4, 2);
-  out.outside =
-      _mm256_or_si256(_mm256_or_si256(Outside8(v, 16), Outside8(sum, 16)),
-                      _mm256_or_si256(Outside8(out.b, 10),
-                                      _mm256_or_si256(Outside8(out.g, 10), Outside8(out.r, 10))));
   return out;
 }
 
@@ -272,8 +266,6 @@ LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const i
   for (; x + 17 < t; x += 16) {
     const Indexes8 a = EightIndexes(luma + x, us + x, vs + x, yo);
     const Indexes8 b = EightIndexes(luma + x + 8, us + x + 8, vs + x + 8, yo);
-    const __m256i outside = _mm256_or_si256(a.outside, b.outside);
-    if (!_mm256_testz_si256(outside, outside)) break;
     const __m256i blue = ClampBytes8(a.b, b.b);
     const __m256i green = ClampBytes8(a.g, b.g);
     const __m256i red = ClampBytes8(a.r, b.r);
@@ -291,8 +283,7 @@ LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const i
   // that to us, and the processor would otherwise carry them through every
   // SSE instruction after (the dither ran 30 % slower).
   _mm256_zeroupper();
-  // The rest (fewer than sixteen columns, or a group needing the exact
-  // path) eight at a time.
+  // The last columns eight at a time.
   return x +
          ConvertFast(luma + x, us + x, vs + x, yOffset, t - x, line + 3 * static_cast<size_t>(x));
 }

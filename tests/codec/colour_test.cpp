@@ -190,6 +190,66 @@ TEST(ColourTest, HalfSizeChromaInterpolatesOddColumns) {
 // Only corrupt data leaves the table; its values take the table's nearer
 // end, so such a file decodes instead of being refused after its picture's
 // memory is taken.
+// Values of any size, those whose 32-bit products wrap too: the vector
+// paths must give the bytes of the value-by-value path, which defines the
+// arithmetic. Rows of one pixel go by that path alone.
+TEST(ColourTest, EveryPathGivesTheSameBytesForAnyValues) {
+  std::mt19937 rng(41);
+  std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
+  std::uniform_int_distribution<int32_t> wide(-(1 << 20), 1 << 20);
+  std::uniform_int_distribution<int32_t> near(-40000, 40000);
+  std::uniform_int_distribution<int> pick(0, 2);
+  static const ClampTable clamp = Clamp();
+  for (int side : {17, 34, 64}) {
+    for (bool halved : {false, true}) {
+      SCOPED_TRACE(testing::Message() << side << (halved ? " halved" : " full"));
+      const int c = halved ? (side + 1) / 2 : side;
+      auto draw = [&]() {
+        const int which = pick(rng);
+        return which == 0 ? any(rng) : which == 1 ? wide(rng) : near(rng);
+      };
+      std::vector<int32_t> luma(static_cast<size_t>(side) * side), u(c * c), v(c * c);
+      for (auto& x : luma) x = draw();
+      for (auto& x : u) x = draw();
+      for (auto& x : v) x = draw();
+      PiecePlanes p = {luma.data(), u.data(), v.data(), side, c, halved, 7, -300, 200};
+      const size_t stride = static_cast<size_t>(side) * 3;
+      std::vector<uint8_t> single(stride * side);
+      for (int r = 0; r < side; ++r) {
+        for (int x = 0; x < side; ++x) {
+          // The pixel's own chroma, resolved as a row would resolve it.
+          const int cr = halved ? r / 2 : r;
+          int32_t uu, vv;
+          if (!halved || x % 2 == 0) {
+            uu = u[static_cast<size_t>(cr) * c + (halved ? x / 2 : x)];
+            vv = v[static_cast<size_t>(cr) * c + (halved ? x / 2 : x)];
+          } else {
+            const int a = (x - 1) / 2, b = x == side - 1 ? a : a + 1;
+            const size_t at = static_cast<size_t>(cr) * c;
+            uu = static_cast<int32_t>(
+                     (static_cast<uint32_t>(u[at + a]) + static_cast<uint32_t>(u[at + b]))) /
+                 2;
+            vv = static_cast<int32_t>(
+                     (static_cast<uint32_t>(v[at + a]) + static_cast<uint32_t>(v[at + b]))) /
+                 2;
+          }
+          int32_t y = luma[static_cast<size_t>(r) * side + x];
+          PiecePlanes one = {&y, &uu, &vv, 1, 1, false, p.yOffset, p.uOffset, p.vOffset};
+          ConvertPieceRows(clamp, one, 1, &single[r * stride + 3 * static_cast<size_t>(x)], 3);
+        }
+      }
+      for (bool wideVectors : {false, true}) {
+        AllowWideVectors(wideVectors);
+        std::vector<uint8_t> rows(stride * side + 8);
+        ConvertPieceRows(clamp, p, side, rows.data(), stride);
+        rows.resize(stride * side);
+        EXPECT_EQ(rows, single) << (wideVectors ? "wide" : "narrow");
+      }
+      AllowWideVectors(true);
+    }
+  }
+}
+
 TEST(ColourTest, IndexesOutsideTheTableSaturate) {
   struct Case {
     const char* name;
