@@ -104,48 +104,65 @@ bool Fits16(__m128i reach) {
          0xFFFF;
 }
 
-// Output pairs k .. of SynthesizeRow for 16-bit values, eight at a time
-// while input k + 8 exists; returns the first pair not made.
+// Pairs k .. k + 7 of SynthesizeRow for 16-bit values.
+inline void RowGroup8(const int32_t* l, const int32_t* h, int k, int32_t* out, __m128i* reach) {
+  const __m128i l0a = Load(l + k), l0b = Load(l + k + 4);
+  const __m128i l1a = Load(l + k + 1), l1b = Load(l + k + 5);
+  const __m128i h0a = Load(h + k), h0b = Load(h + k + 4);
+  const __m128i h1a = Load(h + k + 1), h1b = Load(h + k + 5);
+  // Inputs k .. k + 8: the first eight and the last four of each.
+  Note(reach, l0a), Note(reach, l0b), Note(reach, l1b);
+  Note(reach, h0a), Note(reach, h0b), Note(reach, h1b);
+  const __m128i l0 = _mm_packs_epi32(l0a, l0b), l1 = _mm_packs_epi32(l1a, l1b);
+  const __m128i h0 = _mm_packs_epi32(h0a, h0b), h1 = _mm_packs_epi32(h1a, h1b);
+  __m128i even, odd;
+  EvenOdd(_mm_unpacklo_epi16(l0, l1), _mm_unpacklo_epi16(h0, h1), l1a, h0a, &even, &odd);
+  Store(out + 2 * k + 2, _mm_unpacklo_epi32(even, odd));
+  Store(out + 2 * k + 6, _mm_unpackhi_epi32(even, odd));
+  EvenOdd(_mm_unpackhi_epi16(l0, l1), _mm_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
+  Store(out + 2 * k + 10, _mm_unpacklo_epi32(even, odd));
+  Store(out + 2 * k + 14, _mm_unpackhi_epi32(even, odd));
+}
+
+// Output pairs k .. n - 2 of SynthesizeRow for 16-bit values, eight at a
+// time while input k + 8 exists, then the pairs left by one group that ends
+// at the last pair (it makes some pairs again, the same: the rows are only
+// read). Returns the first pair not made.
 int RowPairs8(const int32_t* l, const int32_t* h, int n, int k, int32_t* out, __m128i* reach) {
-  for (; k + 8 < n; k += 8) {
-    const __m128i l0a = Load(l + k), l0b = Load(l + k + 4);
-    const __m128i l1a = Load(l + k + 1), l1b = Load(l + k + 5);
-    const __m128i h0a = Load(h + k), h0b = Load(h + k + 4);
-    const __m128i h1a = Load(h + k + 1), h1b = Load(h + k + 5);
-    // Inputs k .. k + 8: the first eight and the last four of each.
-    Note(reach, l0a), Note(reach, l0b), Note(reach, l1b);
-    Note(reach, h0a), Note(reach, h0b), Note(reach, h1b);
-    const __m128i l0 = _mm_packs_epi32(l0a, l0b), l1 = _mm_packs_epi32(l1a, l1b);
-    const __m128i h0 = _mm_packs_epi32(h0a, h0b), h1 = _mm_packs_epi32(h1a, h1b);
-    __m128i even, odd;
-    EvenOdd(_mm_unpacklo_epi16(l0, l1), _mm_unpacklo_epi16(h0, h1), l1a, h0a, &even, &odd);
-    Store(out + 2 * k + 2, _mm_unpacklo_epi32(even, odd));
-    Store(out + 2 * k + 6, _mm_unpackhi_epi32(even, odd));
-    EvenOdd(_mm_unpackhi_epi16(l0, l1), _mm_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
-    Store(out + 2 * k + 10, _mm_unpacklo_epi32(even, odd));
-    Store(out + 2 * k + 14, _mm_unpackhi_epi32(even, odd));
+  for (; k + 8 < n; k += 8) RowGroup8(l, h, k, out, reach);
+  if (k < n - 1 && n > 8) {
+    RowGroup8(l, h, n - 9, out, reach);
+    k = n - 1;
   }
   return k;
 }
 
-// Columns x .. of one output row pair of SynthesizeColumns for 16-bit
-// values, eight at a time; returns the first column not made.
+inline void ColumnsGroup8(const int32_t* l0, const int32_t* l1, const int32_t* h0,
+                          const int32_t* h1, int x, int32_t* even, int32_t* odd) {
+  const __m128i l1a = Load(l1 + x), l1b = Load(l1 + x + 4);
+  const __m128i h0a = Load(h0 + x), h0b = Load(h0 + x + 4);
+  const __m128i lw0 = _mm_packs_epi32(Load(l0 + x), Load(l0 + x + 4));
+  const __m128i lw1 = _mm_packs_epi32(l1a, l1b);
+  const __m128i hw0 = _mm_packs_epi32(h0a, h0b);
+  const __m128i hw1 = _mm_packs_epi32(Load(h1 + x), Load(h1 + x + 4));
+  __m128i e, o;
+  EvenOdd(_mm_unpacklo_epi16(lw0, lw1), _mm_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
+  Store(even + x, e);
+  Store(odd + x, o);
+  EvenOdd(_mm_unpackhi_epi16(lw0, lw1), _mm_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
+  Store(even + x + 4, e);
+  Store(odd + x + 4, o);
+}
+
+// Columns x .. width - 1 of one output row pair of SynthesizeColumns for
+// 16-bit values, eight at a time, the last group ending at the last column;
+// returns the first column not made.
 int ColumnsPair8(const int32_t* l0, const int32_t* l1, const int32_t* h0, const int32_t* h1,
                  int width, int x, int32_t* even, int32_t* odd) {
-  for (; x + 8 <= width; x += 8) {
-    const __m128i l1a = Load(l1 + x), l1b = Load(l1 + x + 4);
-    const __m128i h0a = Load(h0 + x), h0b = Load(h0 + x + 4);
-    const __m128i lw0 = _mm_packs_epi32(Load(l0 + x), Load(l0 + x + 4));
-    const __m128i lw1 = _mm_packs_epi32(l1a, l1b);
-    const __m128i hw0 = _mm_packs_epi32(h0a, h0b);
-    const __m128i hw1 = _mm_packs_epi32(Load(h1 + x), Load(h1 + x + 4));
-    __m128i e, o;
-    EvenOdd(_mm_unpacklo_epi16(lw0, lw1), _mm_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
-    Store(even + x, e);
-    Store(odd + x, o);
-    EvenOdd(_mm_unpackhi_epi16(lw0, lw1), _mm_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
-    Store(even + x + 4, e);
-    Store(odd + x + 4, o);
+  for (; x + 8 <= width; x += 8) ColumnsGroup8(l0, l1, h0, h1, x, even, odd);
+  if (x < width && width >= 8) {
+    ColumnsGroup8(l0, l1, h0, h1, width - 8, even, odd);
+    x = width;
   }
   return x;
 }
@@ -200,45 +217,59 @@ LUMIVEX_AVX2 inline void StorePairs8(int32_t* out, __m256i even, __m256i odd) {
   Store8(out + 8, _mm256_permute2x128_si256(low, high, 0x31));
 }
 
+LUMIVEX_AVX2 inline void RowGroup16(const int32_t* l, const int32_t* h, int k, int32_t* out,
+                                    __m256i* seen) {
+  const __m256i l0a = Load8(l + k), l0b = Load8(l + k + 8);
+  const __m256i l1a = Load8(l + k + 1), l1b = Load8(l + k + 9);
+  const __m256i h0a = Load8(h + k), h0b = Load8(h + k + 8);
+  const __m256i h1a = Load8(h + k + 1), h1b = Load8(h + k + 9);
+  // Inputs k .. k + 16: the first sixteen and the last eight of each.
+  Note8(seen, l0a), Note8(seen, l0b), Note8(seen, l1b);
+  Note8(seen, h0a), Note8(seen, h0b), Note8(seen, h1b);
+  const __m256i l0 = _mm256_packs_epi32(l0a, l0b), l1 = _mm256_packs_epi32(l1a, l1b);
+  const __m256i h0 = _mm256_packs_epi32(h0a, h0b), h1 = _mm256_packs_epi32(h1a, h1b);
+  __m256i even, odd;
+  EvenOdd8(_mm256_unpacklo_epi16(l0, l1), _mm256_unpacklo_epi16(h0, h1), l1a, h0a, &even, &odd);
+  StorePairs8(out + 2 * k + 2, even, odd);
+  EvenOdd8(_mm256_unpackhi_epi16(l0, l1), _mm256_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
+  StorePairs8(out + 2 * k + 18, even, odd);
+}
+
 LUMIVEX_AVX2 int RowPairs16(const int32_t* l, const int32_t* h, int n, int k, int32_t* out,
                             __m128i* reach) {
   __m256i seen = _mm256_setzero_si256();
-  for (; k + 16 < n; k += 16) {
-    const __m256i l0a = Load8(l + k), l0b = Load8(l + k + 8);
-    const __m256i l1a = Load8(l + k + 1), l1b = Load8(l + k + 9);
-    const __m256i h0a = Load8(h + k), h0b = Load8(h + k + 8);
-    const __m256i h1a = Load8(h + k + 1), h1b = Load8(h + k + 9);
-    // Inputs k .. k + 16: the first sixteen and the last eight of each.
-    Note8(&seen, l0a), Note8(&seen, l0b), Note8(&seen, l1b);
-    Note8(&seen, h0a), Note8(&seen, h0b), Note8(&seen, h1b);
-    const __m256i l0 = _mm256_packs_epi32(l0a, l0b), l1 = _mm256_packs_epi32(l1a, l1b);
-    const __m256i h0 = _mm256_packs_epi32(h0a, h0b), h1 = _mm256_packs_epi32(h1a, h1b);
-    __m256i even, odd;
-    EvenOdd8(_mm256_unpacklo_epi16(l0, l1), _mm256_unpacklo_epi16(h0, h1), l1a, h0a, &even, &odd);
-    StorePairs8(out + 2 * k + 2, even, odd);
-    EvenOdd8(_mm256_unpackhi_epi16(l0, l1), _mm256_unpackhi_epi16(h0, h1), l1b, h0b, &even, &odd);
-    StorePairs8(out + 2 * k + 18, even, odd);
+  for (; k + 16 < n; k += 16) RowGroup16(l, h, k, out, &seen);
+  if (k < n - 1 && n > 16) {
+    RowGroup16(l, h, n - 17, out, &seen);
+    k = n - 1;
   }
   NoteReach8(reach, seen);
   return k;
 }
 
+LUMIVEX_AVX2 inline void ColumnsGroup16(const int32_t* l0, const int32_t* l1, const int32_t* h0,
+                                        const int32_t* h1, int x, int32_t* even, int32_t* odd) {
+  const __m256i l1a = Load8(l1 + x), l1b = Load8(l1 + x + 8);
+  const __m256i h0a = Load8(h0 + x), h0b = Load8(h0 + x + 8);
+  const __m256i lw0 = _mm256_packs_epi32(Load8(l0 + x), Load8(l0 + x + 8));
+  const __m256i lw1 = _mm256_packs_epi32(l1a, l1b);
+  const __m256i hw0 = _mm256_packs_epi32(h0a, h0b);
+  const __m256i hw1 = _mm256_packs_epi32(Load8(h1 + x), Load8(h1 + x + 8));
+  __m256i e, o;
+  EvenOdd8(_mm256_unpacklo_epi16(lw0, lw1), _mm256_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
+  Store8(even + x, e);
+  Store8(odd + x, o);
+  EvenOdd8(_mm256_unpackhi_epi16(lw0, lw1), _mm256_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
+  Store8(even + x + 8, e);
+  Store8(odd + x + 8, o);
+}
+
 LUMIVEX_AVX2 int ColumnsPair16(const int32_t* l0, const int32_t* l1, const int32_t* h0,
                                const int32_t* h1, int width, int x, int32_t* even, int32_t* odd) {
-  for (; x + 16 <= width; x += 16) {
-    const __m256i l1a = Load8(l1 + x), l1b = Load8(l1 + x + 8);
-    const __m256i h0a = Load8(h0 + x), h0b = Load8(h0 + x + 8);
-    const __m256i lw0 = _mm256_packs_epi32(Load8(l0 + x), Load8(l0 + x + 8));
-    const __m256i lw1 = _mm256_packs_epi32(l1a, l1b);
-    const __m256i hw0 = _mm256_packs_epi32(h0a, h0b);
-    const __m256i hw1 = _mm256_packs_epi32(Load8(h1 + x), Load8(h1 + x + 8));
-    __m256i e, o;
-    EvenOdd8(_mm256_unpacklo_epi16(lw0, lw1), _mm256_unpacklo_epi16(hw0, hw1), l1a, h0a, &e, &o);
-    Store8(even + x, e);
-    Store8(odd + x, o);
-    EvenOdd8(_mm256_unpackhi_epi16(lw0, lw1), _mm256_unpackhi_epi16(hw0, hw1), l1b, h0b, &e, &o);
-    Store8(even + x + 8, e);
-    Store8(odd + x + 8, o);
+  for (; x + 16 <= width; x += 16) ColumnsGroup16(l0, l1, h0, h1, x, even, odd);
+  if (x < width && width >= 16) {
+    ColumnsGroup16(l0, l1, h0, h1, width - 16, even, odd);
+    x = width;
   }
   return x;
 }
