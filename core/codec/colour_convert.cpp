@@ -1,5 +1,7 @@
 #include "codec/colour_convert.h"
 
+#include <cstring>
+
 #include "codec/art_format.h"
 
 #include "codec/cpu_features.h"
@@ -254,36 +256,59 @@ LUMIVEX_AVX2 inline Indexes8 EightIndexes(const int32_t* luma, const int32_t* us
   return out;
 }
 
-LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const int32_t* vs,
-                                 int32_t yOffset, int t, uint8_t* line) {
-  const __m256i yo = _mm256_set1_epi32(yOffset);
+// Sixteen pixels from column x: pixels 0-3 and 8-11 in the low twelve
+// bytes of each half of *first, 4-7 and 12-15 in those of *second.
+LUMIVEX_AVX2 inline void SixteenPixels(const int32_t* luma, const int32_t* us, const int32_t* vs,
+                                       __m256i yOffset, int x, __m256i* first, __m256i* second) {
   // Four pixels' bytes to the low twelve of each 128-bit lane.
   const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
                                         1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+  const Indexes8 a = EightIndexes(luma + x, us + x, vs + x, yOffset);
+  const Indexes8 b = EightIndexes(luma + x + 8, us + x + 8, vs + x + 8, yOffset);
+  const __m256i blue = ClampBytes8(a.b, b.b);
+  const __m256i green = ClampBytes8(a.g, b.g);
+  const __m256i red = ClampBytes8(a.r, b.r);
+  const __m256i bg = _mm256_or_si256(blue, _mm256_slli_epi16(green, 8));
+  *first = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(bg, red), pack);
+  *second = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(bg, red), pack);
+}
+
+LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const int32_t* vs,
+                                 int32_t yOffset, int t, uint8_t* line) {
+  const __m256i yo = _mm256_set1_epi32(yOffset);
   int x = 0;
+  __m256i p0, p1;
   // Each group writes four bytes past itself, into the next two columns,
-  // which the next group or the narrower paths write over.
+  // which the next group writes over.
   for (; x + 17 < t; x += 16) {
-    const Indexes8 a = EightIndexes(luma + x, us + x, vs + x, yo);
-    const Indexes8 b = EightIndexes(luma + x + 8, us + x + 8, vs + x + 8, yo);
-    const __m256i blue = ClampBytes8(a.b, b.b);
-    const __m256i green = ClampBytes8(a.g, b.g);
-    const __m256i red = ClampBytes8(a.r, b.r);
-    const __m256i bg = _mm256_or_si256(blue, _mm256_slli_epi16(green, 8));
-    // Pixels 0-3 and 8-11, then 4-7 and 12-15.
-    const __m256i p0 = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(bg, red), pack);
-    const __m256i p1 = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(bg, red), pack);
+    SixteenPixels(luma, us, vs, yo, x, &p0, &p1);
     uint8_t* px = line + 3 * static_cast<size_t>(x);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(p0));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(p1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(p0, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 36), _mm256_extracti128_si256(p1, 1));
   }
+  // The columns left (up to seventeen) by groups that write nothing past
+  // their pixels, their last twelve bytes stored as eight and four; the
+  // last ends at the row's end, making some pixels again, the same.
+  while (x < t && t >= 16) {
+    x = x < t - 16 ? x : t - 16;
+    SixteenPixels(luma, us, vs, yo, x, &p0, &p1);
+    uint8_t* px = line + 3 * static_cast<size_t>(x);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(p0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(p1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(p0, 1));
+    const __m128i last = _mm256_extracti128_si256(p1, 1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(px + 36), last);
+    const uint32_t tail = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(last, 8)));
+    std::memcpy(px + 44, &tail, 4);
+    x += 16;
+  }
   // The upper halves cleared before any SSE code runs: MinGW's GCC leaves
   // that to us, and the processor would otherwise carry them through every
   // SSE instruction after (the dither ran 30 % slower).
   _mm256_zeroupper();
-  // The last columns eight at a time.
+  // Rows narrower than a group eight at a time.
   return x +
          ConvertFast(luma + x, us + x, vs + x, yOffset, t - x, line + 3 * static_cast<size_t>(x));
 }
