@@ -8,6 +8,9 @@
 
 #if defined(__SSE2__)
 #include <immintrin.h>
+#if defined(__GNUC__) || defined(__clang__)
+#define LUMIVEX_AVX2 __attribute__((target("avx2")))
+#endif
 #endif
 
 namespace {
@@ -45,10 +48,38 @@ void BuildArtClampTable(ClampTable* table) {
 
 namespace {
 
+#if defined(LUMIVEX_AVX2)
+// Half-size chroma samples 0 .. to columns, eight samples (sixteen columns)
+// a step while the sample to the right of each exists. Returns the first
+// sample not resolved.
+LUMIVEX_AVX2 int ResolveHalvedWide(const int32_t* row, int32_t offset, int c, int32_t* out) {
+  const __m256i off = _mm256_set1_epi32(offset);
+  int k = 0;
+  for (; k + 8 < c; k += 8) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + k));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + k + 1));
+    const __m256i sum = _mm256_add_epi32(a, b);
+    const __m256i mean = _mm256_srai_epi32(_mm256_add_epi32(sum, _mm256_srli_epi32(sum, 31)), 1);
+    const __m256i even = _mm256_add_epi32(a, off);
+    const __m256i odd = _mm256_add_epi32(mean, off);
+    // Columns 0-3 and 8-11, then 4-7 and 12-15.
+    const __m256i low = _mm256_unpacklo_epi32(even, odd);
+    const __m256i high = _mm256_unpackhi_epi32(even, odd);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * k),
+                        _mm256_permute2x128_si256(low, high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * k + 8),
+                        _mm256_permute2x128_si256(low, high, 0x31));
+  }
+  _mm256_zeroupper();
+  return k;
+}
+#endif
+
 // Chroma of one row resolved for every column: offset added, halves
 // interpolated (the mean truncated toward zero, the last odd column taking
 // its left sample twice).
-void ResolveChroma(const int32_t* row, int32_t offset, bool halved, int t, int32_t* out) {
+void ResolveChroma(const int32_t* row, int32_t offset, bool halved, bool wide, int t,
+                   int32_t* out) {
   int x = 0;
   if (!halved) {
     for (; x < t; ++x) out[x] = Add(row[x], offset);
@@ -60,7 +91,14 @@ void ResolveChroma(const int32_t* row, int32_t offset, bool halved, int t, int32
   // below.
   const __m128i off = _mm_set1_epi32(offset);
   const int c = t / 2;
-  for (int k = 0; k + 4 < c; k += 4, x += 8) {
+  int k = 0;
+#if defined(LUMIVEX_AVX2)
+  if (wide) {
+    k = ResolveHalvedWide(row, offset, c, out);
+    x = 2 * k;
+  }
+#endif
+  for (; k + 4 < c; k += 4, x += 8) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k + 1));
     const __m128i sum = _mm_add_epi32(a, b);
@@ -70,6 +108,8 @@ void ResolveChroma(const int32_t* row, int32_t offset, bool halved, int t, int32
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi32(even, odd));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi32(even, odd));
   }
+#else
+  (void)wide;
 #endif
   for (; x < t; ++x) {
     if ((x & 1) == 0) {
@@ -217,8 +257,7 @@ int ConvertFast(const int32_t* luma, const int32_t* us, const int32_t* vs, int32
 // The same with AVX2, sixteen columns a step, in the scalar's 32-bit
 // arithmetic: no value leaves the fast path. The packs work within halves,
 // and a permute puts the sixteen pixels back in order.
-#if defined(__GNUC__) || defined(__clang__)
-#define LUMIVEX_AVX2 __attribute__((target("avx2")))
+#if defined(LUMIVEX_AVX2)
 
 LUMIVEX_AVX2 inline __m256i ClampBytes8(__m256i lo, __m256i hi) {
   __m256i i = _mm256_permute4x64_epi64(_mm256_packs_epi32(lo, hi), 0xD8);
@@ -327,16 +366,20 @@ void ConvertPieceRows(const ClampTable& clamp, const PiecePlanes& p, int rows, u
   if (t < 1 || t > kMaxPieceSide) return;
   int32_t us[kMaxPieceSide];
   int32_t vs[kMaxPieceSide];
-#if defined(__SSE2__) && defined(LUMIVEX_AVX2)
+#if defined(LUMIVEX_AVX2)
   const bool wide = WideVectorsAvailable();
+#else
+  const bool wide = false;
 #endif
   int resolved = -1;  // the chroma row in us and vs (two rows share one when halved)
   for (int r = 0; r < rows; ++r) {
     const int32_t* luma = p.luma + static_cast<size_t>(r) * t;
     const int chromaRow = p.chromaHalved ? r / 2 : r;
     if (chromaRow != resolved) {
-      ResolveChroma(p.u + static_cast<size_t>(chromaRow) * c, p.uOffset, p.chromaHalved, t, us);
-      ResolveChroma(p.v + static_cast<size_t>(chromaRow) * c, p.vOffset, p.chromaHalved, t, vs);
+      ResolveChroma(p.u + static_cast<size_t>(chromaRow) * c, p.uOffset, p.chromaHalved, wide, t,
+                    us);
+      ResolveChroma(p.v + static_cast<size_t>(chromaRow) * c, p.vOffset, p.chromaHalved, wide, t,
+                    vs);
       resolved = chromaRow;
     }
     uint8_t* line = out + static_cast<size_t>(r) * outStride;
