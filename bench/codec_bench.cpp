@@ -499,8 +499,9 @@ int main(int argc, char** argv) {
                 peerName, peer, peer / ours, goal, met ? "met" : "missed");
   };
   const double decode = get("DecodeArt/576x432/4pieces");
-  line("decode 576x432 four-piece art", decode, "libjpeg-turbo q90 decode",
-       get("LibjpegTurboDecode/576x432/q90"), "<= 1.2 ms", decode <= 1.2);
+  const double jpegDecode = get("LibjpegTurboDecode/576x432/q90");
+  line("decode 576x432 four-piece art", decode, "libjpeg-turbo q90 decode", jpegDecode,
+       "<= 1.2 ms and >= 0.65x", decode <= 1.2 && jpegDecode >= 0.65 * decode);
   const double s8 = get("FilterScaleImage/w:1920/h:1080/bits:8");
   line("FilterScaleImage 1920x1080, 8-bit", s8, "same at 24-bit",
        get("FilterScaleImage/w:1920/h:1080/bits:24"), "<= 30 ms", s8 <= 30);
@@ -522,10 +523,9 @@ int main(int argc, char** argv) {
         get("ScaleStage/w:1920/h:1080/bits:8"));
   }
   const EncoderComparison c = CompareEncoders();
-  std::printf(
-      "  %-44s ours %8.0f B at %.2f dB | JPEG q90 %8.0f B at %.2f dB | ratio %5.2fx\n",
-      "encode, fixed steps, at the PSNR of JPEG q90", c.fixedBytes, c.fixedPsnr, c.jpegBytes,
-      c.jpegPsnr, c.fixedBytes > 0 ? c.jpegBytes / c.fixedBytes : 0.0);
+  std::printf("  %-44s ours %8.0f B at %.2f dB | JPEG q90 %8.0f B at %.2f dB | ratio %5.2fx\n",
+              "encode, fixed steps, at the PSNR of JPEG q90", c.fixedBytes, c.fixedPsnr,
+              c.jpegBytes, c.jpegPsnr, c.fixedBytes > 0 ? c.jpegBytes / c.fixedBytes : 0.0);
   std::printf(
       "  %-44s ours %8.0f B at %.2f dB | JPEG q90, fitted tables, %6.0f B at %.2f dB | %+.2f dB "
       "| goal PSNR >= JPEG's: %s\n",
