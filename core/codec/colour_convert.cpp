@@ -312,6 +312,14 @@ LUMIVEX_AVX2 inline void SixteenPixels(const int32_t* luma, const int32_t* us, c
   *second = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(bg, red), pack);
 }
 
+// The first 36 of the sixteen pixels' 48 bytes, as three 16-byte stores
+// (each writes four bytes past its twelve, which the next store covers).
+LUMIVEX_AVX2 inline void StoreFirstTwelvePixels(uint8_t* px, __m256i first, __m256i second) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(first));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(second));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(first, 1));
+}
+
 LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const int32_t* vs,
                                  int32_t yOffset, int t, uint8_t* line) {
   const __m256i yo = _mm256_set1_epi32(yOffset);
@@ -322,9 +330,7 @@ LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const i
   for (; x + 17 < t; x += 16) {
     SixteenPixels(luma, us, vs, yo, x, &p0, &p1);
     uint8_t* px = line + 3 * static_cast<size_t>(x);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(p0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(p1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(p0, 1));
+    StoreFirstTwelvePixels(px, p0, p1);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 36), _mm256_extracti128_si256(p1, 1));
   }
   // The columns left (up to seventeen) by groups that write nothing past
@@ -334,9 +340,7 @@ LUMIVEX_AVX2 int ConvertFastWide(const int32_t* luma, const int32_t* us, const i
     x = x < t - 16 ? x : t - 16;
     SixteenPixels(luma, us, vs, yo, x, &p0, &p1);
     uint8_t* px = line + 3 * static_cast<size_t>(x);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px), _mm256_castsi256_si128(p0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 12), _mm256_castsi256_si128(p1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(px + 24), _mm256_extracti128_si256(p0, 1));
+    StoreFirstTwelvePixels(px, p0, p1);
     const __m128i last = _mm256_extracti128_si256(p1, 1);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(px + 36), last);
     const uint32_t tail = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(last, 8)));

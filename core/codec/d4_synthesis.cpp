@@ -371,8 +371,12 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     // Rows first: each band row pair gives one row of 2s values. Row-major
     // scratch is the transpose of the defining form's column-wise scratch,
     // and the column pass below reads it accordingly; the values match.
-    auto makeRow = [&](int r) {
-      const size_t at = static_cast<size_t>(r) * s;
+    // The scratch rows the column pass reads: 0 .. pairs - 1 and the last.
+    auto eachRow = [&](auto make) {
+      for (int r = 0; r < pairs; ++r) make(static_cast<size_t>(r) * s);
+      if (pairs < s) make(static_cast<size_t>(s - 1) * s);
+    };
+    auto makeRow = [&](size_t at) {
       SynthesizeRow(ll + at, b1 + at, s, rowsLow + 2 * at);
       SynthesizeRow(b2 + at, b3 + at, s, rowsHigh + 2 * at);
     };
@@ -382,22 +386,15 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     // trust and made again by the plain filters if a wider value was met
     // (the pass does not write what it reads). Every value the column pass
     // reads is a filter's output, which fits.
-    auto makeRow16 = [&](int r, __m128i* reach) {
-      const size_t at = static_cast<size_t>(r) * s;
-      SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at, reach);
-      SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at, reach);
-    };
     __m128i reach = _mm_setzero_si128();
-    for (int r = 0; r < pairs; ++r) makeRow16(r, &reach);
-    if (pairs < s) makeRow16(s - 1, &reach);
-    if (!Fits16(reach)) {
-      for (int r = 0; r < pairs; ++r) makeRow(r);
-      if (pairs < s) makeRow(s - 1);
-    }
+    eachRow([&](size_t at) {
+      SynthesizeRow16(ll + at, b1 + at, s, wide, rowsLow + 2 * at, &reach);
+      SynthesizeRow16(b2 + at, b3 + at, s, wide, rowsHigh + 2 * at, &reach);
+    });
+    if (!Fits16(reach)) eachRow(makeRow);
     SynthesizeColumns16(rowsLow, rowsHigh, s, 2 * s, pairs, wide, plane);
 #else
-    for (int r = 0; r < pairs; ++r) makeRow(r);
-    if (pairs < s) makeRow(s - 1);
+    eachRow(makeRow);
     SynthesizeColumns(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
 #endif
   }
