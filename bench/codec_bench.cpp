@@ -252,12 +252,14 @@ void BM_StageHuffman(benchmark::State& state) {
   const Stages& st = DecoderStages();
   std::unique_ptr<HuffmanDecoder> huffman(new HuffmanDecoder);
   std::vector<uint8_t> out(static_cast<size_t>(st.header.packedSize));
+  HuffmanScratch halves;  // kept from one decode to the next, as in a context
   for (auto _ : state) {
     BitReader bits;
     InitBitReader(&bits, encoded.file.data() + kArtHeaderSize, encoded.file.size - kArtHeaderSize);
     CodecError error;
     if (ReadHuffmanTree(huffman.get(), &bits, "bench.art", &error) != CodecStatus::kOk) break;
-    benchmark::DoNotOptimize(DecodeHuffmanSymbols(*huffman, &bits, out.data(), out.size()));
+    benchmark::DoNotOptimize(
+        DecodeHuffmanSymbols(*huffman, &bits, out.data(), out.size(), &halves));
   }
   state.counters["stream_bytes"] = static_cast<double>(st.stream.size());
 }

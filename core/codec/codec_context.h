@@ -21,6 +21,7 @@ struct ArtDecoder {
   bool clampBuilt = false;
   ClampTable clamp;          // built at the first decode
   HuffmanDecoder huffman;    // rebuilt for each payload
+  HuffmanScratch halves;     // grown to the longest run-length stream seen
   SynthesisScratch scratch;  // grown to the largest plane seen
 };
 
@@ -32,7 +33,10 @@ struct SpotState {
 };
 
 struct CodecContext {
-  CodecContext() { decoder.scratch.budget = &memory; }
+  CodecContext() {
+    decoder.scratch.budget = &memory;
+    decoder.halves.budget = &memory;
+  }
   // error refers into palette and palette points at options: a copy would
   // still point into the context it was copied from.
   CodecContext(const CodecContext&) = delete;

@@ -1,5 +1,6 @@
 #include "codec/huffman.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -129,103 +130,253 @@ CodecStatus ReadHuffmanTree(HuffmanDecoder* d, BitReader* reader, const char* na
   return CodecStatus::kOk;
 }
 
-size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize) {
-  const int root = d.nodeCount - 1;
-  size_t made = 0;
-  constexpr uint64_t kMask = (1u << kLookaheadBits) - 1;
-  // The table's own address, so a slot's fields are one load from the
-  // index: the chain from one slot to the next is what the loop waits on.
-  const HuffmanLookahead* const table = d.lookahead;
-  while (made < outSize) {
-    // Fast loop: while eight bytes can be loaded at once, top the buffer up to
-    // at least 56 bits with one load and take up to five table slots (5 x 11
-    // bits, up to kSlotCodes codes each) before looking again. A longer code
-    // leaves it for the loop below.
-    {
-      uint64_t bits = r->bits;
-      int count = r->count;
-      size_t pos = r->pos;
-      const uint8_t* data = r->data;
-      constexpr int kSlots = 56 / kLookaheadBits;
-      while (outSize - made >= kSlotCodes * kSlots && r->size - pos >= 8) {
-        if (count < 56) {
-          uint64_t word;
-          std::memcpy(&word, data + pos, 8);
+namespace {
+
+constexpr uint64_t kSlotMask = (1u << kLookaheadBits) - 1;
+
+// The bits read so far, counted from the reader's first byte.
+uint64_t BitPosition(const BitReader& r) {
+  return static_cast<uint64_t>(r.pos) * 8 - static_cast<uint64_t>(r.count);
+}
+
+// A reader decoding at full speed: its buffer is topped up to at least 56
+// bits with one 8-byte load and up to five table slots (5 x 11 bits, up to
+// kSlotCodes codes each) are taken before looking again. The bits above
+// `count` are those of the bytes from pos on, the very bits the next load
+// puts there, so they may stay until the reader goes back to a BitReader.
+struct FastReader {
+  const uint8_t* data;
+  size_t size;
+  size_t pos;
+  uint64_t bits;
+  int count;
+  uint8_t* out;
+  size_t made;
+  size_t outSize;
+
+  static constexpr int kSlots = 56 / kLookaheadBits;
+
+  FastReader(const BitReader& r, uint8_t* o, size_t m, size_t n)
+      : data(r.data),
+        size(r.size),
+        pos(r.pos),
+        bits(r.bits),
+        count(r.count),
+        out(o),
+        made(m),
+        outSize(n) {}
+
+  // Whether one more round fits the output and the data.
+  bool CanGo() const { return outSize - made >= kSlotCodes * kSlots && size - pos >= 8; }
+
+  uint64_t Position() const {
+    return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(count);
+  }
+
+  // One round; false when a slot holds a longer code, which is left for the
+  // careful decoder.
+  bool Round(const HuffmanLookahead* table) {
+    if (count < 56) {
+      uint64_t word;
+      std::memcpy(&word, data + pos, 8);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-          word = __builtin_bswap64(word);
+      word = __builtin_bswap64(word);
 #endif
-          bits |= word << count;
-          pos += static_cast<size_t>((63 - count) >> 3);
-          count |= 56;
-          // The bits above `count` are those of the bytes from pos on, the
-          // very bits the next load puts there, so they may stay.
-        }
-        bool slow = false;
-        for (int i = 0; i < kSlots; ++i) {
-          const HuffmanLookahead& slot = table[bits & kMask];
-          const int codes = slot.codes;
-          if (codes == 0) {
-            slow = true;
-            break;
-          }
-          // All the slot's bytes are written; those past its codes are
-          // written over next.
-          std::memcpy(out + made, slot.bytes, kSlotCodes);
-          made += static_cast<size_t>(codes);
-          bits >>= slot.length;
-          count -= slot.length;
-        }
-        if (slow) break;
-      }
-      // The other readers expect the buffer clear above `count`.
-      r->bits = count < 64 ? bits & ((uint64_t{1} << count) - 1) : bits;
-      r->count = count;
-      r->pos = pos;
+      bits |= word << count;
+      pos += static_cast<size_t>((63 - count) >> 3);
+      count |= 56;
     }
+    for (int i = 0; i < kSlots; ++i) {
+      const HuffmanLookahead& slot = table[bits & kSlotMask];
+      const int codes = slot.codes;
+      if (codes == 0) return false;
+      // All the slot's bytes are written; those past its codes are
+      // written over next.
+      std::memcpy(out + made, slot.bytes, kSlotCodes);
+      made += static_cast<size_t>(codes);
+      bits >>= slot.length;
+      count -= slot.length;
+    }
+    return true;
+  }
+
+  // Back to the plain reader, whose buffer is clear above `count`.
+  void Store(BitReader* r) const {
+    r->bits = count < 64 ? bits & ((uint64_t{1} << count) - 1) : bits;
+    r->count = count;
+    r->pos = pos;
+  }
+};
+
+// One code the careful way (a code longer than the table's bits, or the
+// stream's last bytes). False when the stream ends inside it.
+bool DecodeOneCode(const HuffmanDecoder& d, BitReader* r, uint8_t* byte) {
+  if (r->count < kLookaheadBits) RefillBits(r);
+  int node = d.nodeCount - 1;
+  if (r->count >= kLookaheadBits) {
+    const HuffmanLookahead& slot = d.lookahead[r->bits & kSlotMask];
+    if (slot.codes != 0) {
+      *byte = slot.bytes[0];
+      r->bits >>= slot.firstLength;
+      r->count -= slot.firstLength;
+      return true;
+    }
+    // A longer code: on from the node reached.
+    r->bits >>= kLookaheadBits;
+    r->count -= kLookaheadBits;
+    node = slot.bytes[0];
+  }
+  // Bit by bit: the rest of a longer code, or, with too few bits left for
+  // the table (it would look past the end), the whole code from the root.
+  for (;;) {
+    if (r->count == 0) RefillBits(r);
+    if (r->count == 0) return false;
+    const uint16_t c = Step(d, node, static_cast<uint32_t>(r->bits & 1));
+    r->bits >>= 1;
+    r->count -= 1;
+    if (IsLeaf(c)) {
+      *byte = static_cast<uint8_t>(c);
+      return true;
+    }
+    node = c - 256;
+  }
+}
+
+// The stream from where r stands, one reader, into out from `made` on.
+size_t DecodeOneWay(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t made,
+                    size_t outSize) {
+  while (made < outSize) {
+    FastReader fast(*r, out, made, outSize);
+    while (fast.CanGo() && fast.Round(d.lookahead)) {
+    }
+    fast.Store(r);
+    made = fast.made;
     if (made >= outSize) break;
-    // One symbol the careful way (a long code, or the stream's last bytes),
-    // then back to the fast loop.
-    if (r->count < kLookaheadBits) RefillBits(r);
-    if (r->count >= kLookaheadBits) {
-      const HuffmanLookahead& slot = d.lookahead[r->bits & kMask];
-      if (slot.codes != 0) {
-        const int length = slot.firstLength;
-        out[made++] = slot.bytes[0];
-        r->bits >>= length;
-        r->count -= length;
-        continue;
-      }
-      // A longer code: go on bit by bit from the node reached.
-      r->bits >>= kLookaheadBits;
-      r->count -= kLookaheadBits;
-      int node = slot.bytes[0];
-      for (;;) {
-        if (r->count == 0) RefillBits(r);
-        if (r->count == 0) return made;  // the stream ends inside a code
-        uint16_t c = Step(d, node, static_cast<uint32_t>(r->bits & 1));
-        r->bits >>= 1;
-        r->count -= 1;
-        if (IsLeaf(c)) {
-          out[made++] = static_cast<uint8_t>(c);
-          break;
-        }
-        node = c - 256;
-      }
-      continue;
-    }
-    // Too few bits left for the table: it would look past the end.
-    int node = root;
-    for (;;) {
-      if (r->count == 0) return made;
-      uint16_t c = Step(d, node, static_cast<uint32_t>(r->bits & 1));
-      r->bits >>= 1;
-      r->count -= 1;
-      if (IsLeaf(c)) {
-        out[made++] = static_cast<uint8_t>(c);
-        break;
-      }
-      node = c - 256;
-    }
+    if (!DecodeOneCode(d, r, out + made)) break;
+    ++made;
   }
   return made;
+}
+
+// The first reader code by code from firstMade until it ends a code where
+// the second reader ended one of its first codes (ends[0 .. noted], made
+// into second[0 .. noted - 1]); from there on the second reader's bytes are
+// the stream's, and r takes the second reader's place. Returns the bytes
+// made in all.
+size_t JoinAtACodeEnd(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t firstMade,
+                      size_t outSize, const uint64_t* ends, int noted,
+                      const BitReader& secondReader, const uint8_t* second, size_t secondMade) {
+  int next = 0;
+  while (firstMade < outSize) {
+    const uint64_t at = BitPosition(*r);
+    while (next <= noted && ends[next] < at) ++next;
+    if (next > noted) {
+      // Past every noted end: they never met.
+      return DecodeOneWay(d, r, out, firstMade, outSize);
+    }
+    if (ends[next] == at) {
+      const size_t rest = std::min(secondMade - static_cast<size_t>(next), outSize - firstMade);
+      std::memcpy(out + firstMade, second + next, rest);
+      // The second reader's room may have ended before the stream's bytes
+      // did; it stands after its last code, so the rest follows from there.
+      *r = secondReader;
+      return DecodeOneWay(d, r, out, firstMade + rest, outSize);
+    }
+    if (!DecodeOneCode(d, r, out + firstMade)) break;
+    ++firstMade;
+  }
+  return firstMade;
+}
+
+// Streams shorter than this go one way: the second reader's start and the
+// joining cost more than they save.
+constexpr uint64_t kSplitFromBits = 1u << 16;
+// Codes the second reader notes the ends of before it speeds up: the first
+// reader must end a code where one of these does. Real art's codes line up
+// again within a few dozen codes.
+constexpr int kJoinCodes = 256;
+
+// A Huffman stream has no marks between its codes, but a decoder started at
+// any bit soon ends a code where the true decode does, and from there on
+// makes the same bytes. So the second half is decoded from its middle byte
+// while the first half is decoded from the start, the two chains of table
+// reads running side by side, and the halves are joined where the first
+// reader ends a code at a place the second one noted. Where they never meet
+// (a tree of equal lengths can stay out of step for ever), the first reader
+// simply goes on alone: the bytes are the one-way decode's either way.
+// Returns false, having done nothing, when the stream is too short or the
+// scratch cannot be had.
+bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize,
+                   HuffmanScratch* scratch, size_t* made) {
+  const uint64_t start = BitPosition(*r);
+  const uint64_t end = static_cast<uint64_t>(r->size) * 8;
+  if (end < start + kSplitFromBits || outSize < kSplitFromBits / 8) return false;
+  const size_t capacity = outSize;
+  if (scratch->bytes.size < capacity &&
+      !AllocateBytes(&scratch->bytes, capacity, false, scratch->budget)) {
+    return false;
+  }
+  uint8_t* second = scratch->bytes.data();
+
+  // The second reader from the middle byte, noting where each of its first
+  // codes ends.
+  BitReader b;
+  InitBitReader(&b, r->data, r->size);
+  b.pos = static_cast<size_t>((start / 8 + r->size) / 2);
+  const uint64_t middle = BitPosition(b);
+  uint64_t ends[kJoinCodes + 1];
+  ends[0] = middle;
+  int noted = 0;
+  size_t secondMade = 0;
+  while (noted < kJoinCodes && DecodeOneCode(d, &b, second + secondMade)) {
+    ++secondMade;
+    ends[++noted] = BitPosition(b);
+  }
+  if (noted < kJoinCodes) {
+    // The stream ends within those codes: nothing to share.
+    *made = DecodeOneWay(d, r, out, 0, outSize);
+    return true;
+  }
+
+  // Both at full speed, the first reader stopping short of the middle. A
+  // slot that holds a longer code gets the careful decoder; false when the
+  // stream ends inside that code.
+  FastReader first(*r, out, 0, outSize);
+  FastReader other(b, second, secondMade, capacity);
+  auto round = [&d](FastReader* fast, BitReader* reader) {
+    if (fast->Round(d.lookahead)) return true;
+    fast->Store(reader);
+    if (!DecodeOneCode(d, reader, fast->out + fast->made)) return false;
+    *fast = FastReader(*reader, fast->out, fast->made + 1, fast->outSize);
+    return true;
+  };
+  auto firstMayGo = [&] { return first.Position() + 64 <= middle && first.CanGo(); };
+  bool firstStopped = false;
+  bool otherStopped = false;
+  while (firstMayGo() && other.CanGo()) {
+    if (!round(&first, r)) {
+      firstStopped = true;
+      break;
+    }
+    if (!round(&other, &b)) {
+      otherStopped = true;
+      break;
+    }
+  }
+  while (!firstStopped && firstMayGo()) firstStopped = !round(&first, r);
+  // A failed careful code leaves the reader where the code began.
+  first.Store(r);
+  other.Store(&b);
+  const size_t firstMade = first.made;
+  secondMade = otherStopped ? other.made : DecodeOneWay(d, &b, second, other.made, capacity);
+  *made = JoinAtACodeEnd(d, r, out, firstMade, outSize, ends, noted, b, second, secondMade);
+  return true;
+}
+}  // namespace
+
+size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize,
+                            HuffmanScratch* scratch) {
+  size_t made = 0;
+  if (scratch && DecodeTwoWays(d, r, out, outSize, scratch, &made)) return made;
+  return DecodeOneWay(d, r, out, 0, outSize);
 }

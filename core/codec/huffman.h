@@ -38,7 +38,17 @@ struct HuffmanDecoder {
 CodecStatus ReadHuffmanTree(HuffmanDecoder* decoder, BitReader* reader, const char* name,
                             CodecError* error);
 
+// Room for decoding a long stream's second half beside its first, kept from
+// one payload to the next.
+struct HuffmanScratch {
+  ByteBuffer bytes;
+  MemoryBudget* budget = nullptr;  // charged with the bytes when set
+};
+
 // Decodes symbols from reader into out until outSize bytes are made or the
 // stream cannot finish another symbol. Returns the number of bytes made.
+// With scratch, a long stream is decoded from its start and its middle at
+// once (the same bytes, sooner); the reader then stands after the last code
+// either reader read, which may lie beyond the last one needed.
 size_t DecodeHuffmanSymbols(const HuffmanDecoder& decoder, BitReader* reader, uint8_t* out,
-                            size_t outSize);
+                            size_t outSize, HuffmanScratch* scratch = nullptr);

@@ -78,7 +78,7 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   status = ReadHuffmanTree(&dec.huffman, &bits, name, err);
   if (status != CodecStatus::kOk) return status;
   checked->streamBytes =
-      DecodeHuffmanSymbols(dec.huffman, &bits, checked->stream.data(), packedSize);
+      DecodeHuffmanSymbols(dec.huffman, &bits, checked->stream.data(), packedSize, &dec.halves);
 
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
   uint64_t made = 0;

@@ -2,9 +2,11 @@
 // the stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
+#include "allocation_watch.h"
 #include "art_builder.h"
 #include "codec/huffman.h"
 
@@ -34,7 +36,8 @@ std::vector<uint8_t> WalkBits(const TestTree& tree, const std::vector<int>& bits
   return out;
 }
 
-CodecStatus Decode(const std::vector<uint8_t>& payload, size_t want, std::vector<uint8_t>* out) {
+CodecStatus Decode(const std::vector<uint8_t>& payload, size_t want, std::vector<uint8_t>* out,
+                   HuffmanScratch* scratch = nullptr) {
   HuffmanDecoder d;
   BitReader r;
   InitBitReader(&r, payload.data(), payload.size());
@@ -42,8 +45,35 @@ CodecStatus Decode(const std::vector<uint8_t>& payload, size_t want, std::vector
   CodecStatus s = ReadHuffmanTree(&d, &r, "h.art", &error);
   if (s != CodecStatus::kOk) return s;
   out->assign(want, 0xEE);
-  out->resize(DecodeHuffmanSymbols(d, &r, out->data(), want));
+  out->resize(DecodeHuffmanSymbols(d, &r, out->data(), want, scratch));
   return s;
+}
+
+// A random full binary tree over `leaves` random bytes, children numbered
+// first; `lopsided` joins the newest node most of the time, which makes long
+// codes.
+TestTree RandomTree(std::mt19937* rng, int leaves, bool lopsided) {
+  std::vector<uint16_t> pool;
+  for (int i = 0; i < leaves; ++i) pool.push_back(static_cast<uint16_t>((*rng)() % 256));
+  TestTree tree;
+  while (pool.size() > 1) {
+    size_t a = lopsided && (*rng)() % 4 != 0 ? pool.size() - 1 : (*rng)() % pool.size();
+    uint16_t ca = pool[a];
+    pool.erase(pool.begin() + static_cast<long>(a));
+    size_t b = (*rng)() % pool.size();
+    uint16_t cb = pool[b];
+    pool.erase(pool.begin() + static_cast<long>(b));
+    tree.push_back({ca, cb});
+    pool.push_back(static_cast<uint16_t>(256 + tree.size() - 1));
+  }
+  return tree;
+}
+
+// Every bit the decoder sees: the stream's and the pad bits of its last byte.
+std::vector<int> PaddedBits(const TestTree& tree, std::vector<int> bits) {
+  const size_t treeBits = 8 + 18 * tree.size();
+  while ((treeBits + bits.size()) % 8) bits.push_back(0);
+  return bits;
 }
 
 TEST(HuffmanTest, SingleNodeDecodesEveryBitAsItsByte) {
@@ -138,6 +168,56 @@ TEST(HuffmanTest, MatchesTheBitByBitWalkOnRandomTrees) {
     ASSERT_EQ(CodecStatus::kOk, Decode(payload, 100000, &out));
     EXPECT_EQ(out, expected);
   }
+}
+
+// A long stream is decoded from its start and its middle at once and joined
+// where the two readers end a code at the same bit. Whatever the tree, the
+// length asked for and where the stream ends, the bytes are the bit-by-bit
+// walk's.
+TEST(HuffmanTest, DecodingFromTheMiddleToo) {
+  std::mt19937 rng(11);
+  HuffmanScratch scratch;
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE(round);
+    const bool lopsided = round % 3 == 0;  // codes well past the table's 11 bits
+    const TestTree tree = RandomTree(&rng, 2 + static_cast<int>(rng() % 200), lopsided);
+    std::vector<int> bits(70000 + rng() % 90000);
+    for (int& b : bits) b = static_cast<int>(rng() & 1);
+    const std::vector<uint8_t> payload = TreePayload(tree, bits);
+    const std::vector<uint8_t> all = WalkBits(tree, PaddedBits(tree, bits), bits.size());
+    // Everything, about half, just short of everything, and more than the
+    // stream holds (it then ends inside a code or at the last bit).
+    const size_t wants[] = {all.size(), all.size() / 2 + rng() % 1000, all.size() - 1,
+                            all.size() + 100};
+    for (size_t want : wants) {
+      SCOPED_TRACE(want);
+      std::vector<uint8_t> out;
+      ASSERT_EQ(CodecStatus::kOk, Decode(payload, want, &out, &scratch));
+      ASSERT_EQ(out.size(), std::min(want, all.size()));
+      EXPECT_TRUE(std::equal(out.begin(), out.end(), all.begin()));
+    }
+  }
+}
+
+// Eight-bit codes after a 4598-bit tree always end at 6 mod 8, and the
+// second reader starts on a byte: the readers never meet, and the first one
+// goes on alone. Where the scratch cannot be had, one reader does it all.
+TEST(HuffmanTest, DecodingFromTheMiddleWhenTheReadersNeverMeet) {
+  std::mt19937 rng(5);
+  std::vector<int> bits(8 * 20000);
+  for (int& b : bits) b = static_cast<int>(rng() & 1);
+  const TestTree tree = FullByteTree();
+  const std::vector<uint8_t> payload = TreePayload(tree, bits);
+  const std::vector<uint8_t> all = WalkBits(tree, PaddedBits(tree, bits), bits.size());
+  HuffmanScratch scratch;
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(payload, all.size(), &out, &scratch));
+  EXPECT_EQ(out, all);
+  HuffmanScratch none;
+  AllocationWatch failFirst(1);
+  ASSERT_EQ(CodecStatus::kOk, Decode(payload, all.size(), &out, &none));
+  EXPECT_TRUE(failFirst.failed());
+  EXPECT_EQ(out, all);
 }
 
 TEST(HuffmanTest, RejectsBrokenTrees) {
