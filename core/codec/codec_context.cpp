@@ -28,6 +28,7 @@ void InitCodecContext(CodecContext* ctx, const CodecOptions& options) {
   ctx->memory.peak = ctx->memory.live;
   ctx->memory.refused = false;
   ctx->decoder.scratch.budget = &ctx->memory;
+  ctx->decoder.halves.budget = &ctx->memory;
   InitPaletteContext(&ctx->palette, &ctx->options);
   ClearCodecError(&ctx->error);
 }

@@ -314,6 +314,8 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
   const size_t capacity = outSize;
   if (scratch->bytes.size < capacity &&
       !AllocateBytes(&scratch->bytes, capacity, false, scratch->budget)) {
+    // One reader needs no scratch: a refusal here is not the decode's.
+    if (scratch->budget) scratch->budget->refused = false;
     return false;
   }
   uint8_t* second = scratch->bytes.data();

@@ -220,6 +220,27 @@ TEST(HuffmanTest, DecodingFromTheMiddleWhenTheReadersNeverMeet) {
   EXPECT_EQ(out, all);
 }
 
+// A budget with no room for the scratch: one reader decodes it all, and
+// the refusal is not left behind to be reported as the picture's.
+TEST(HuffmanTest, NoRoomForTheSecondReader) {
+  std::mt19937 rng(9);
+  const TestTree tree = RandomTree(&rng, 40, false);
+  std::vector<int> bits(100000);
+  for (int& b : bits) b = static_cast<int>(rng() & 1);
+  const std::vector<uint8_t> payload = TreePayload(tree, bits);
+  const std::vector<uint8_t> all = WalkBits(tree, PaddedBits(tree, bits), bits.size());
+  MemoryBudget budget;
+  budget.limit = 1024;
+  HuffmanScratch scratch;
+  scratch.budget = &budget;
+  std::vector<uint8_t> out;
+  ASSERT_EQ(CodecStatus::kOk, Decode(payload, all.size(), &out, &scratch));
+  EXPECT_EQ(out, all);
+  EXPECT_TRUE(scratch.bytes.empty());
+  EXPECT_FALSE(budget.refused);
+  EXPECT_EQ(budget.live, 0u);
+}
+
 TEST(HuffmanTest, RejectsBrokenTrees) {
   struct Case {
     const char* name;
