@@ -311,6 +311,9 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
   const uint64_t start = BitPosition(*r);
   const uint64_t end = static_cast<uint64_t>(r->size) * 8;
   if (end < start + kSplitFromBits || outSize < kSplitFromBits / 8) return false;
+  // The second reader makes at most what the first would from the middle
+  // on, plus the few codes before they meet: outSize is room enough, and
+  // should it not be, the join goes on from where the second reader stopped.
   const size_t capacity = outSize;
   if (scratch->bytes.size < capacity &&
       !AllocateBytes(&scratch->bytes, capacity, false, scratch->budget)) {
@@ -366,7 +369,8 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
     }
   }
   while (!firstStopped && firstMayGo()) firstStopped = !round(&first, r);
-  // A failed careful code leaves the reader where the code began.
+  // Storing the full-speed states again also undoes a careful code that
+  // failed: each reader stands where its last whole code ended.
   first.Store(r);
   other.Store(&b);
   const size_t firstMade = first.made;
@@ -374,6 +378,7 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
   *made = JoinAtACodeEnd(d, r, out, firstMade, outSize, ends, noted, b, second, secondMade);
   return true;
 }
+
 }  // namespace
 
 size_t DecodeHuffmanSymbols(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t outSize,
