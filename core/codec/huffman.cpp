@@ -134,9 +134,13 @@ namespace {
 
 constexpr uint64_t kSlotMask = (1u << kLookaheadBits) - 1;
 
-// The bits read so far, counted from the reader's first byte.
+// The bits read so far, counted from the reader's first byte: the bytes
+// loaded less the bits still in the buffer.
+uint64_t BitPosition(size_t pos, int count) {
+  return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(count);
+}
 uint64_t BitPosition(const BitReader& r) {
-  return static_cast<uint64_t>(r.pos) * 8 - static_cast<uint64_t>(r.count);
+  return BitPosition(r.pos, r.count);
 }
 
 // A reader decoding at full speed: its buffer is topped up to at least 56
@@ -169,9 +173,7 @@ struct FastReader {
   // Whether one more round fits the output and the data.
   bool CanGo() const { return outSize - made >= kSlotCodes * kSlots && size - pos >= 8; }
 
-  uint64_t Position() const {
-    return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(count);
-  }
+  uint64_t Position() const { return BitPosition(pos, count); }
 
   // One round; false when a slot holds a longer code, which is left for the
   // careful decoder.
@@ -242,19 +244,27 @@ bool DecodeOneCode(const HuffmanDecoder& d, BitReader* r, uint8_t* byte) {
   }
 }
 
-// The stream from where r stands, one reader, into out from `made` on.
+// One round of `fast`, whose plain reader is r; a slot that holds a longer
+// code gets the careful decoder. False when the stream ends inside that
+// code; storing `fast` into r again then undoes the attempt.
+inline bool Advance(const HuffmanDecoder& d, FastReader* fast, BitReader* r) {
+  if (fast->Round(d.lookahead)) return true;
+  fast->Store(r);
+  if (!DecodeOneCode(d, r, fast->out + fast->made)) return false;
+  *fast = FastReader(*r, fast->out, fast->made + 1, fast->outSize);
+  return true;
+}
+
+// The stream from where r stands, one reader, into out from `made` on: at
+// full speed while whole rounds fit, then code by code to the end.
 size_t DecodeOneWay(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t made,
                     size_t outSize) {
-  while (made < outSize) {
-    FastReader fast(*r, out, made, outSize);
-    while (fast.CanGo() && fast.Round(d.lookahead)) {
-    }
-    fast.Store(r);
-    made = fast.made;
-    if (made >= outSize) break;
-    if (!DecodeOneCode(d, r, out + made)) break;
-    ++made;
+  FastReader fast(*r, out, made, outSize);
+  while (fast.CanGo() && Advance(d, &fast, r)) {
   }
+  fast.Store(r);
+  made = fast.made;
+  while (made < outSize && DecodeOneCode(d, r, out + made)) ++made;
   return made;
 }
 
@@ -314,9 +324,8 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
   // The second reader makes at most what the first would from the middle
   // on, plus the few codes before they meet: outSize is room enough, and
   // should it not be, the join goes on from where the second reader stopped.
-  const size_t capacity = outSize;
-  if (scratch->bytes.size < capacity &&
-      !AllocateBytes(&scratch->bytes, capacity, false, scratch->budget)) {
+  if (scratch->bytes.size < outSize &&
+      !AllocateBytes(&scratch->bytes, outSize, false, scratch->budget)) {
     // One reader needs no scratch: a refusal here is not the decode's.
     if (scratch->budget) scratch->budget->refused = false;
     return false;
@@ -343,38 +352,29 @@ bool DecodeTwoWays(const HuffmanDecoder& d, BitReader* r, uint8_t* out, size_t o
     return true;
   }
 
-  // Both at full speed, the first reader stopping short of the middle. A
-  // slot that holds a longer code gets the careful decoder; false when the
-  // stream ends inside that code.
+  // Both at full speed, the first reader stopping short of the middle.
   FastReader first(*r, out, 0, outSize);
-  FastReader other(b, second, secondMade, capacity);
-  auto round = [&d](FastReader* fast, BitReader* reader) {
-    if (fast->Round(d.lookahead)) return true;
-    fast->Store(reader);
-    if (!DecodeOneCode(d, reader, fast->out + fast->made)) return false;
-    *fast = FastReader(*reader, fast->out, fast->made + 1, fast->outSize);
-    return true;
-  };
+  FastReader other(b, second, secondMade, outSize);
   auto firstMayGo = [&] { return first.Position() + 64 <= middle && first.CanGo(); };
   bool firstStopped = false;
   bool otherStopped = false;
   while (firstMayGo() && other.CanGo()) {
-    if (!round(&first, r)) {
+    if (!Advance(d, &first, r)) {
       firstStopped = true;
       break;
     }
-    if (!round(&other, &b)) {
+    if (!Advance(d, &other, &b)) {
       otherStopped = true;
       break;
     }
   }
-  while (!firstStopped && firstMayGo()) firstStopped = !round(&first, r);
+  while (!firstStopped && firstMayGo()) firstStopped = !Advance(d, &first, r);
   // Storing the full-speed states again also undoes a careful code that
   // failed: each reader stands where its last whole code ended.
   first.Store(r);
   other.Store(&b);
   const size_t firstMade = first.made;
-  secondMade = otherStopped ? other.made : DecodeOneWay(d, &b, second, other.made, capacity);
+  secondMade = otherStopped ? other.made : DecodeOneWay(d, &b, second, other.made, outSize);
   *made = JoinAtACodeEnd(d, r, out, firstMade, outSize, ends, noted, b, second, secondMade);
   return true;
 }
