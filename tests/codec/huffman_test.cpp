@@ -141,28 +141,12 @@ TEST(HuffmanTest, MatchesTheBitByBitWalkOnRandomTrees) {
   std::mt19937 rng(7);
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
-    // A random full binary tree over random leaves, children numbered first.
-    int leaves = 2 + static_cast<int>(rng() % 60);
-    std::vector<uint16_t> pool;
-    for (int i = 0; i < leaves; ++i) pool.push_back(static_cast<uint16_t>(rng() % 256));
-    TestTree tree;
-    while (pool.size() > 1) {
-      size_t a = rng() % pool.size();
-      uint16_t ca = pool[a];
-      pool.erase(pool.begin() + static_cast<long>(a));
-      size_t b = rng() % pool.size();
-      uint16_t cb = pool[b];
-      pool.erase(pool.begin() + static_cast<long>(b));
-      tree.push_back({ca, cb});
-      pool.push_back(static_cast<uint16_t>(256 + tree.size() - 1));
-    }
+    const TestTree tree = RandomTree(&rng, 2 + static_cast<int>(rng() % 60), false);
     std::vector<int> bits(rng() % 3000);
     for (int& b : bits) b = static_cast<int>(rng() & 1);
     std::vector<uint8_t> payload = TreePayload(tree, bits);
     // The payload's pad bits take part too.
-    std::vector<int> allBits = bits;
-    size_t treeBits = 8 + 18 * tree.size();
-    while ((treeBits + allBits.size()) % 8) allBits.push_back(0);
+    const std::vector<int> allBits = PaddedBits(tree, bits);
     std::vector<uint8_t> expected = WalkBits(tree, allBits, 100000);
     std::vector<uint8_t> out;
     ASSERT_EQ(CodecStatus::kOk, Decode(payload, 100000, &out));
