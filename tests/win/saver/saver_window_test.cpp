@@ -70,12 +70,21 @@ class SaverWindowTest : public ::testing::Test {
   void TearDown() override { ClearSaverSettings(); }
 
   // Starts the full-screen saver with the cursor resting at x, y, and waits
-  // until its window shows the logo.
+  // until its window shows the logo and has taken the cursor's place as its
+  // start point. The saver reads the cursor when it handles the mouse
+  // message its window's appearance brings; busy with its first card art,
+  // it may handle that message only after the test has begun to move the
+  // cursor. Two messages sent in turn come back only after the saver has
+  // handled everything queued before the first.
   HWND StartFullScreen(SaverProcess* saver, int x, int y) {
     SetCursorPos(x, y);
     if (!saver->Start(folder_, "/s")) return nullptr;
     HWND window = saver->WaitForWindow(kSaverClass, 20000);
     if (!window || !WaitForArt(*screen_, 0, 0, 0, 20000)) return nullptr;
+    for (int i = 0; i < 2; ++i) {
+      DWORD_PTR result = 0;
+      if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result)) return nullptr;
+    }
     return window;
   }
 
