@@ -1,9 +1,11 @@
 // libFuzzer target: any bytes as an .ART file, read and decoded with both
 // programs' codec options, then scaled both ways when they decode. A file
 // that is refused must have cost at most 64 x its size + 16 MiB.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "codec/codec.h"
@@ -53,8 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                      art->header.height, -1, &scaled));
   static_cast<void>(NearestScaleImage(ctx, nullptr, 0, art.get(), 19, 41, &scaled));
   // Decode again from the payload, into a target of exactly the image size.
-  std::unique_ptr<uint8_t[]> target(new uint8_t[static_cast<size_t>(art->header.imageSize) + 1]);
-  static_cast<void>(
-      DecodeWavelet(ctx, *art, target.get(), static_cast<size_t>(art->header.imageSize)));
+  const size_t imageBytes = static_cast<size_t>(art->header.imageSize);
+  std::unique_ptr<uint8_t[]> target(new uint8_t[imageBytes + 1]);
+  static_cast<void>(DecodeWavelet(ctx, *art, target.get(), imageBytes));
+  // And with room lent for the working planes, none to plenty of it (the
+  // input's last byte says how much): the very image ReadWavelet made.
+  const size_t roomBytes = std::min<size_t>(imageBytes / 4 * (data[size - 1] % 16), 8u << 20);
+  std::unique_ptr<uint8_t[]> room(new uint8_t[roomBytes + 1]);
+  if (DecodeWavelet(ctx, *art, target.get(), imageBytes, DecodeRoom{room.get(), roomBytes}) ==
+          CodecStatus::kOk &&
+      std::memcmp(target.get(), art->pixels.data(), imageBytes) != 0) {
+    std::abort();
+  }
   return 0;
 }

@@ -340,7 +340,7 @@ void SynthesizeLines(const int32_t* low, const int32_t* high, int n, int lines, 
 bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize,
                            int rowsNeeded) {
   if (side <= baseSize) return true;
-  size_t need = static_cast<size_t>(side) * static_cast<size_t>(side) / 2;
+  const size_t need = SynthesisScratchCount(side);
   if (scratch->low.size < need) {
     // Both go first, so the budget sees only the new pair.
     scratch->low = IntBuffer();
@@ -352,8 +352,13 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
       return false;
     }
   }
-  int32_t* rowsLow = scratch->low.data();
-  int32_t* rowsHigh = scratch->high.data();
+  InverseTransformPlane(scratch->low.data(), scratch->high.data(), plane, side, baseSize,
+                        rowsNeeded);
+  return true;
+}
+
+void InverseTransformPlane(int32_t* rowsLow, int32_t* rowsHigh, int32_t* plane, int side,
+                           int baseSize, int rowsNeeded) {
 #if defined(__SSE2__)
   const bool wide = WideVectorsAvailable();
 #endif
@@ -398,5 +403,4 @@ bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, 
     SynthesizeColumns(rowsLow, rowsHigh, s, 2 * s, pairs, plane);
 #endif
   }
-  return true;
 }

@@ -40,3 +40,13 @@ void SynthesizeLines(const int32_t* low, const int32_t* high, int n, int lines, 
 // be allocated.
 bool InverseTransformPlane(SynthesisScratch* scratch, int32_t* plane, int side, int baseSize,
                            int rowsNeeded);
+
+// Values in each of the two scratch planes a plane of that side needs.
+inline size_t SynthesisScratchCount(int side) {
+  return static_cast<size_t>(side) * static_cast<size_t>(side) / 2;
+}
+
+// The same with scratch planes the caller lends (SynthesisScratchCount(side)
+// values each; their contents are overwritten).
+void InverseTransformPlane(int32_t* rowsLow, int32_t* rowsHigh, int32_t* plane, int side,
+                           int baseSize, int rowsNeeded);

@@ -38,7 +38,7 @@ bool SideOk(int32_t side) {
 // The decoded image of art: its own pixels, or a fresh decode into `into`
 // (or into place when given).
 CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, ByteBuffer* into,
-                         uint8_t** pixels) {
+                         uint8_t** pixels, DecodeRoom room = DecodeRoom()) {
   // A record's own pixels are used when they are really its decoded image
   // (a record built by hand must still describe them truthfully).
   const ArtHeader& h = art->header;
@@ -52,10 +52,10 @@ CodecStatus SourcePixels(CodecContext* ctx, WaveletImage* art, uint8_t* place, B
   }
   CodecStatus status;
   if (place) {
-    status = DecodeWavelet(ctx, *art, place, static_cast<size_t>(art->header.imageSize));
+    status = DecodeWavelet(ctx, *art, place, static_cast<size_t>(art->header.imageSize), room);
     *pixels = place;
   } else {
-    status = DecodeWavelet(ctx, *art, into);
+    status = DecodeWavelet(ctx, *art, into, room);
     *pixels = into->data();
   }
   return status;
@@ -412,9 +412,18 @@ CodecStatus FilterScaleImage(CodecContext* ctx, uint8_t* target, size_t targetSi
       }
     }
   }
+  // The target bytes the result will cover and the decoded art does not
+  // are lent to the decoder for its working planes: their pages are then
+  // touched once, by both, rather than fresh planes being allocated too.
+  DecodeRoom room;
+  if (target && !sameSize) {
+    room.bytes = target;
+    room.size = place ? static_cast<size_t>(place - target) : targetSize;
+    if (room.size > resultBytes) room.size = static_cast<size_t>(resultBytes);
+  }
   ByteBuffer decodedOwn;
   uint8_t* src = nullptr;
-  CodecStatus status = SourcePixels(ctx, art, place, &decodedOwn, &src);
+  CodecStatus status = SourcePixels(ctx, art, place, &decodedOwn, &src, room);
   if (status != CodecStatus::kOk) return status;
 
   if (ctx->options.logoOverlay) {

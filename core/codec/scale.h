@@ -58,8 +58,10 @@ uint64_t ScaleTargetBytes(int32_t artWidth, int32_t artHeight, int32_t dw, int32
 // RowStride(dw) x max(height, dh) bytes and the rows filtered across fit
 // before the decoded rows still to be read (screens of the art's size and
 // larger), both passes run inside the target: no buffer of the image's size
-// besides it. Otherwise the passes use buffers of their own. The result is
-// the same either way.
+// besides it. Otherwise the passes use buffers of their own. Whatever part of
+// the target the result will cover and the decoded art does not is lent to
+// the decoder for its working planes (DecodeRoom). The result is the same
+// either way.
 //
 // ctx->cancel, when set, is read between rows: the call then returns
 // kStopped with the target half made.

@@ -88,8 +88,20 @@ CodecStatus CheckArt(CodecContext* ctx, const WaveletImage& art, CheckedArt* che
   return CodecStatus::kOk;
 }
 
+// count 32-bit values from the front of room, 64-byte aligned; null when
+// they do not fit.
+int32_t* TakeInts(DecodeRoom* room, size_t count) {
+  if (!room->bytes) return nullptr;
+  const size_t skip = (64 - reinterpret_cast<uintptr_t>(room->bytes) % 64) % 64;
+  if (room->size < skip || (room->size - skip) / sizeof(int32_t) < count) return nullptr;
+  int32_t* values = reinterpret_cast<int32_t*>(room->bytes + skip);
+  room->bytes += skip + count * sizeof(int32_t);
+  room->size -= skip + count * sizeof(int32_t);
+  return values;
+}
+
 CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const CheckedArt& checked,
-                          uint8_t* out) {
+                          uint8_t* out, DecodeRoom room) {
   CodecError* err = &ctx->error;
   const char* name = art.fileName;
   const ArtGeometry& g = checked.g;
@@ -103,10 +115,18 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
   const uint64_t needed = static_cast<uint64_t>(g.pieceBytes) * static_cast<uint64_t>(g.pieces);
 
   IntBuffer coefficients;
-  if (!AllocateInts(&coefficients, g.pieceBytes / 4, false, &ctx->memory)) {
-    return OutOfMemory(ctx, kArtModule, __LINE__);
+  int32_t* luma = TakeInts(&room, g.pieceBytes / 4);
+  if (!luma) {
+    if (!AllocateInts(&coefficients, g.pieceBytes / 4, false, &ctx->memory)) {
+      return OutOfMemory(ctx, kArtModule, __LINE__);
+    }
+    luma = coefficients.data();
   }
-  int32_t* luma = coefficients.data();
+  // Chroma planes are never larger than luma: one pair of synthesis rows
+  // serves all three.
+  const size_t synthesisCount = SynthesisScratchCount(g.pieceSide);
+  int32_t* lentLow = TakeInts(&room, synthesisCount);
+  int32_t* lentHigh = lentLow ? TakeInts(&room, synthesisCount) : nullptr;
   const size_t lumaCount = static_cast<size_t>(g.pieceSide) * g.pieceSide;
   const size_t chromaCount = static_cast<size_t>(g.chromaSide) * g.chromaSide;
   int32_t* u = luma + lumaCount;
@@ -133,8 +153,10 @@ CodecStatus DecodeChecked(CodecContext* ctx, const WaveletImage& art, const Chec
     for (int32_t* plane : {luma, u, v}) {
       if (StopRequested(ctx->cancel)) return StoppedError(err, kArtModule, __LINE__);
       const int32_t side = plane == luma ? g.pieceSide : g.chromaSide;
-      if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize,
-                                 plane == luma ? rows : chromaRows)) {
+      const int rowsNeeded = plane == luma ? rows : chromaRows;
+      if (lentHigh) {
+        InverseTransformPlane(lentLow, lentHigh, plane, side, g.baseSize, rowsNeeded);
+      } else if (!InverseTransformPlane(&dec.scratch, plane, side, g.baseSize, rowsNeeded)) {
         return OutOfMemory(ctx, kArtModule, __LINE__);
       }
     }
@@ -271,20 +293,28 @@ CodecStatus ReadWavelet(CodecContext* ctx, const char* path, bool decodeNow, Wav
 }
 
 CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, uint8_t* target,
-                          size_t targetSize) {
+                          size_t targetSize, DecodeRoom room) {
   ClearCodecError(&ctx->error);
   if (!target || art.header.imageSize < 0 ||
       targetSize < static_cast<size_t>(static_cast<uint32_t>(art.header.imageSize))) {
     return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
                          "DecodeWavelet: target for %s is smaller than its image", art.fileName);
   }
+  const uintptr_t imageStart = reinterpret_cast<uintptr_t>(target);
+  const uintptr_t imageEnd = imageStart + static_cast<uint32_t>(art.header.imageSize);
+  const uintptr_t roomStart = reinterpret_cast<uintptr_t>(room.bytes);
+  if (room.bytes && roomStart < imageEnd && imageStart < roomStart + room.size) {
+    return SetCodecError(&ctx->error, CodecStatus::kBadArgument, kArtModule, __LINE__,
+                         "DecodeWavelet: the room lent for %s overlaps its image", art.fileName);
+  }
   CheckedArt checked;
   CodecStatus status = CheckArt(ctx, art, &checked);
   if (status != CodecStatus::kOk) return status;
-  return DecodeChecked(ctx, art, checked, target);
+  return DecodeChecked(ctx, art, checked, target, room);
 }
 
-CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image) {
+CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image,
+                          DecodeRoom room) {
   ClearCodecError(&ctx->error);
   if (art.header.imageSize < 0) {
     return SetCodecError(&ctx->error, CodecStatus::kBadData, kArtModule, __LINE__,
@@ -299,7 +329,7 @@ CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer
   if (!AllocateBytes(&buffer, size, true, &ctx->memory)) {
     return OutOfMemory(ctx, kArtModule, __LINE__);
   }
-  status = DecodeChecked(ctx, art, checked, buffer.data());
+  status = DecodeChecked(ctx, art, checked, buffer.data(), room);
   if (status != CodecStatus::kOk) return status;
   *image = std::move(buffer);
   return CodecStatus::kOk;

@@ -50,13 +50,25 @@ CodecStatus ReadWavelet(CodecContext* ctx, const char* path, bool decodeNow, Wav
 CodecStatus ReadWaveletFromMemory(CodecContext* ctx, const uint8_t* bytes, size_t size,
                                   const char* name, bool decodeNow, WaveletPtr* art);
 
+// Bytes a caller lends the decoder for its working planes (the coefficients
+// of a piece and the synthesis rows), so that memory about to be filled
+// anyway, such as the part of a scaler's target the decoded art does not
+// occupy, is touched once instead of fresh planes being allocated. Whatever
+// it held is overwritten. Planes that do not fit are allocated as usual.
+struct DecodeRoom {
+  uint8_t* bytes = nullptr;
+  size_t size = 0;
+};
+
 // Decodes into target (at least imageSize bytes): width x height pixels of
 // blue, green, red, rows of exactly width x 3 bytes. The record is unchanged.
+// room must not overlap target.
 CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, uint8_t* target,
-                          size_t targetSize);
+                          size_t targetSize, DecodeRoom room = DecodeRoom());
 
 // Decodes into a new zero-filled buffer of imageSize + 1000 bytes.
-CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image);
+CodecStatus DecodeWavelet(CodecContext* ctx, const WaveletImage& art, ByteBuffer* image,
+                          DecodeRoom room = DecodeRoom());
 
 // Frees the record with its payload and pixels. Returns 0.
 int ReleaseWavelet(WaveletImage* art);

@@ -14,7 +14,9 @@
 #include "codec_presets.h"
 #include "codec/art_encoder.h"
 #include "codec/codec.h"
+#include "codec/art_format.h"
 #include "reference.h"
+#include "sample_art.h"
 #include "sample_picture.h"
 
 namespace {
@@ -220,6 +222,95 @@ TEST(DecoderTest, DecodingAgainGivesTheSameImage) {
   EXPECT_EQ(0, std::memcmp(again.data(), art->pixels.data(), art->header.imageSize));
   EXPECT_EQ(CodecStatus::kBadArgument,
             DecodeWavelet(ctx.get(), *art, target.data(), art->header.imageSize - 1));
+}
+
+// Room lent to the decoder: whatever fits of the piece's coefficients and
+// the two synthesis planes is taken from it, the rest allocated; the image
+// is the same, and so are the bytes next to the room and the image.
+TEST(DecoderTest, RoomLentForTheWorkingPlanesGivesTheSameImage) {
+  struct Art {
+    int width, height, pieces;
+  };
+  for (Art a : {Art{96, 64, 1}, Art{200, 150, 4}, Art{576, 432, 4}}) {
+    SCOPED_TRACE(testing::Message() << a.width << " x " << a.height << ", " << a.pieces);
+    const std::vector<uint8_t> file = EncodeSampleArt(a.width, a.height, a.pieces);
+    auto reference = NewContext();
+    WaveletPtr art;
+    ASSERT_EQ(CodecStatus::kOk, ReadWaveletFromMemory(reference.get(), file.data(), file.size(),
+                                                      "room.art", false, &art));
+    ByteBuffer want;
+    ASSERT_EQ(CodecStatus::kOk, DecodeWavelet(reference.get(), *art, &want));
+    ArtGeometry g;
+    CodecError error;
+    ASSERT_EQ(CodecStatus::kOk,
+              DeriveArtGeometry(art->header, art->payload.size, "room.art", &g, &error));
+    const size_t coefficientBytes = g.pieceBytes;
+    const size_t planeBytes = SynthesisScratchCount(g.pieceSide) * sizeof(int32_t);
+    const size_t imageBytes = static_cast<size_t>(art->header.imageSize);
+    int allocationsWithoutRoom = -1;
+    // The room starts 16 bytes past a multiple of 64; each plane taken from
+    // it starts at the next multiple of 64. How many planes a room of that
+    // size lends: the coefficients, then both synthesis planes or neither.
+    auto planesLent = [&](size_t roomBytes) {
+      size_t at = 16, left = roomBytes;
+      auto take = [&](size_t bytes) {
+        const size_t skip = (64 - at % 64) % 64;
+        if (left < skip + bytes) return false;
+        at += skip + bytes;
+        left -= skip + bytes;
+        return true;
+      };
+      const int coefficients = take(coefficientBytes) ? 1 : 0;
+      return coefficients + (take(planeBytes) && take(planeBytes) ? 2 : 0);
+    };
+    constexpr size_t kSkip = 48;
+    for (size_t roomBytes :
+         {size_t{0}, coefficientBytes - 1, coefficientBytes, coefficientBytes + kSkip - 1,
+          coefficientBytes + kSkip, coefficientBytes + planeBytes + kSkip,
+          coefficientBytes + 2 * planeBytes + kSkip - 1, coefficientBytes + 2 * planeBytes + 128,
+          size_t{4} << 20}) {
+      SCOPED_TRACE(testing::Message() << "room of " << roomBytes << " bytes");
+      constexpr size_t kGuard = 256;
+      std::vector<uint8_t> buffer(2 * kGuard + 64 + roomBytes + imageBytes, 0x5A);
+      const uintptr_t start = reinterpret_cast<uintptr_t>(buffer.data()) + kGuard;
+      uint8_t* room = buffer.data() + kGuard + (64 - start % 64) % 64 + 16;
+      uint8_t* image = room + roomBytes + kGuard;
+      auto ctx = NewContext();  // no planes kept from an earlier decode
+      AllocationWatch watch;
+      ASSERT_EQ(CodecStatus::kOk,
+                DecodeWavelet(ctx.get(), *art, image, imageBytes, DecodeRoom{room, roomBytes}))
+          << ctx->error.message;
+      EXPECT_EQ(0, std::memcmp(image, want.data(), imageBytes));
+      for (uint8_t* p = buffer.data(); p < room; ++p) ASSERT_EQ(*p, 0x5A) << "before the room";
+      for (size_t i = 0; i < kGuard; ++i) {
+        ASSERT_EQ(room[roomBytes + i], 0x5A) << "between the room and the image";
+      }
+      // Each plane taken from the room is one allocation fewer.
+      if (allocationsWithoutRoom < 0) allocationsWithoutRoom = watch.count();
+      EXPECT_EQ(watch.count(), allocationsWithoutRoom - planesLent(roomBytes));
+    }
+  }
+}
+
+TEST(DecoderTest, RoomOverlappingTheImageIsRefused) {
+  const std::vector<uint8_t> file = EncodeSampleArt(64, 48, 1);
+  auto ctx = NewContext();
+  WaveletPtr art;
+  ASSERT_EQ(CodecStatus::kOk,
+            ReadWaveletFromMemory(ctx.get(), file.data(), file.size(), "room.art", false, &art));
+  const size_t imageBytes = static_cast<size_t>(art->header.imageSize);
+  std::vector<uint8_t> buffer(3 * imageBytes);
+  uint8_t* image = buffer.data() + imageBytes;
+  EXPECT_EQ(CodecStatus::kBadArgument,
+            DecodeWavelet(ctx.get(), *art, image, imageBytes, DecodeRoom{image - 8, 16}));
+  EXPECT_EQ(CodecStatus::kBadArgument, DecodeWavelet(ctx.get(), *art, image, imageBytes,
+                                                     DecodeRoom{image + imageBytes - 1, 64}));
+  EXPECT_EQ(CodecStatus::kOk, DecodeWavelet(ctx.get(), *art, image, imageBytes,
+                                            DecodeRoom{buffer.data(), imageBytes}))
+      << ctx->error.message;
+  EXPECT_EQ(CodecStatus::kOk, DecodeWavelet(ctx.get(), *art, image, imageBytes,
+                                            DecodeRoom{image + imageBytes, imageBytes}))
+      << ctx->error.message;
 }
 
 TEST(DecoderTest, ReadsFilesAndNamesTheMissingOne) {

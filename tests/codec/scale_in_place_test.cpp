@@ -8,7 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "codec/art_format.h"
 #include "codec/codec.h"
+#include "codec/d4_synthesis.h"
 #include "sample_art.h"
 
 namespace {
@@ -91,6 +93,44 @@ TEST(ScaleInPlace, ScreenSizesGiveTheSameBytesWithoutAnImageSizedBuffer) {
     // as large as the decoded art or the rows filtered across.
     EXPECT_LT(run.largestAllocation, decodedBytes);
     EXPECT_LT(run.largestAllocation, static_cast<size_t>(s.dw) * 3 * 432);
+  }
+}
+
+std::vector<size_t> g_sizes;
+bool RecordSize(size_t bytes, void*) {
+  g_sizes.push_back(bytes);
+  return true;
+}
+
+TEST(ScaleInPlace, TheDecoderWorksInTheBytesTheResultWillCover) {
+  // The coefficients and synthesis planes go in the target before the
+  // decoded art: no allocation of their sizes, and the same picture.
+  const std::vector<uint8_t> file = EncodeSampleArt(576, 432, 4, 80);
+  auto reference = NewContext();
+  WaveletPtr art;
+  ASSERT_EQ(CodecStatus::kOk, ReadWaveletFromMemory(reference.get(), file.data(), file.size(),
+                                                    "saver.art", false, &art));
+  ArtGeometry g;
+  CodecError error;
+  ASSERT_EQ(CodecStatus::kOk,
+            DeriveArtGeometry(art->header, art->payload.size, "saver.art", &g, &error));
+  const size_t planeBytes = SynthesisScratchCount(g.pieceSide) * sizeof(int32_t);
+  for (int dw : {1024, 1920}) {
+    const int dh = dw * 3 / 4;
+    SCOPED_TRACE(testing::Message() << dw << " x " << dh);
+    const std::vector<uint8_t> want = ScaleApart(reference.get(), art.get(), dw, dh);
+    auto ctx = NewContext();  // no planes kept from an earlier decode
+    std::vector<uint8_t> target(SectionSize(dw, dh), 0xA5);
+    ScaledImage result;
+    g_sizes.clear();
+    SetAllocationHook(RecordSize, nullptr);
+    const CodecStatus status =
+        FilterScaleImage(ctx.get(), target.data(), target.size(), art.get(), dw, dh, -1, &result);
+    SetAllocationHook(nullptr, nullptr);
+    ASSERT_EQ(status, CodecStatus::kOk) << ctx->error.message;
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), result.pixels));
+    EXPECT_EQ(std::count(g_sizes.begin(), g_sizes.end(), g.pieceBytes), 0);
+    EXPECT_EQ(std::count(g_sizes.begin(), g_sizes.end(), planeBytes), 0);
   }
 }
 
