@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -354,6 +356,52 @@ TEST(NearestColourTest, MatchesThePlainSearchInEveryColourOfACell) {
           }
         }
       }
+    }
+  }
+}
+
+// A colour from every cell with a product table: more cells need blocks of
+// answers than the blocks' first capacity holds, so they grow (moving every
+// block) while answers are kept; all stay right.
+TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
+  const std::string path = std::string(LUMIVEX_GOLDEN_DIR) + "/WHITE.tr";
+  std::ifstream file(path);
+  ASSERT_TRUE(file) << path;
+  PlainTree plain;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    int r = 0, g = 0, b = 0;
+    std::string dash;
+    if (!(fields >> r >> g >> b >> dash)) continue;
+    std::vector<int> steps;
+    for (int step = 0; fields >> step;) steps.push_back(step);
+    plain.Add(Rgb(r, g, b), steps);
+  }
+  ASSERT_GT(plain.colours.size(), 200u);
+  auto ctx = NewPalette();
+  const LogicalPalette* palette = nullptr;
+  ASSERT_EQ(CodecStatus::kOk, ReadColourTable(ctx.get(), path.c_str(), &palette))
+      << ctx->error.message;
+  const NearestCache* cache = PrepareNearestCache(ctx.get());
+  ASSERT_NE(cache, nullptr);
+  std::mt19937 rng(41);
+  std::vector<uint32_t> corners;
+  for (uint32_t cell = 0; cell < NearestCache::kCells; ++cell) {
+    const uint32_t r = cell >> 12, g = (cell >> 6) & 63, b = cell & 63;
+    corners.push_back(r << 18 | g << 10 | b << 2);
+  }
+  std::shuffle(corners.begin(), corners.end(), rng);
+  for (uint32_t colour : corners) {
+    ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour)) << std::hex << colour;
+  }
+  ASSERT_GT(cache->blockCount, 32768u) << "the blocks never grew";
+  // Read back after the moves: another colour of each cell.
+  for (uint32_t colour : corners) {
+    const uint32_t other = colour | (rng() & 0x030303);
+    const int kept = CellNearestIndex(*cache, other);
+    if (kept >= 0) {
+      ASSERT_EQ(kept, plain.Search(other)) << std::hex << other;
     }
   }
 }
