@@ -360,9 +360,9 @@ TEST(NearestColourTest, MatchesThePlainSearchInEveryColourOfACell) {
   }
 }
 
-// A colour from every cell with a product table: more cells need blocks of
-// answers than the blocks' first capacity holds, so they grow (moving every
-// block) while answers are kept; all stay right.
+// A colour from every cell with a product table: more than 32768 cells need
+// blocks of answers, so the blocks grow several times (moving every block)
+// while answers are kept; all stay right.
 TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
   const std::string path = std::string(LUMIVEX_GOLDEN_DIR) + "/WHITE.tr";
   std::ifstream file(path);
