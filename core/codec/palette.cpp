@@ -124,10 +124,7 @@ int DistanceGap(int t, int p, int q) {
   return (t - p + 1) * (t - p + 1) - (t - q + 1) * (t - q + 1);
 }
 
-// A new block's answers, null when the blocks may not grow. (Starting with
-// room for a screen-sized painting's blocks instead of growing from 1024
-// touched fewer pages in a new context, but made a kept cache's lookups
-// slower: 4K dithering 78-80 -> 86-92 ms.)
+// A new block's answers, null when the blocks may not grow.
 uint8_t* NewBlock(NearestCache* cache) {
   if (cache->blockCount == cache->blockCapacity) {
     if (cache->blockCapacity == NearestCache::kCells) return nullptr;
