@@ -311,11 +311,86 @@ uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* ca
   return entry;
 }
 
+// The answers for the 64 colours of a cell's box, red slowest and blue
+// fastest: for each colour the first of the candidates (in search order)
+// at the least distance.
+void FillBlock(const ColourOctree& tree, const ColourBox& box, const int16_t* candidates, int count,
+               uint8_t* block) {
+  constexpr int kSide = 1 << NearestCache::kLowBits;
+#if defined(__SSE2__)
+  // Four blue values to a vector. A colour's key for candidate j is its
+  // distance times 256 plus j, so the least key is the first candidate at
+  // the least distance, as strict less in search order gives, and one
+  // comparison keeps both. Distances stay below 2^18, so keys fit 31 bits.
+  static_assert(kSide == 4, "one vector holds a cell's blue values");
+  if (count <= kMaxPaletteColours) {
+    int32_t redKeys[kSide][kMaxPaletteColours];
+    int32_t greenKeys[kSide][kMaxPaletteColours];
+    __m128i blueKeys[kMaxPaletteColours];
+    uint8_t answers[kMaxPaletteColours];
+    const __m128i low16 = _mm_set1_epi32(0xFFFF);
+    const __m128i blues = _mm_add_epi32(_mm_set1_epi32(box.low[2] + 1), _mm_setr_epi32(0, 1, 2, 3));
+    for (int j = 0; j < count; ++j) {
+      const int i = candidates[j];
+      for (int v = 0; v < kSide; ++v) {
+        const int dr = box.low[0] + v + 1 - tree.leafRed[i];
+        const int dg = box.low[1] + v + 1 - tree.leafGreen[i];
+        redKeys[v][j] = (dr * dr) << 8 | j;
+        greenKeys[v][j] = (dg * dg) << 8;
+      }
+      // Differences fit 16 bits: with the upper halves cleared, a
+      // multiply-add squares each lane.
+      const __m128i db =
+          _mm_and_si128(_mm_sub_epi32(blues, _mm_set1_epi32(tree.leafBlue[i])), low16);
+      blueKeys[j] = _mm_slli_epi32(_mm_madd_epi16(db, db), 8);
+      answers[j] = static_cast<uint8_t>(tree.leafIndex[i]);
+    }
+    for (int r = 0; r < kSide; ++r) {
+      __m128i least[kSide];
+      for (int g = 0; g < kSide; ++g) {
+        least[g] = _mm_add_epi32(_mm_set1_epi32(redKeys[r][0] + greenKeys[g][0]), blueKeys[0]);
+      }
+      for (int j = 1; j < count; ++j) {
+        for (int g = 0; g < kSide; ++g) {
+          const __m128i key =
+              _mm_add_epi32(_mm_set1_epi32(redKeys[r][j] + greenKeys[g][j]), blueKeys[j]);
+          const __m128i less = _mm_cmplt_epi32(key, least[g]);
+          least[g] = _mm_or_si128(_mm_and_si128(less, key), _mm_andnot_si128(less, least[g]));
+        }
+      }
+      for (int g = 0; g < kSide; ++g) {
+        alignas(16) int32_t keys[kSide];
+        _mm_store_si128(reinterpret_cast<__m128i*>(keys), least[g]);
+        for (int b = 0; b < kSide; ++b) *block++ = answers[keys[b] & 0xFF];
+      }
+    }
+    return;
+  }
+#endif
+  for (int r = 0; r < kSide; ++r) {
+    for (int g = 0; g < kSide; ++g) {
+      for (int b = 0; b < kSide; ++b) {
+        const int t[3] = {box.low[0] + r + 1, box.low[1] + g + 1, box.low[2] + b + 1};
+        int best = candidates[0];
+        int bestDistance = INT_MAX;
+        for (int j = 0; j < count; ++j) {
+          const int i = candidates[j];
+          const int dr = t[0] - tree.leafRed[i], dg = t[1] - tree.leafGreen[i],
+                    db = t[2] - tree.leafBlue[i];
+          const int d = dr * dr + dg * dg + db * db;
+          best = d < bestDistance ? i : best;
+          bestDistance = std::min(d, bestDistance);
+        }
+        *block++ = static_cast<uint8_t>(tree.leafIndex[best]);
+      }
+    }
+  }
+}
+
 // The entry of a cell (see NearestCache), following SearchOctree's walk for
 // the cell's colours as far as their shared bits reach.
 uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cache) {
   constexpr int kBits = NearestCache::kCellBits;
-  constexpr int kSide = 1 << NearestCache::kLowBits;
   const ColourBox box = CellBox(cell, kBits);
   // The larger cell's list, when its colours share the stop, holds every
   // leaf that may be nearest here.
@@ -338,24 +413,7 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
   if (count == 1) return static_cast<uint32_t>(tree.leafIndex[candidates[0]]);
   uint8_t* block = NewBlock(cache);
   if (!block) return NearestCache::kSearchEach;
-  for (int r = 0; r < kSide; ++r) {
-    for (int g = 0; g < kSide; ++g) {
-      for (int b = 0; b < kSide; ++b) {
-        const int t[3] = {box.low[0] + r + 1, box.low[1] + g + 1, box.low[2] + b + 1};
-        int best = candidates[0];
-        int bestDistance = INT_MAX;
-        for (int j = 0; j < count; ++j) {
-          const int i = candidates[j];
-          const int dr = t[0] - tree.leafRed[i], dg = t[1] - tree.leafGreen[i],
-                    db = t[2] - tree.leafBlue[i];
-          const int d = dr * dr + dg * dg + db * db;
-          best = d < bestDistance ? i : best;
-          bestDistance = std::min(d, bestDistance);
-        }
-        *block++ = static_cast<uint8_t>(tree.leafIndex[best]);
-      }
-    }
-  }
+  FillBlock(tree, box, candidates, count, block);
   return NearestCache::kFirstBlock + cache->blockCount - 1;
 }
 
