@@ -5,6 +5,10 @@
 // picture.
 #include <benchmark/benchmark.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -485,6 +489,15 @@ EncoderComparison CompareEncoders() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(__GLIBC__)
+  // Fixed heap thresholds. glibc moves them as large blocks are freed, so
+  // whether a result freed at the end of each iteration goes back to the
+  // kernel, to be faulted in page by page at the next, would depend on
+  // where the blocks made before it happened to land. What a first touch
+  // costs is measured where it is paid: the wallpaper maker under Wine.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   MedianReporter reporter;
