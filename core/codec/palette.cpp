@@ -124,11 +124,13 @@ int DistanceGap(int t, int p, int q) {
   return (t - p + 1) * (t - p + 1) - (t - q + 1) * (t - q + 1);
 }
 
-// A new block's answers, null when the blocks may not grow.
+// A new block's answers, null when the blocks may not grow. The first
+// capacity holds what a screen-sized painting needs (its pages are touched
+// only as blocks are used): growing by copying touches every page again.
 uint8_t* NewBlock(NearestCache* cache) {
   if (cache->blockCount == cache->blockCapacity) {
     if (cache->blockCapacity == NearestCache::kCells) return nullptr;
-    const uint32_t capacity = cache->blockCapacity ? 2 * cache->blockCapacity : 1024;
+    const uint32_t capacity = cache->blockCapacity ? 2 * cache->blockCapacity : 32768;
     std::unique_ptr<uint8_t[]> grown(
         new (std::nothrow) uint8_t[static_cast<size_t>(capacity) * NearestCache::kBlockSize]);
     if (!grown) return nullptr;

@@ -360,13 +360,9 @@ TEST(NearestColourTest, MatchesThePlainSearchInEveryColourOfACell) {
   }
 }
 
-// A colour from every cell with a product table: more than 32768 cells need
-// blocks of answers, so the blocks grow several times (moving every block)
-// while answers are kept; all stay right.
-TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
-  const std::string path = std::string(LUMIVEX_GOLDEN_DIR) + "/WHITE.tr";
+// The plain tree of a .TR file's colour lines.
+PlainTree PlainTreeOfFile(const std::string& path) {
   std::ifstream file(path);
-  ASSERT_TRUE(file) << path;
   PlainTree plain;
   std::string line;
   while (std::getline(file, line)) {
@@ -378,7 +374,17 @@ TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
     for (int step = 0; fields >> step;) steps.push_back(step);
     plain.Add(Rgb(r, g, b), steps);
   }
-  ASSERT_GT(plain.colours.size(), 200u);
+  return plain;
+}
+
+// A colour from every cell with a product table: more cells need blocks of
+// answers than the blocks' first capacity holds, so they grow (moving every
+// block) while answers are kept; all stay right. A second table read into
+// the same context then writes its blocks over the first one's.
+TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
+  const std::string path = std::string(LUMIVEX_GOLDEN_DIR) + "/WHITE.tr";
+  const PlainTree plain = PlainTreeOfFile(path);
+  ASSERT_GT(plain.colours.size(), 200u) << path;
   auto ctx = NewPalette();
   const LogicalPalette* palette = nullptr;
   ASSERT_EQ(CodecStatus::kOk, ReadColourTable(ctx.get(), path.c_str(), &palette))
@@ -402,6 +408,23 @@ TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
     const int kept = CellNearestIndex(*cache, other);
     if (kept >= 0) {
       ASSERT_EQ(kept, plain.Search(other)) << std::hex << other;
+    }
+  }
+  // Another table in the same context: none of the first one's answers
+  // may show through.
+  const std::string second = std::string(LUMIVEX_GOLDEN_DIR) + "/0340.tr";
+  const PlainTree secondPlain = PlainTreeOfFile(second);
+  ASSERT_GT(secondPlain.colours.size(), 200u) << second;
+  ASSERT_EQ(CodecStatus::kOk, ReadColourTable(ctx.get(), second.c_str(), &palette))
+      << ctx->error.message;
+  ASSERT_EQ(cache, PrepareNearestCache(ctx.get()));
+  for (uint32_t colour : corners) {
+    const uint32_t other = colour | (rng() & 0x030303);
+    const int want = secondPlain.Search(other);
+    ASSERT_EQ(NearestColourIndex(ctx.get(), other), want) << std::hex << other;
+    const int kept = CellNearestIndex(*cache, other);
+    if (kept >= 0) {
+      ASSERT_EQ(kept, want) << std::hex << other;
     }
   }
 }
