@@ -129,8 +129,9 @@ int DistanceGap(int t, int p, int q) {
 // only as blocks are used): growing by copying touches every page again.
 uint8_t* NewBlock(NearestCache* cache) {
   if (cache->blockCount == cache->blockCapacity) {
-    if (cache->blockCapacity == NearestCache::kCells) return nullptr;
-    const uint32_t capacity = cache->blockCapacity ? 2 * cache->blockCapacity : 32768;
+    if (cache->blockCapacity == NearestCache::kMaxBlocks) return nullptr;
+    const uint32_t capacity =
+        cache->blockCapacity ? std::min(2 * cache->blockCapacity, NearestCache::kMaxBlocks) : 32768;
     std::unique_ptr<uint8_t[]> grown(
         new (std::nothrow) uint8_t[static_cast<size_t>(capacity) * NearestCache::kBlockSize]);
     if (!grown) return nullptr;
@@ -284,7 +285,7 @@ int LeavesBelow(const ColourOctree& tree, int node, int16_t* out) {
 // The larger cell's entry in cache->parents, worked out now if need be.
 uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* cache) {
   uint32_t& entry = cache->parents[parent];
-  if (entry != NearestCache::kUnclassified) return entry;
+  if (entry != NearestCache::kParentUnworked) return entry;
   constexpr int kBits = NearestCache::kCellBits - 1;
   const ColourBox box = CellBox(parent, kBits);
   int leaf = 0;
@@ -421,7 +422,7 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
 
 // Every cell back to unclassified (a new table).
 void ClearCells(NearestCache* cache) {
-  std::memset(cache->cells.get(), 0xFF, NearestCache::kCells * sizeof(uint32_t));
+  std::memset(cache->cells.get(), 0xFF, NearestCache::kCells * sizeof(uint16_t));
   std::memset(cache->parents.get(), 0xFF, NearestCache::kParents * sizeof(uint32_t));
   cache->blockCount = 0;
   cache->parentLeafCount = 0;
@@ -546,7 +547,7 @@ NearestCache* Cache(PaletteContext* ctx) {
   if (!ctx->cache && !ctx->cacheFailed) {
     std::unique_ptr<NearestCache> cache(new (std::nothrow) NearestCache);
     if (cache) {
-      cache->cells.reset(new (std::nothrow) uint32_t[NearestCache::kCells]);
+      cache->cells.reset(new (std::nothrow) uint16_t[NearestCache::kCells]);
       cache->parents.reset(new (std::nothrow) uint32_t[NearestCache::kParents]);
     }
     if (cache && cache->cells && cache->parents) {
@@ -571,8 +572,10 @@ int NearestColourIndex(PaletteContext* ctx, uint32_t colour) {
   NearestCache* cache = Cache(ctx);
   if (!cache) return SearchOctree(ctx->table->octree, colour);
   const uint32_t cell = NearestCell(colour);
-  uint32_t& entry = cache->cells[cell];
-  if (entry == NearestCache::kUnclassified) entry = ClassifyCell(ctx->table->octree, cell, cache);
+  uint16_t& entry = cache->cells[cell];
+  if (entry == NearestCache::kUnclassified) {
+    entry = static_cast<uint16_t>(ClassifyCell(ctx->table->octree, cell, cache));
+  }
   if (entry == NearestCache::kSearchEach) return SearchOctree(ctx->table->octree, colour);
   return CellNearestIndex(*cache, colour);
 }

@@ -59,11 +59,13 @@ struct NearestCache {
   static constexpr uint32_t kCells = 1u << (3 * kCellBits);
   static constexpr uint32_t kBlockSize = 1u << (3 * kLowBits);  // colours a cell holds
   // A cell's entry: its answer (below 256), 256 + its block's number, or
-  // one of these.
-  static constexpr uint32_t kUnclassified = 0xFFFFFFFF;
-  static constexpr uint32_t kSearchEach = 0xFFFFFFFE;
+  // one of these. Two bytes a cell, so that the cells' pages are few; the
+  // cells that find the blocks all taken search each colour.
+  static constexpr uint32_t kUnclassified = 0xFFFF;
+  static constexpr uint32_t kSearchEach = 0xFFFE;
   static constexpr uint32_t kFirstBlock = 256;
-  std::unique_ptr<uint32_t[]> cells;  // kCells entries
+  static constexpr uint32_t kMaxBlocks = kSearchEach - kFirstBlock;
+  std::unique_ptr<uint16_t[]> cells;  // kCells entries
   // The blocks: kBlockSize palette indexes each, by the colours' low bits.
   std::unique_ptr<uint8_t[]> blocks;
   uint32_t blockCount = 0;  // in use
@@ -72,6 +74,7 @@ struct NearestCache {
   // stops at a node above the cells' bits: the leaves that may be nearest
   // in the larger cell, so that each of its cells compares only those.
   static constexpr uint32_t kParents = kCells / 8;
+  static constexpr uint32_t kParentUnworked = 0xFFFFFFFF;
   static constexpr uint32_t kNoParentList = 0xFFFFFFFE;  // the cells walk on their own
   std::unique_ptr<uint32_t[]> parents;      // kParents: (offset << 9) | count, or a mark
   std::unique_ptr<int16_t[]> parentLeaves;  // the lists, leaf numbers in search order

@@ -429,6 +429,55 @@ TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
   }
 }
 
+// 256 colours a step apart in red, every path under digit 0: seven eighths
+// of the colours stop at the root and compare all 256 leaves, and a cell's
+// four reds have four different nearest colours, so every such cell needs a
+// block: more than there can be. The cells past the last block search each
+// colour and answer right.
+TEST(NearestColourTest, CellsPastTheLastBlockSearchEachColour) {
+  std::mt19937 rng(23);
+  PlainTree plain;
+  std::string text;
+  for (int i = 0; i < 256; ++i) {
+    const uint32_t colour = static_cast<uint32_t>(i) << 16 | 0x8080;
+    std::vector<int> path = {0};
+    for (int level = 1; level < 8; ++level) path.push_back(static_cast<int>(rng() % 8));
+    plain.Add(colour, path);
+    text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
+            std::to_string(colour & 0xFF) + " -";
+    for (int d : path) text += " " + std::to_string(d);
+    text += "\n";
+  }
+  auto ctx = NewPalette();
+  ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+  const NearestCache* cache = PrepareNearestCache(ctx.get());
+  ASSERT_NE(cache, nullptr);
+  std::vector<uint32_t> cells(NearestCache::kCells);
+  for (uint32_t cell = 0; cell < NearestCache::kCells; ++cell) cells[cell] = cell;
+  std::shuffle(cells.begin(), cells.end(), rng);
+  for (uint32_t cell : cells) {
+    const uint32_t colour =
+        (cell >> 12) << 18 | ((cell >> 6) & 63) << 10 | (cell & 63) << 2 | (rng() & 0x030303);
+    ASSERT_EQ(NearestColourIndex(ctx.get(), colour), plain.Search(colour)) << std::hex << colour;
+  }
+  ASSERT_EQ(cache->blockCount, NearestCache::kMaxBlocks) << "the blocks were never all taken";
+  // Read back: another colour of each cell, the last cells searching each.
+  int searched = 0;
+  for (uint32_t cell : cells) {
+    const uint32_t colour =
+        (cell >> 12) << 18 | ((cell >> 6) & 63) << 10 | (cell & 63) << 2 | (rng() & 0x030303);
+    const int want = plain.Search(colour);
+    const int kept = CellNearestIndex(*cache, colour);
+    if (kept >= 0) {
+      ASSERT_EQ(kept, want) << std::hex << colour;
+    } else {
+      ++searched;
+    }
+    ASSERT_EQ(NearestColourIndex(ctx.get(), colour), want) << std::hex << colour;
+  }
+  EXPECT_GT(searched, 0);
+}
+
 TEST(NearestColourTest, MapImageToPaletteKeepsPadBytes) {
   auto ctx = NewPalette();
   ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), "0 0 0 - 0\n255 255 255 - 7\n"));
