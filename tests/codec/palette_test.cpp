@@ -243,6 +243,15 @@ struct PlainTree {
 struct RandomTable {
   PlainTree plain;
   std::string text;
+
+  // One line, in the text and in the plain tree.
+  void Add(uint32_t colour, const std::vector<int>& path) {
+    plain.Add(colour, path);
+    text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
+            std::to_string(colour & 0xFF) + " -";
+    for (int d : path) text += " " + std::to_string(d);
+    text += "\n";
+  }
 };
 
 // With `clustered`, the colours lie near one another, as a picture's do, and
@@ -274,11 +283,7 @@ RandomTable MakeRandomTable(std::mt19937* rng, bool anyPaths, bool ties, bool cl
     for (int level = 0; level < depth; ++level) {
       path.push_back(own ? OctreeChildIndex(colour, level) : static_cast<int>((*rng)() % 8));
     }
-    table.plain.Add(colour, path);
-    table.text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
-                  std::to_string(colour & 0xFF) + " -";
-    for (int d : path) table.text += " " + std::to_string(d);
-    table.text += "\n";
+    table.Add(colour, path);
   }
   return table;
 }
@@ -360,6 +365,11 @@ TEST(NearestColourTest, MatchesThePlainSearchInEveryColourOfACell) {
   }
 }
 
+// The first colour of cell number `cell` (NearestCell).
+uint32_t CellColour(uint32_t cell) {
+  return (cell >> 12) << 18 | ((cell >> 6) & 63) << 10 | (cell & 63) << 2;
+}
+
 // The plain tree of a .TR file's colour lines.
 PlainTree PlainTreeOfFile(const std::string& path) {
   std::ifstream file(path);
@@ -394,8 +404,7 @@ TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
   std::mt19937 rng(41);
   std::vector<uint32_t> corners;
   for (uint32_t cell = 0; cell < NearestCache::kCells; ++cell) {
-    const uint32_t r = cell >> 12, g = (cell >> 6) & 63, b = cell & 63;
-    corners.push_back(r << 18 | g << 10 | b << 2);
+    corners.push_back(CellColour(cell));
   }
   std::shuffle(corners.begin(), corners.end(), rng);
   for (uint32_t colour : corners) {
@@ -436,36 +445,29 @@ TEST(NearestColourTest, KeptAnswersSurviveTheBlocksGrowing) {
 // colour and answer right.
 TEST(NearestColourTest, CellsPastTheLastBlockSearchEachColour) {
   std::mt19937 rng(23);
-  PlainTree plain;
-  std::string text;
+  RandomTable table;
   for (int i = 0; i < 256; ++i) {
-    const uint32_t colour = static_cast<uint32_t>(i) << 16 | 0x8080;
     std::vector<int> path = {0};
     for (int level = 1; level < 8; ++level) path.push_back(static_cast<int>(rng() % 8));
-    plain.Add(colour, path);
-    text += std::to_string(colour >> 16) + " " + std::to_string((colour >> 8) & 0xFF) + " " +
-            std::to_string(colour & 0xFF) + " -";
-    for (int d : path) text += " " + std::to_string(d);
-    text += "\n";
+    table.Add(static_cast<uint32_t>(i) << 16 | 0x8080, path);
   }
+  const PlainTree& plain = table.plain;
   auto ctx = NewPalette();
-  ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), text)) << ctx->error.message;
+  ASSERT_EQ(CodecStatus::kOk, Read(ctx.get(), table.text)) << ctx->error.message;
   const NearestCache* cache = PrepareNearestCache(ctx.get());
   ASSERT_NE(cache, nullptr);
   std::vector<uint32_t> cells(NearestCache::kCells);
   for (uint32_t cell = 0; cell < NearestCache::kCells; ++cell) cells[cell] = cell;
   std::shuffle(cells.begin(), cells.end(), rng);
   for (uint32_t cell : cells) {
-    const uint32_t colour =
-        (cell >> 12) << 18 | ((cell >> 6) & 63) << 10 | (cell & 63) << 2 | (rng() & 0x030303);
+    const uint32_t colour = CellColour(cell) | (rng() & 0x030303);
     NearestColourIndex(ctx.get(), colour);  // every answer is checked below
   }
   ASSERT_EQ(cache->blockCount, NearestCache::kMaxBlocks) << "the blocks were never all taken";
   // Read back: another colour of each cell, the last cells searching each.
   int searched = 0;
   for (uint32_t cell : cells) {
-    const uint32_t colour =
-        (cell >> 12) << 18 | ((cell >> 6) & 63) << 10 | (cell & 63) << 2 | (rng() & 0x030303);
+    const uint32_t colour = CellColour(cell) | (rng() & 0x030303);
     const int want = plain.Search(colour);
     const int kept = CellNearestIndex(*cache, colour);
     if (kept >= 0) {
