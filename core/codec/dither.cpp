@@ -115,7 +115,8 @@ class FloydSteinbergRow {
   }
 
   // Pixel x, after pixel x - 1; writes the row below's entry x - 1 for good.
-  void Step(int x) {
+  // Inlined into the rows' loop, so that each row's errors stay in registers.
+  __attribute__((always_inline)) void Step(int x) {
     const __m128i zero = _mm_setzero_si128();
     uint8_t* px = pixels_ + 3 * static_cast<size_t>(x);
     const __m128i acc =
