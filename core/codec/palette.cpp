@@ -16,6 +16,7 @@ namespace {
 
 constexpr size_t kMaxLineLength = 254;         // characters before the line end
 constexpr size_t kMaxTableFileSize = 1 << 20;  // far above 256 full lines
+constexpr size_t kFirstTableRead = 16 << 10;   // a product table is about 6 KB
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -526,11 +527,20 @@ CodecStatus ReadColourTable(PaletteContext* ctx, const char* path, const Logical
     return SetCodecError(&ctx->error, CodecStatus::kCannotOpen, kPaletteModule, __LINE__,
                          "File %s could not be opened: EXITING\r\n", path);
   }
+  // The buffer grows with what the file holds. A reader may touch every page
+  // of the buffer it is handed (Wine's does): the largest buffer a table may
+  // need would cost more than reading a table of a few kilobytes.
   ByteBuffer text;
-  if (!AllocateBytes(&text, kMaxTableFileSize + 1, false)) {
-    return PaletteOutOfMemory(ctx, __LINE__);
+  size_t length = 0;
+  for (size_t capacity = kFirstTableRead;;
+       capacity = std::min(2 * capacity, kMaxTableFileSize + 1)) {
+    ByteBuffer grown;
+    if (!AllocateBytes(&grown, capacity, false)) return PaletteOutOfMemory(ctx, __LINE__);
+    if (length) std::memcpy(grown.data(), text.data(), length);
+    text = std::move(grown);
+    length += std::fread(text.data() + length, 1, capacity - length, file.get());
+    if (length < capacity || capacity > kMaxTableFileSize) break;
   }
-  size_t length = std::fread(text.data(), 1, text.size, file.get());
   if (length > kMaxTableFileSize) {
     return SetCodecError(&ctx->error, CodecStatus::kBadData, kPaletteModule, __LINE__,
                          "Colour table %s is too large", path);

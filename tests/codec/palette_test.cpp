@@ -137,6 +137,57 @@ TEST(ColourTableTest, ReadsAFile) {
   EXPECT_EQ(ctx->table->palette.entryCount, 2);
 }
 
+// A table file of exactly `size` bytes (at least what the colours take):
+// `colours` long colour lines, colour i being (i, 255 - i, 7), then blank
+// lines of spaces.
+std::string TableFileOfSize(int colours, size_t size) {
+  std::string text;
+  for (int i = 0; i < colours; ++i) {
+    text += std::to_string(i) + " " + std::to_string(255 - i) + " 7 " + std::string(200, 'x') +
+            " - " + std::to_string(i / 64) + " " + std::to_string(i / 8 % 8) + " " +
+            std::to_string(i % 8) + "\n";
+  }
+  while (text.size() < size) {
+    const size_t line = std::min<size_t>(size - text.size(), 255);
+    text += std::string(line - 1, ' ') + "\n";
+  }
+  return text;
+}
+
+TEST(ColourTableTest, FileSizesAroundTheReadsAndTheLimit) {
+  const std::string directory = MakeTempDirectory();
+  const struct {
+    int colours;
+    size_t size;  // 0: the colour lines alone
+    CodecStatus status;
+  } cases[] = {
+      {256, 0, CodecStatus::kOk},                   // about 56 KB, read in growing steps
+      {1, 16 << 10, CodecStatus::kOk},              // fills the first read exactly
+      {1, (16 << 10) + 1, CodecStatus::kOk},        // one byte more
+      {256, 1 << 20, CodecStatus::kOk},             // the largest allowed
+      {256, (1 << 20) + 1, CodecStatus::kBadData},  // one byte more
+      {1, 3 << 20, CodecStatus::kBadData},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.colours) + " colours in " + std::to_string(c.size) + " bytes");
+    const std::string path = directory + "/sized.tr";
+    const std::string text = TableFileOfSize(c.colours, c.size);
+    ASSERT_TRUE(c.size == 0 || text.size() == c.size);
+    WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    auto ctx = NewPalette();
+    ASSERT_EQ(c.status, ReadColourTable(ctx.get(), path.c_str()));
+    if (c.status != CodecStatus::kOk) {
+      EXPECT_EQ(std::string(ctx->error.message), "Colour table " + path + " is too large");
+      continue;
+    }
+    ASSERT_EQ(ctx->table->palette.entryCount, c.colours);
+    const PaletteEntry& last = ctx->table->palette.entries[c.colours - 1];
+    EXPECT_EQ(last.red, c.colours - 1);
+    EXPECT_EQ(last.green, 256 - c.colours);
+    EXPECT_EQ(last.blue, 7);
+  }
+}
+
 TEST(NearestColourTest, SearchCases) {
   struct Case {
     const char* name;
