@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -61,6 +63,19 @@ void FillColourTable(const LogicalPalette& palette, uint8_t* table) {
   white[0] = white[1] = white[2] = white[3] = 255;
 }
 
+// After the colour reduction a picture holds only the table's colours (and
+// black and white), so the pixel value last found for a colour is kept in a
+// small table by colour: most pixels then skip the walk through the cells.
+struct IndexMemo {
+  static constexpr int kBits = 12;
+  struct Slot {
+    uint32_t colour = 0xFFFFFFFF;  // no colour: empty
+    uint8_t pixel = 0;
+  };
+  static uint32_t SlotOf(uint32_t colour) { return (colour * 0x9E3779B1u) >> (32 - kBits); }
+  Slot slots[1 << kBits];
+};
+
 }  // namespace
 
 int32_t WallpaperFileDepth(int32_t displayDepth) {
@@ -103,6 +118,11 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
 
   const size_t rowBytes = WallpaperRowBytes(width, fileDepth);
   const NearestCache* nearest = fileDepth == 8 ? PrepareNearestCache(&ctx->palette) : nullptr;
+  std::unique_ptr<IndexMemo> memo;
+  if (fileDepth == 8) {
+    memo.reset(new (std::nothrow) IndexMemo);
+    if (!memo) return OutOfMemory(ctx, kWallpaperModule, __LINE__);
+  }
   // Convert front to back: an output row never starts after its input row.
   for (int32_t y = 0; y < height; ++y) {
     const uint8_t* in = image + static_cast<size_t>(y) * stride;
@@ -110,7 +130,13 @@ CodecStatus BuildBitmapBits(CodecContext* ctx, uint8_t* image, size_t stride, in
     if (fileDepth == 8) {
       for (int32_t x = 0; x < width; ++x, in += 3) {
         const uint32_t colour = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
-        out[x] = static_cast<uint8_t>(NearestColourIndexKept(&ctx->palette, nearest, colour) + 1);
+        IndexMemo::Slot& slot = memo->slots[IndexMemo::SlotOf(colour)];
+        if (slot.colour != colour) {
+          slot.colour = colour;
+          slot.pixel =
+              static_cast<uint8_t>(NearestColourIndexKept(&ctx->palette, nearest, colour) + 1);
+        }
+        out[x] = slot.pixel;
       }
       std::memset(out + width, 0, rowBytes - static_cast<size_t>(width));
     } else if (fileDepth == 16) {

@@ -300,4 +300,46 @@ TEST_F(WallpaperBitmapTest, SixteenBitsInPlaceForEveryWidth) {
   }
 }
 
+TEST_F(WallpaperBitmapTest, EightBitPixelsOfAnyColourAreTheNearestIndexPlusOne) {
+  MakeArt(Gradient(64, 48), 64, 48, 40);
+  PaletteContext reference;
+  InitPaletteContext(&reference);
+  ASSERT_EQ(ReadColourTable(&reference, TablePath().c_str()), CodecStatus::kOk);
+  // Random colours, many more than the pixels' answers kept by colour have
+  // room for, and every third pixel a repeat of one of a few colours.
+  std::mt19937 rng(11);
+  const int32_t width = 97, height = 61;
+  const size_t stride = RowStride(width);
+  std::vector<uint8_t> image(stride * height);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t* p = image.data() + stride * y + 3 * x;
+      const uint32_t colour = x % 3 == 0 ? (rng() % 5) * 0x333333u : rng() & 0xFFFFFF;
+      p[0] = static_cast<uint8_t>(colour);
+      p[1] = static_cast<uint8_t>(colour >> 8);
+      p[2] = static_cast<uint8_t>(colour >> 16);
+    }
+  }
+  const std::vector<uint8_t> source = image;
+  CodecContext ctx;
+  InitCodecContext(&ctx, SwitcherCodecOptions());
+  std::vector<uint8_t> colourTable(kWallpaperColourTableBytes);
+  size_t imageBytes = 0;
+  ASSERT_EQ(BuildBitmapBits(&ctx, image.data(), stride, width, height, 8, colourTable.data(),
+                            TablePath().c_str(), &imageBytes),
+            CodecStatus::kOk)
+      << ctx.error.message;
+  const size_t rowBytes = (static_cast<size_t>(width) + 3) & ~size_t{3};
+  ASSERT_EQ(imageBytes, rowBytes * height);
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t from = y == height - 1 ? y : height - 2 - y;  // bottom-up, last row last
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = source.data() + stride * from + 3 * x;
+      const uint32_t colour = static_cast<uint32_t>(p[2] << 16 | p[1] << 8 | p[0]);
+      ASSERT_EQ(image[rowBytes * y + x], NearestColourIndex(&reference, colour) + 1)
+          << y << " " << x;
+    }
+  }
+}
+
 }  // namespace
