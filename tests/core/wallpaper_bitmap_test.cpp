@@ -93,6 +93,21 @@ class WallpaperBitmapTest : public ::testing::Test {
     return bitmap;
   }
 
+  // BuildBitmapBits of the picture in place with this test's table: the
+  // image bytes it reports.
+  size_t BuildBits(std::vector<uint8_t>* image, size_t stride, int32_t width, int32_t height,
+                   int32_t depth) {
+    CodecContext ctx;
+    InitCodecContext(&ctx, SwitcherCodecOptions());
+    std::vector<uint8_t> colourTable(kWallpaperColourTableBytes);
+    size_t imageBytes = 0;
+    EXPECT_EQ(BuildBitmapBits(&ctx, image->data(), stride, width, height, depth, colourTable.data(),
+                              TablePath().c_str(), &imageBytes),
+              CodecStatus::kOk)
+        << ctx.error.message;
+    return imageBytes;
+  }
+
   std::string base_;
   int paletteCount_ = 0;
   BuiltPalette palette_;
@@ -275,16 +290,8 @@ TEST_F(WallpaperBitmapTest, SixteenBitsInPlaceForEveryWidth) {
     std::vector<uint8_t> image(stride * height);
     for (uint8_t& b : image) b = static_cast<uint8_t>(rng());
     const std::vector<uint8_t> source = image;
-    CodecContext ctx;
-    InitCodecContext(&ctx, SwitcherCodecOptions());
-    std::vector<uint8_t> colourTable(kWallpaperColourTableBytes);
-    size_t imageBytes = 0;
-    ASSERT_EQ(BuildBitmapBits(&ctx, image.data(), stride, width, height, 16, colourTable.data(),
-                              TablePath().c_str(), &imageBytes),
-              CodecStatus::kOk)
-        << ctx.error.message;
     const size_t rowBytes = (2 * static_cast<size_t>(width) + 3) & ~size_t{3};
-    ASSERT_EQ(imageBytes, rowBytes * height);
+    ASSERT_EQ(BuildBits(&image, stride, width, height, 16), rowBytes * height);
     for (int32_t y = 0; y < height; ++y) {
       const int32_t from = y == height - 1 ? y : height - 2 - y;  // bottom-up, last row last
       for (int32_t x = 0; x < width; ++x) {
@@ -321,16 +328,8 @@ TEST_F(WallpaperBitmapTest, EightBitPixelsOfAnyColourAreTheNearestIndexPlusOne) 
     }
   }
   const std::vector<uint8_t> source = image;
-  CodecContext ctx;
-  InitCodecContext(&ctx, SwitcherCodecOptions());
-  std::vector<uint8_t> colourTable(kWallpaperColourTableBytes);
-  size_t imageBytes = 0;
-  ASSERT_EQ(BuildBitmapBits(&ctx, image.data(), stride, width, height, 8, colourTable.data(),
-                            TablePath().c_str(), &imageBytes),
-            CodecStatus::kOk)
-      << ctx.error.message;
   const size_t rowBytes = (static_cast<size_t>(width) + 3) & ~size_t{3};
-  ASSERT_EQ(imageBytes, rowBytes * height);
+  ASSERT_EQ(BuildBits(&image, stride, width, height, 8), rowBytes * height);
   for (int32_t y = 0; y < height; ++y) {
     const int32_t from = y == height - 1 ? y : height - 2 - y;  // bottom-up, last row last
     for (int32_t x = 0; x < width; ++x) {
