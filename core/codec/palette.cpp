@@ -283,18 +283,32 @@ int LeavesBelow(const ColourOctree& tree, int node, int16_t* out) {
   return n.leafEnd - n.leafBegin;
 }
 
-// The larger cell's entry in cache->parents, worked out now if need be.
-uint32_t ParentEntry(const ColourOctree& tree, uint32_t parent, NearestCache* cache) {
-  uint32_t& entry = cache->parents[parent];
+// The entry of a larger cell, of `bits` bits a channel (the parents of the
+// cells, or theirs), worked out now if need be.
+uint32_t LargerCellEntry(const ColourOctree& tree, int bits, uint32_t larger, NearestCache* cache) {
+  uint32_t& entry = bits == NearestCache::kCellBits - 1
+                        ? cache->parents[larger]
+                        : cache->parents[NearestCache::kParents + larger];
   if (entry != NearestCache::kParentUnworked) return entry;
-  constexpr int kBits = NearestCache::kCellBits - 1;
-  const ColourBox box = CellBox(parent, kBits);
+  const ColourBox box = CellBox(larger, bits);
   int leaf = 0;
-  const int stop = SharedStop(tree, BoxColour(box), kBits, &leaf);
+  const int stop = SharedStop(tree, BoxColour(box), bits, &leaf);
   entry = NearestCache::kNoParentList;
   if (stop < 0) return entry;
+  // The next larger cell's list, when its colours share the stop, holds
+  // every leaf that may be nearest here.
   int16_t leaves[kMaxOctreeNodes];
-  const int all = LeavesBelow(tree, stop, leaves);
+  int all = 0;
+  const uint32_t outer =
+      bits == NearestCache::kCellBits - 1
+          ? LargerCellEntry(tree, bits - 1, CellOf(BoxColour(box), bits - 1), cache)
+          : NearestCache::kNoParentList;
+  if (outer != NearestCache::kNoParentList) {
+    all = static_cast<int>(outer & 0x1FF);
+    std::memcpy(leaves, cache->parentLeaves.get() + (outer >> 9), all * sizeof(int16_t));
+  } else {
+    all = LeavesBelow(tree, stop, leaves);
+  }
   if (all == 0) return entry;
   const uint32_t needed = cache->parentLeafCount + static_cast<uint32_t>(all);
   if (needed > cache->parentLeafCapacity) {
@@ -400,7 +414,8 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
   // leaf that may be nearest here.
   int16_t leaves[kMaxOctreeNodes];
   int all = 0;
-  const uint32_t parentEntry = ParentEntry(tree, CellOf(BoxColour(box), kBits - 1), cache);
+  const uint32_t parentEntry =
+      LargerCellEntry(tree, kBits - 1, CellOf(BoxColour(box), kBits - 1), cache);
   if (parentEntry != NearestCache::kNoParentList) {
     all = static_cast<int>(parentEntry & 0x1FF);
     std::memcpy(leaves, cache->parentLeaves.get() + (parentEntry >> 9), all * sizeof(int16_t));
@@ -424,7 +439,7 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
 // Every cell back to unclassified (a new table).
 void ClearCells(NearestCache* cache) {
   std::memset(cache->cells.get(), 0xFF, NearestCache::kCells * sizeof(uint16_t));
-  std::memset(cache->parents.get(), 0xFF, NearestCache::kParents * sizeof(uint32_t));
+  std::memset(cache->parents.get(), 0xFF, NearestCache::kParentEntries * sizeof(uint32_t));
   cache->blockCount = 0;
   cache->parentLeafCount = 0;
 }
@@ -558,7 +573,7 @@ NearestCache* Cache(PaletteContext* ctx) {
     std::unique_ptr<NearestCache> cache(new (std::nothrow) NearestCache);
     if (cache) {
       cache->cells.reset(new (std::nothrow) uint16_t[NearestCache::kCells]);
-      cache->parents.reset(new (std::nothrow) uint32_t[NearestCache::kParents]);
+      cache->parents.reset(new (std::nothrow) uint32_t[NearestCache::kParentEntries]);
     }
     if (cache && cache->cells && cache->parents) {
       ClearCells(cache.get());

@@ -72,11 +72,14 @@ struct NearestCache {
   uint32_t blockCapacity = 0;
   // Cells of one bit less a channel (eight cells each), where the walk
   // stops at a node above the cells' bits: the leaves that may be nearest
-  // in the larger cell, so that each of its cells compares only those.
+  // in the larger cell, so that each of its cells compares only those. The
+  // parents' own parents, one bit less again, cut the node's leaves down
+  // for them the same way. Entries kParents on are the parents' parents.
   static constexpr uint32_t kParents = kCells / 8;
+  static constexpr uint32_t kParentEntries = kParents + kParents / 8;
   static constexpr uint32_t kParentUnworked = 0xFFFFFFFF;
   static constexpr uint32_t kNoParentList = 0xFFFFFFFE;  // the cells walk on their own
-  std::unique_ptr<uint32_t[]> parents;      // kParents: (offset << 9) | count, or a mark
+  std::unique_ptr<uint32_t[]> parents;      // kParentEntries: (offset << 9) | count, or a mark
   std::unique_ptr<int16_t[]> parentLeaves;  // the lists, leaf numbers in search order
   uint32_t parentLeafCount = 0;
   uint32_t parentLeafCapacity = 0;
