@@ -111,7 +111,7 @@ struct ChannelRange {
   int greatest;
 };
 
-ChannelRange DistanceRange(int low, int side, int p) {
+inline __attribute__((always_inline)) ChannelRange DistanceRange(int low, int side, int p) {
   const int a = low - p + 1;
   const int b = a + side - 1;
   // Zero where the range holds t = p - 1; written without branches, as the
