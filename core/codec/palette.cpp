@@ -14,9 +14,10 @@
 
 namespace {
 
-constexpr size_t kMaxLineLength = 254;         // characters before the line end
-constexpr size_t kMaxTableFileSize = 1 << 20;  // far above 256 full lines
-constexpr size_t kFirstTableRead = 16 << 10;   // a product table is about 6 KB
+constexpr size_t kMaxLineLength = 254;           // characters before the line end
+constexpr size_t kMaxTableFileSize = 1 << 20;    // far above 256 full lines
+constexpr size_t kFirstTableRead = 16 << 10;     // a product table is about 6 KB
+constexpr uint32_t kParentLeafLimit = 1u << 23;  // (offset << 9) | count in 32 bits
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -311,6 +312,8 @@ uint32_t LargerCellEntry(const ColourOctree& tree, int bits, uint32_t larger, Ne
   }
   if (all == 0) return entry;
   const uint32_t needed = cache->parentLeafCount + static_cast<uint32_t>(all);
+  // An entry keeps 23 bits of offset: past them the cells walk on their own.
+  if (needed > kParentLeafLimit) return entry;
   if (needed > cache->parentLeafCapacity) {
     uint32_t capacity = cache->parentLeafCapacity ? cache->parentLeafCapacity : 8192;
     while (capacity < needed) capacity *= 2;
