@@ -284,12 +284,19 @@ int LeavesBelow(const ColourOctree& tree, int node, int16_t* out) {
   return n.leafEnd - n.leafBegin;
 }
 
+// Copies the leaf list of a larger cell's entry ((offset << 9) | count) to
+// out; returns how many leaves it holds.
+int CopyLeafList(const NearestCache& cache, uint32_t entry, int16_t* out) {
+  const int count = static_cast<int>(entry & 0x1FF);
+  std::memcpy(out, cache.parentLeaves.get() + (entry >> 9), count * sizeof(int16_t));
+  return count;
+}
+
 // The entry of a larger cell, of `bits` bits a channel (the parents of the
 // cells, or theirs), worked out now if need be.
 uint32_t LargerCellEntry(const ColourOctree& tree, int bits, uint32_t larger, NearestCache* cache) {
-  uint32_t& entry = bits == NearestCache::kCellBits - 1
-                        ? cache->parents[larger]
-                        : cache->parents[NearestCache::kParents + larger];
+  const bool parentOfCells = bits == NearestCache::kCellBits - 1;
+  uint32_t& entry = cache->parents[parentOfCells ? larger : NearestCache::kParents + larger];
   if (entry != NearestCache::kParentUnworked) return entry;
   const ColourBox box = CellBox(larger, bits);
   int leaf = 0;
@@ -299,17 +306,11 @@ uint32_t LargerCellEntry(const ColourOctree& tree, int bits, uint32_t larger, Ne
   // The next larger cell's list, when its colours share the stop, holds
   // every leaf that may be nearest here.
   int16_t leaves[kMaxOctreeNodes];
-  int all = 0;
   const uint32_t outer =
-      bits == NearestCache::kCellBits - 1
-          ? LargerCellEntry(tree, bits - 1, CellOf(BoxColour(box), bits - 1), cache)
-          : NearestCache::kNoParentList;
-  if (outer != NearestCache::kNoParentList) {
-    all = static_cast<int>(outer & 0x1FF);
-    std::memcpy(leaves, cache->parentLeaves.get() + (outer >> 9), all * sizeof(int16_t));
-  } else {
-    all = LeavesBelow(tree, stop, leaves);
-  }
+      parentOfCells ? LargerCellEntry(tree, bits - 1, CellOf(BoxColour(box), bits - 1), cache)
+                    : NearestCache::kNoParentList;
+  const int all = outer != NearestCache::kNoParentList ? CopyLeafList(*cache, outer, leaves)
+                                                       : LeavesBelow(tree, stop, leaves);
   if (all == 0) return entry;
   const uint32_t needed = cache->parentLeafCount + static_cast<uint32_t>(all);
   // An entry keeps 23 bits of offset: past them the cells walk on their own.
@@ -420,8 +421,7 @@ uint32_t ClassifyCell(const ColourOctree& tree, uint32_t cell, NearestCache* cac
   const uint32_t parentEntry =
       LargerCellEntry(tree, kBits - 1, CellOf(BoxColour(box), kBits - 1), cache);
   if (parentEntry != NearestCache::kNoParentList) {
-    all = static_cast<int>(parentEntry & 0x1FF);
-    std::memcpy(leaves, cache->parentLeaves.get() + (parentEntry >> 9), all * sizeof(int16_t));
+    all = CopyLeafList(*cache, parentEntry, leaves);
   } else {
     int leaf = 0;
     const int stop = SharedStop(tree, BoxColour(box), kBits, &leaf);
