@@ -8,6 +8,7 @@
 #include "codec_presets.h"
 #include "installtheme.h"
 #include "package_paths.h"
+#include "page_mapping.h"
 #include "switcher_globals.h"
 #include "theme/themefile.h"
 #include "wallpaper/wallpaper_bitmap.h"
@@ -113,7 +114,9 @@ DWORD WINAPI WallpaperThread(LPVOID parameter) {
 
   WallpaperScreen screen = MeasureScreen();
   CodecContext& codec = job->codec;
-  InitCodecContext(&codec, SwitcherCodecOptions());
+  CodecOptions options = SwitcherCodecOptions();
+  options.mapPages = MapPagesAtOnce;  // the frame is 6 MB at 1920 x 1080
+  InitCodecContext(&codec, options);
   codec.displayBitsPerPixel = screen.depth;
   codec.ditherKernel = job->ditherKernel;
 

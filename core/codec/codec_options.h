@@ -6,6 +6,7 @@
 // with the programs (presets/codec_presets.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct CodecOptions {
@@ -32,6 +33,12 @@ struct CodecOptions {
   // The message of a failed allocation: a printf format with %s, the module,
   // then %d, the line. Null: the codec's own text, kOutOfMemoryFormat.
   const char* outOfMemoryFormat = nullptr;
+
+  // Maps the pages of a large new buffer (the wallpaper's frame) in a few
+  // calls, before the codec fills it, where the platform can do that faster
+  // than taking a fault at each page's first touch. It may do nothing.
+  // Null: the pages are mapped as they are first touched.
+  void (*mapPages)(void* bytes, size_t size) = nullptr;
 
   // Receives the codec's trace lines ("MakeDeltas\n" whenever the dither
   // delta tables are built). Null: no trace.

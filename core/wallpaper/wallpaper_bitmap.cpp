@@ -205,13 +205,15 @@ CodecStatus MakeWallpaperBitmap(CodecContext* ctx, const char* artPath, const ch
   // Only for an art no taller than the screen: the buffer is then the
   // screen's size, so nothing the art file claims is allocated before its
   // streams are checked. Without the memory for it the scaler uses buffers
-  // of its own, and says what it cannot do.
+  // of its own, and says what it cannot do. The program may have the
+  // buffer's pages mapped in one go first (mapPages).
   ByteBuffer target;
   const uint64_t targetBytes =
       ScaleTargetBytes(art->header.width, art->header.height, screen.width, screen.height);
   if (art->header.height <= screen.height && targetBytes > 0 && targetBytes <= kMaxAllocation) {
     static_cast<void>(
         AllocateBytes(&target, static_cast<size_t>(targetBytes), false, &ctx->memory));
+    if (!target.empty() && ctx->options.mapPages) ctx->options.mapPages(target.data(), target.size);
   }
   ScaledImage scaled;
   status = FilterScaleImage(ctx, target.empty() ? nullptr : target.data(), target.size, art.get(),

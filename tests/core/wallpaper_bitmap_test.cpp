@@ -21,6 +21,23 @@ uint16_t Get16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
+// What the mapPages option was handed: how often, and the last range.
+struct MappedRange {
+  int calls = 0;
+  const uint8_t* bytes = nullptr;
+  size_t size = 0;
+};
+MappedRange g_mapped;
+
+// Records the range and leaves junk in it: whatever the mapping leaves
+// behind, the maker must fill every byte it writes after it.
+void RecordAndScribble(void* bytes, size_t size) {
+  ++g_mapped.calls;
+  g_mapped.bytes = static_cast<const uint8_t*>(bytes);
+  g_mapped.size = size;
+  std::memset(bytes, 0xA5, size);
+}
+
 // A small test art and its colour table on disk.
 class WallpaperBitmapTest : public ::testing::Test {
  protected:
@@ -83,9 +100,10 @@ class WallpaperBitmapTest : public ::testing::Test {
     }
     return bgr;
   }
-  WallpaperBitmap Make(const WallpaperScreen& screen) {
+  WallpaperBitmap Make(const WallpaperScreen& screen,
+                       const CodecOptions& options = SwitcherCodecOptions()) {
     CodecContext ctx;
-    InitCodecContext(&ctx, SwitcherCodecOptions());
+    InitCodecContext(&ctx, options);
     ctx.displayBitsPerPixel = screen.depth;
     WallpaperBitmap bitmap;
     status_ = MakeWallpaperBitmap(&ctx, ArtPath().c_str(), TablePath().c_str(), screen, &bitmap);
@@ -342,3 +360,28 @@ TEST_F(WallpaperBitmapTest, EightBitPixelsOfAnyColourAreTheNearestIndexPlusOne) 
 }
 
 }  // namespace
+
+TEST_F(WallpaperBitmapTest, TheFrameIsHandedToMapPagesOnceBeforeItIsFilled) {
+  MakeArt(Gradient(64, 48), 64, 48, 30, 4);
+  for (const WallpaperScreen& screen : std::vector<WallpaperScreen>{
+           {640, 480, 8, 0, 0}, {333, 250, 16, 0, 0}, {640, 480, 32, 0, 0}, {64, 48, 24, 0, 0}}) {
+    SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.depth));
+    const WallpaperBitmap plain = Make(screen);
+    ASSERT_EQ(status_, CodecStatus::kOk) << message_;
+    g_mapped = MappedRange();
+    CodecOptions options = SwitcherCodecOptions();
+    options.mapPages = RecordAndScribble;
+    const WallpaperBitmap mapped = Make(screen, options);
+    ASSERT_EQ(status_, CodecStatus::kOk) << message_;
+    EXPECT_EQ(g_mapped.calls, 1);
+    // The frame is the bitmap's own buffer, unless the art is the screen's
+    // size (then the decoded art is copied into padded rows of its own).
+    if (screen.width != 64) {
+      EXPECT_EQ(g_mapped.bytes, mapped.pixels.data());
+      EXPECT_GE(g_mapped.size, mapped.imageBytes);
+    }
+    ASSERT_EQ(mapped.imageBytes, plain.imageBytes);
+    EXPECT_EQ(std::memcmp(mapped.headers, plain.headers, kWallpaperHeaderBytes), 0);
+    EXPECT_EQ(std::memcmp(mapped.pixels.data(), plain.pixels.data(), plain.imageBytes), 0);
+  }
+}
