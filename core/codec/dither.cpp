@@ -226,6 +226,9 @@ void FloydSteinbergRows(PaletteContext* ctx, uint8_t* first, size_t stride, int 
   int x = 0;
   for (; x < fullFrom && x < end; ++x) stepAll(x);
   for (; x < fullTo; ++x) {
+    // Unrolled, each row's state can stay in registers from one step to
+    // the next rather than go through the row objects in memory.
+#pragma GCC unroll 4
     for (int k = 0; k < kRows; ++k) row[k].Step(x - kLag * k);
   }
   for (; x < end; ++x) stepAll(x);
