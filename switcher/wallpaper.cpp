@@ -115,7 +115,7 @@ DWORD WINAPI WallpaperThread(LPVOID parameter) {
   WallpaperScreen screen = MeasureScreen();
   CodecContext& codec = job->codec;
   CodecOptions options = SwitcherCodecOptions();
-  options.mapPages = MapPagesAtOnce;  // the frame is 6 MB at 1920 x 1080
+  options.mapPages = MapPagesAtOnce;  // the frame: 6 MB at 1920 x 1080, filled at once
   InitCodecContext(&codec, options);
   codec.displayBitsPerPixel = screen.depth;
   codec.ditherKernel = job->ditherKernel;
