@@ -359,8 +359,6 @@ TEST_F(WallpaperBitmapTest, EightBitPixelsOfAnyColourAreTheNearestIndexPlusOne) 
   }
 }
 
-}  // namespace
-
 TEST_F(WallpaperBitmapTest, TheFrameIsHandedToMapPagesOnceBeforeItIsFilled) {
   MakeArt(Gradient(64, 48), 64, 48, 30, 4);
   for (const WallpaperScreen& screen : std::vector<WallpaperScreen>{
@@ -385,3 +383,5 @@ TEST_F(WallpaperBitmapTest, TheFrameIsHandedToMapPagesOnceBeforeItIsFilled) {
     EXPECT_EQ(std::memcmp(mapped.pixels.data(), plain.pixels.data(), plain.imageBytes), 0);
   }
 }
+
+}  // namespace
