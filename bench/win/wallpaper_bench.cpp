@@ -51,7 +51,7 @@ void PrintSteps(int runs, int depth, const char* bitmapPath) {
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   const int fileDepth = WallpaperFileDepth(depth);
-  std::vector<double> thread, read, map, touch, scale, bits, write;
+  std::vector<double> thread, read, map, touch, scale, bits, write, opening, handOver, commitClose;
   for (int i = 0; i < runs; ++i) {
     const double started = Milliseconds();
     HANDLE empty = CreateThread(nullptr, 0, EmptyThread, nullptr, 0, nullptr);
@@ -107,8 +107,10 @@ void PrintSteps(int runs, int depth, const char* bitmapPath) {
       std::printf("steps: cannot write %s\n", bitmapPath);
       return;
     }
+    double tOpened = Milliseconds();
     std::fwrite(headers, 1, sizeof headers, file);
     std::fwrite(scaled.pixels, 1, imageBytes, file);
+    double tHandedOver = Milliseconds();
     std::fflush(file);
     std::fclose(file);
     double t5 = Milliseconds();
@@ -117,14 +119,19 @@ void PrintSteps(int runs, int depth, const char* bitmapPath) {
     touch.push_back(t2 - t2map);
     scale.push_back(t3 - t2);
     bits.push_back(t4 - t3);
+    opening.push_back(tOpened - t4);
+    handOver.push_back(tHandedOver - tOpened);
+    commitClose.push_back(t5 - tHandedOver);
     write.push_back(t5 - t4);
   }
   std::printf(
       "steps (medians): a thread started and ended %.1f, read the art %.1f, map the %.1f MB "
       "frame's pages %.1f, their first touch %.1f, decode and scale %.1f, bitmap bits %.1f, "
-      "write the file %.1f ms\n",
+      "write the file %.1f (open and truncate %.1f, hand over the bytes %.1f, commit and "
+      "close %.1f) ms\n",
       Median(thread), Median(read), static_cast<double>(width) * height * 3 / 1e6, Median(map),
-      Median(touch), Median(scale), Median(bits), Median(write));
+      Median(touch), Median(scale), Median(bits), Median(write), Median(opening), Median(handOver),
+      Median(commitClose));
 }
 
 }  // namespace
