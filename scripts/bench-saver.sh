@@ -8,6 +8,7 @@
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
+lumivex_without_aslr "$0" "$@"
 export WINEPREFIX="$LUMIVEX_ROOT/build/wine-bench"
 BENCH="$LUMIVEX_ROOT/build/win64/bin/saver_bench.exe"
 lumivex_make_prefix

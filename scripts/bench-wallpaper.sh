@@ -4,6 +4,7 @@
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
+lumivex_without_aslr "$0" "$@"
 export WINEPREFIX="$LUMIVEX_ROOT/build/wine-bench"
 lumivex_make_prefix
 mkdir -p "$WINEPREFIX/drive_c/windows/TAVOL"

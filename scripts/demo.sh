@@ -10,6 +10,7 @@
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
+lumivex_without_aslr "$0" "$@"
 export WINEPREFIX="$LUMIVEX_ROOT/build/demo-prefix"
 SETUP="$LUMIVEX_ROOT/build/package/DesktopLumivexSetup.exe"
 DRIVER="$LUMIVEX_ROOT/build/win64/bin/demo_driver.exe"

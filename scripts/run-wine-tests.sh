@@ -20,6 +20,7 @@
 set -eu
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
+lumivex_without_aslr "$0" "$@"
 export WINEPREFIX="$LUMIVEX_ROOT/build/wine-tests"
 ASSETS="$LUMIVEX_ROOT/build/native/assets-out"
 ARTTOOL="$LUMIVEX_ROOT/build/native/bin/arttool"

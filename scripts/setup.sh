@@ -4,9 +4,10 @@
 set -eu
 
 # libclang-rt-dev: the sanitizer and libFuzzer runtimes, which clang only
-# recommends (native-asan preset, scripts/fuzz.sh).
+# recommends (native-asan preset, scripts/fuzz.sh). util-linux: setarch, which
+# the scripts that run Wine use (scripts/wine-env.sh).
 PACKAGES="
-  cmake make g++ pkg-config git python3
+  cmake make g++ pkg-config git python3 util-linux
   googletest libbenchmark-dev libpng-dev libjpeg62-turbo-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 fonts-wine xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-urw-base35 nsis

@@ -6,6 +6,25 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
+# Debian's Wine has no preloader, the part that elsewhere claims the
+# addresses Wine needs before anything else is mapped. Its loader sits at
+# 0x7d000000, and the kernel starts the heap at a random place in the
+# gigabyte above it: about once in several thousand starts the heap covers
+# 0x7ffe0000, the page Wine maps the shared user data to, and that process
+# ends at once with status 1 ("failed to map the shared user data", an error
+# WINEDEBUG=-all keeps quiet). A script that runs Wine calls this first with
+# its own path and arguments: it runs again with address space randomisation
+# off, which every process it starts inherits, so the heap starts right
+# after the loader. Where the system refuses that, it says so and goes on.
+lumivex_without_aslr() {
+  personality=$(cat /proc/self/personality 2>/dev/null || echo 0)
+  [ $((0x$personality & 0x40000)) -ne 0 ] && return 0
+  if setarch "$(uname -m)" -R true 2>/dev/null; then
+    exec setarch "$(uname -m)" -R /bin/sh "$@"
+  fi
+  echo "wine-env: cannot turn address space randomisation off (setarch -R); now and then a Wine process may fail to start" >&2
+}
+
 # Wine's own fonts (Marlett for the caption buttons and check marks, Tahoma,
 # MS Sans Serif) are loaded from the prefix's Fonts folder. Debian's wine
 # looks for its data folder at a path that does not exist, so wineboot
