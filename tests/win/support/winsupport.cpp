@@ -31,8 +31,17 @@ bool ChildProcess::Start(const std::string& commandLine, const std::string& work
   startup.cb = sizeof startup;
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &info_) != FALSE;
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     workDir.empty() ? nullptr : workDir.c_str(), &startup, &info_)) {
+    return true;
+  }
+  // In the test's output, so that a program that could not start is told
+  // apart from one that started and misbehaved; the error stays the last.
+  const DWORD error = GetLastError();
+  std::fprintf(stderr, "%s did not start (error %lu)\n", commandLine.c_str(),
+               static_cast<unsigned long>(error));
+  SetLastError(error);
+  return false;
 }
 
 bool ChildProcess::Wait(DWORD timeoutMs) {
@@ -54,11 +63,7 @@ void ChildProcess::Kill() {
 
 DWORD RunProgram(const std::string& commandLine, DWORD timeoutMs) {
   ChildProcess child;
-  if (!child.Start(commandLine)) {
-    std::fprintf(stderr, "RunProgram: %s did not start (error %lu)\n", commandLine.c_str(),
-                 static_cast<unsigned long>(GetLastError()));
-    return 0xFFFFFFFF;
-  }
+  if (!child.Start(commandLine)) return 0xFFFFFFFF;
   if (!child.Wait(timeoutMs)) {
     std::fprintf(stderr, "RunProgram: %s still runs after %lu ms\n", commandLine.c_str(),
                  static_cast<unsigned long>(timeoutMs));

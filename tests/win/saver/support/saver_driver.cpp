@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "test_art.h"
@@ -100,6 +101,7 @@ HWND SaverProcess::WaitForWindow(const char* className, DWORD timeoutMs) {
         return q.found != nullptr || !Running();
       },
       timeoutMs);
+  if (!q.found) NoteEndedWithout(className);
   return q.found;
 }
 
@@ -111,7 +113,16 @@ HWND SaverProcess::WaitForChild(HWND parent, const char* className, DWORD timeou
         return q.found != nullptr || !Running();
       },
       timeoutMs);
+  if (!q.found) NoteEndedWithout(className);
   return q.found;
+}
+
+// Some tests expect no window; for the others, a saver that ended before
+// showing one says how it ended in the test's output.
+void SaverProcess::NoteEndedWithout(const char* className) const {
+  if (Running()) return;
+  std::fprintf(stderr, "the saver ended with status %lu and no \"%s\" window\n",
+               static_cast<unsigned long>(ExitCode()), className);
 }
 
 bool SaverProcess::WaitForExit(DWORD timeoutMs) {

@@ -62,6 +62,8 @@ class SaverProcess {
   void Kill() { child_.Kill(); }
 
  private:
+  void NoteEndedWithout(const char* className) const;
+
   ChildProcess child_;
 };
 

@@ -1,5 +1,6 @@
 #include "switcher_driver.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "resource.h"
@@ -42,7 +43,11 @@ bool SwitcherRun::Start(const std::string& args, bool waitForWindow) {
     main_ = FindMainWindowOf(child_.Id());
     // The window exists once WM_CREATE is over; wait for it to be shown.
     if (main_ && IsWindowVisible(main_)) return true;
-    if (child_.Wait(0)) return false;
+    if (child_.Wait(0)) {
+      std::fprintf(stderr, "switcher.exe ended with status %lu before its window was shown\n",
+                   static_cast<unsigned long>(child_.ExitCode()));
+      return false;
+    }
     Sleep(20);
   }
   return false;
