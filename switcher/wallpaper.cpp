@@ -75,7 +75,7 @@ bool WriteBitmapFile(const char* bitmapPath, const WallpaperBitmap& bitmap) {
   StdioFile file(bitmapPath, "wbc");  // 'c': committed to disk when flushed
   Assert(static_cast<bool>(file), "wallpaper", __LINE__, "Couldn't open the wallpaper bitmap file");
   std::fwrite(bitmap.headers, 1, kWallpaperHeaderBytes, file.get());
-  size_t written = std::fwrite(bitmap.pixels.data(), 1, bitmap.imageBytes, file.get());
+  size_t written = WriteInPieces(file.get(), bitmap.pixels.data(), bitmap.imageBytes);
   // A full disk can also show only when the buffers are flushed.
   bool complete = written == bitmap.imageBytes && std::fflush(file.get()) == 0;
   complete = file.Close() == 0 && complete;

@@ -17,6 +17,7 @@
 #include "page_mapping.h"
 #include "program_dir.h"
 #include "switcher_globals.h"
+#include "base/stdio_file.h"
 #include "wallpaper/wallpaper_bitmap.h"
 
 namespace {
@@ -114,7 +115,7 @@ void PrintSteps(int runs, int depth, const char* bitmapPath) {
     }
     double tOpened = Milliseconds();
     std::fwrite(headers, 1, sizeof headers, file);
-    std::fwrite(scaled.pixels, 1, imageBytes, file);
+    WriteInPieces(file, scaled.pixels, imageBytes);
     double tHandedOver = Milliseconds();
     std::fflush(file);
     std::fclose(file);
