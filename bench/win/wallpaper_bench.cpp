@@ -11,13 +11,13 @@
 #include <cstring>
 #include <vector>
 
+#include "base/stdio_file.h"
 #include "codec/codec.h"
 #include "codec_presets.h"
 #include "installtheme.h"
 #include "page_mapping.h"
 #include "program_dir.h"
 #include "switcher_globals.h"
-#include "base/stdio_file.h"
 #include "wallpaper/wallpaper_bitmap.h"
 
 namespace {
