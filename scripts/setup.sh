@@ -5,13 +5,15 @@ set -eu
 
 # libclang-rt-dev: the sanitizer and libFuzzer runtimes, which clang only
 # recommends (native-asan preset, scripts/fuzz.sh). util-linux: setarch, which
-# the scripts that run Wine use (scripts/wine-env.sh).
+# the scripts that run Wine use (scripts/wine-env.sh). wine32:i386: the 32-bit
+# Wine that runs the classic (i686) build; it needs the i386 architecture.
 PACKAGES="
   cmake make g++ pkg-config git python3 util-linux
   googletest libbenchmark-dev libpng-dev libjpeg62-turbo-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 fonts-wine xvfb xauth x11-apps x11-utils xdotool imagemagick fonts-urw-base35 nsis
   clang clang-format libclang-rt-dev
+  wine32:i386
 "
 
 missing=""
@@ -29,6 +31,8 @@ fi
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "setup: installing$missing"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-# wine32 is deliberately absent: this kernel runs no 32-bit Linux programs.
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
