@@ -12,9 +12,11 @@
 #include "codec/scale.h"
 #include "codec/spot.h"
 #include "gdi_owners.h"
+#include "message_loop.h"
 #include "saver.h"
 #include "saver/captions.h"
 #include "saver/pixel_section.h"
+#include "thread_start.h"
 
 namespace {
 
@@ -161,7 +163,7 @@ void OnNewPicture(SaverWindow* w) {
   auto* job =
       new (std::nothrow) PictureJob{w, w->show.currentArt, w->show.previousArt, w->waitIntervalMs};
   Assert(job != nullptr, "main", __LINE__, "WM_NEWPICTURE: no memory for the picture job");
-  w->pictureThread.reset(CreateThread(nullptr, 0, NewPictureThread, job, 0, nullptr));
+  w->pictureThread.reset(StartThread(NewPictureThread, job));
   Assert(w->pictureThread.get() != nullptr, "main", __LINE__, "WM_NEWPICTURE CreateThread");
   w->timerState = TimerStateAfterNewPicture(w->show.currentArt);
 }
@@ -199,8 +201,7 @@ void StopPictureThread(SaverWindow* w) {
   for (;;) {
     const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
     if (r != WAIT_OBJECT_0 + 1) break;
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    DeliverSentMessages();
   }
   w->pictureThread.reset();
 }

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "message_loop.h"
+#include "thread_start.h"
 #include "win_raii.h"
 
 namespace {
@@ -16,7 +18,7 @@ DWORD WINAPI BoundedCallThread(LPVOID parameter) {
 
 bool RunBoundedCall(std::function<void()> call, DWORD timeoutMs) {
   auto owned = std::make_unique<std::function<void()>>(std::move(call));
-  HANDLE raw = CreateThread(nullptr, 0, BoundedCallThread, owned.get(), 0, nullptr);
+  HANDLE raw = StartThread(BoundedCallThread, owned.get());
   if (!raw) {
     // No thread to spare: make the call here, unbounded, rather than skip it.
     (*owned)();
@@ -31,8 +33,6 @@ bool RunBoundedCall(std::function<void()> call, DWORD timeoutMs) {
     DWORD wait = MsgWaitForMultipleObjects(1, &raw, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
     if (wait == WAIT_OBJECT_0) return true;
     if (wait != WAIT_OBJECT_0 + 1) return false;
-    // Peeking delivers the messages sent to this thread; nothing is removed.
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    DeliverSentMessages();
   }
 }

@@ -11,6 +11,7 @@
 #include "page_mapping.h"
 #include "switcher_globals.h"
 #include "theme/themefile.h"
+#include "thread_start.h"
 #include "wallpaper/wallpaper_bitmap.h"
 #include "win_raii.h"
 
@@ -143,7 +144,7 @@ HANDLE StartWallpaperMaker(const InstallerState& state, const char* artName,
   std::snprintf(job->bitmapPath, sizeof job->bitmapPath, "%s", bitmapPath);
   job->ditherKernel = g_switcher.ditherKernel;
   job->report = state.makerReport;
-  HANDLE thread = CreateThread(nullptr, 0, WallpaperThread, job.get(), 0, nullptr);
+  HANDLE thread = StartThread(WallpaperThread, job.get());
   if (!thread) {
     InstallMessageBox(state, "Not enough system resources to make the wallpaper (CreateThread).\n",
                       "Wallpaper Maker", MB_OK);

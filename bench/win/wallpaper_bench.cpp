@@ -18,6 +18,7 @@
 #include "page_mapping.h"
 #include "program_dir.h"
 #include "switcher_globals.h"
+#include "thread_start.h"
 #include "wallpaper/wallpaper_bitmap.h"
 
 namespace {
@@ -60,7 +61,7 @@ void PrintSteps(int runs, int depth, const char* bitmapPath) {
   std::vector<double> thread, read, map, touch, scale, bits, write, opening, handOver, commitClose;
   for (int i = 0; i < runs; ++i) {
     const double started = Milliseconds();
-    HANDLE empty = CreateThread(nullptr, 0, EmptyThread, nullptr, 0, nullptr);
+    HANDLE empty = StartThread(EmptyThread, nullptr);
     if (!empty) {
       std::printf("steps: no thread\n");
       return;

@@ -11,3 +11,8 @@ int RunMessageLoop() {
   }
   return static_cast<int>(msg.wParam);
 }
+
+void DeliverSentMessages() {
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+}

@@ -1,5 +1,6 @@
 #include "winsupport.h"
 
+#include "thread_start.h"
 #include "win_raii.h"
 
 #include <cstdio>
@@ -117,31 +118,43 @@ std::string DialogText(HWND dialog) {
   return text;
 }
 
-DialogAnswerer::DialogAnswerer(std::string title, int answer, DWORD timeoutMs) {
-  thread_ = std::thread([this, title, answer, timeoutMs] {
-    DWORD start = GetTickCount();
-    while (!stop_ && GetTickCount() - start < timeoutMs) {
-      HWND box = FindDialog(title, GetCurrentProcessId(), 0);
-      if (box) {
-        Sleep(50);  // let the box finish setting itself up
-        seen_.found = true;
-        seen_.title = title;
-        seen_.text = DialogText(box);
-        PostMessageA(box, WM_COMMAND, answer, 0);
-        return;
-      }
-      Sleep(20);
+DialogAnswerer::DialogAnswerer(std::string title, int answer, DWORD timeoutMs)
+    : title_(std::move(title)), answer_(answer), timeoutMs_(timeoutMs) {
+  thread_ = StartThread(Watch, this);
+}
+
+DWORD WINAPI DialogAnswerer::Watch(LPVOID parameter) {
+  auto* self = static_cast<DialogAnswerer*>(parameter);
+  const DWORD start = GetTickCount();
+  while (!self->stop_ && GetTickCount() - start < self->timeoutMs_) {
+    HWND box = FindDialog(self->title_, GetCurrentProcessId(), 0);
+    if (box) {
+      Sleep(50);  // let the box finish setting itself up
+      self->seen_.found = true;
+      self->seen_.title = self->title_;
+      self->seen_.text = DialogText(box);
+      PostMessageA(box, WM_COMMAND, self->answer_, 0);
+      return 0;
     }
-  });
+    Sleep(20);
+  }
+  return 0;
+}
+
+void DialogAnswerer::Join() {
+  if (!thread_) return;
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
 }
 
 DialogAnswerer::~DialogAnswerer() {
   stop_ = true;
-  if (thread_.joinable()) thread_.join();
+  Join();
 }
 
 SeenDialog DialogAnswerer::Result() {
-  if (thread_.joinable()) thread_.join();
+  Join();
   return seen_;
 }
 

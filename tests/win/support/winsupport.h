@@ -8,7 +8,6 @@
 #include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 // The directory the test executable (and every program of the build) is in.
@@ -64,7 +63,13 @@ class DialogAnswerer {
   SeenDialog Result();
 
  private:
-  std::thread thread_;
+  static DWORD WINAPI Watch(LPVOID self);
+  void Join();
+
+  std::string title_;
+  int answer_;
+  DWORD timeoutMs_;
+  HANDLE thread_ = nullptr;
   SeenDialog seen_;
   std::atomic<bool> stop_{false};
 };

@@ -15,6 +15,7 @@
 #include "switcher_driver.h"
 #include "switcher_globals.h"
 #include "system_state.h"
+#include "thread_start.h"
 #include "winsupport.h"
 
 namespace {
@@ -67,7 +68,7 @@ class MainWindowTest : public ::testing::Test {
   void ApplyWithLongWallpaper(int command = IDC_APPLY) {
     SendMessageA(hwnd_, WM_COMMAND, command, 0);
     release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, WaitForEvent, release_, 0, nullptr);
+    thread_ = StartThread(WaitForEvent, release_);
     HANDLE duplicate = nullptr;
     DuplicateHandle(GetCurrentProcess(), thread_, GetCurrentProcess(), &duplicate, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
