@@ -16,9 +16,36 @@
 
 namespace {
 
+// A shell item list, freed with the shell's allocator.
+class ShellItemList {
+ public:
+  ShellItemList() = default;
+  ~ShellItemList() {
+    IMalloc* allocator = nullptr;
+    if (list_ && SUCCEEDED(SHGetMalloc(&allocator))) {
+      allocator->Free(list_);
+      allocator->Release();
+    }
+  }
+  ShellItemList(const ShellItemList&) = delete;
+  ShellItemList& operator=(const ShellItemList&) = delete;
+  LPITEMIDLIST* out() { return &list_; }
+  LPCITEMIDLIST get() const { return list_; }
+
+ private:
+  LPITEMIDLIST list_ = nullptr;
+};
+
+// The way Windows 95's shell (4.00) has: SHGetSpecialFolderPathA came with
+// the Internet Explorer 4 desktop update. The 95 family has no common
+// folders; those then come back empty.
 std::string SpecialFolder(int csidl) {
+  ShellItemList list;
   char path[MAX_PATH + 1] = "";
-  if (!SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE)) return "";
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, list.out())) || !list.get() ||
+      !SHGetPathFromIDListA(list.get(), path)) {
+    return "";
+  }
   return path;
 }
 
@@ -162,7 +189,8 @@ UninstallPlan LoadUninstallPlan() {
   char windowsDir[kPathSize];
   // Left empty when it cannot be read; the plan then holds nothing on it.
   GetWindowsDir(windowsDir, sizeof windowsDir);
-  SpecialFolders special{SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP)};
+  SpecialFolders special{SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP),
+                         SpecialFolder(CSIDL_PROGRAMS), SpecialFolder(CSIDL_STARTUP)};
   return PlanUninstall(windowsDir, special);
 }
 

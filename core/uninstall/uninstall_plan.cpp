@@ -110,14 +110,15 @@ UninstallPlan PlanUninstall(std::string_view windowsDir, const SpecialFolders& s
   list.File(Join(w, "Tavol The Corvane.bmp"));
   list.File(Join(p, "after.exe"));
   // The Start menu group and the start-up shortcut where Windows 95 keeps
-  // them, and where the setup program put them for every user.
+  // them, and where the setup program put them, for every user or for this
+  // one.
   list.Folder(Join(w, std::string("Start Menu\\Programs\\").append(kStartMenuGroup)));
-  if (IsUsableFolder(special.commonPrograms)) {
-    list.Folder(Join(TrimSlash(special.commonPrograms), kStartMenuGroup));
+  for (const std::string* programs : {&special.commonPrograms, &special.programs}) {
+    if (IsUsableFolder(*programs)) list.Folder(Join(TrimSlash(*programs), kStartMenuGroup));
   }
   list.File(Join(w, std::string("Start Menu\\Programs\\StartUp\\").append(kStartupShortcut)));
-  if (IsUsableFolder(special.commonStartup)) {
-    list.File(Join(TrimSlash(special.commonStartup), kStartupShortcut));
+  for (const std::string* startup : {&special.commonStartup, &special.startup}) {
+    if (IsUsableFolder(*startup)) list.File(Join(TrimSlash(*startup), kStartupShortcut));
   }
 
   plan.ownFile = Join(w, "qvr-kill.exe");

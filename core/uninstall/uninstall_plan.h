@@ -48,10 +48,14 @@ struct RemovalItem {
 };
 
 // Where the setup program put the Start menu group and where a start-up
-// shortcut lives for every user; empty when the system has no such folder.
+// shortcut lives: for every user (the NT family), and for the current user
+// (the 95 family has no common folders, so the setup used these). Empty when
+// the system has no such folder.
 struct SpecialFolders {
   std::string commonPrograms;
   std::string commonStartup;
+  std::string programs = {};
+  std::string startup = {};
 };
 
 struct UninstallPlan {

@@ -111,12 +111,22 @@ TEST(UninstallPlan, SpecialFoldersOnlyAsFullPaths) {
   ASSERT_EQ(plan.removals.size(), 19u);
   EXPECT_EQ(plan.removals[16].path, "E:\\Programs\\Tavol The Corvane");
   EXPECT_EQ(plan.removals[18].path, "E:\\StartUp\\Qvr  Wallpaper Resizer.lnk");
+  // The current user's folders follow the common ones.
+  plan = PlanUninstall("C:\\WINDOWS", {"E:\\Programs", "E:\\StartUp", "F:\\P\\", "F:\\S"});
+  ASSERT_EQ(plan.removals.size(), 21u);
+  EXPECT_EQ(plan.removals[17].path, "F:\\P\\Tavol The Corvane");
+  EXPECT_EQ(plan.removals[17].kind, RemovalKind::kFolder);
+  EXPECT_EQ(plan.removals[20].path, "F:\\S\\Qvr  Wallpaper Resizer.lnk");
+  EXPECT_EQ(plan.removals[20].kind, RemovalKind::kFile);
 }
 
 // On Windows 95 the shell's folders are the listed ones: each goes once.
 TEST(UninstallPlan, TheSameFolderTwiceIsListedOnce) {
   UninstallPlan plan = PlanUninstall("C:\\WINDOWS", {"c:\\windows\\start menu\\programs",
                                                      "C:\\WINDOWS\\Start Menu\\Programs\\StartUp"});
+  EXPECT_EQ(plan.removals.size(), 17u);
+  plan = PlanUninstall("C:\\WINDOWS", {"", "", "C:\\WINDOWS\\Start Menu\\Programs\\",
+                                        "c:\\windows\\start menu\\programs\\startup"});
   EXPECT_EQ(plan.removals.size(), 17u);
 }
 

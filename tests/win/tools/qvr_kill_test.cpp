@@ -33,7 +33,8 @@ std::string SpecialFolder(int csidl) {
 
 UninstallPlan ThePlan() {
   return PlanUninstall(WindowsDir(),
-                       {SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP)});
+                       {SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP),
+                        SpecialFolder(CSIDL_PROGRAMS), SpecialFolder(CSIDL_STARTUP)});
 }
 
 // The strings of a REG_MULTI_SZ value.

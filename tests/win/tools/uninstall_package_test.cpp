@@ -26,8 +26,13 @@ const char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Mana
 const char kDesktop[] = "Control Panel\\Desktop";
 const char* const kWallpaperValues[] = {"Wallpaper", "TileWallpaper", "WallpaperStyle"};
 
+// The setup program that carries this build's programs.
 std::string SetupProgram() {
+#if defined(_WIN64)
   return BinDir() + "\\..\\..\\package\\DesktopLumivexSetup.exe";
+#else
+  return BinDir() + "\\..\\..\\package\\DesktopLumivexSetup-x86.exe";
+#endif
 }
 
 std::string SpecialFolder(int csidl) {
@@ -104,7 +109,8 @@ class UninstallPackageTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(FileExists(SetupProgram())) << SetupProgram() << " is missing (make package)";
     plan_ = PlanUninstall(
-        WindowsDir(), {SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP)});
+        WindowsDir(), {SpecialFolder(CSIDL_COMMON_PROGRAMS), SpecialFolder(CSIDL_COMMON_STARTUP),
+                       SpecialFolder(CSIDL_PROGRAMS), SpecialFolder(CSIDL_STARTUP)});
     ASSERT_TRUE(plan_.windowsDirUsable);
     ASSERT_FALSE(FileExists(plan_.switcherPath))
         << "the package is installed already; these tests need a prefix without it";
