@@ -11,10 +11,9 @@
 ;   makensis -DARCH=amd64|x86 -DTREE=<package tree> -DPROGRAMS=<programs of that
 ;            architecture> -DOUTFILE=<setup.exe> setup.nsi
 ; A setup program carries the programs of its own architecture: the 64-bit
-; one for 64-bit Windows (and Wine), the 32-bit one for 32-bit Windows. Each
-; records its keys in the registry view its programs read. It runs silently
-; with /S.
-Unicode true
+; one for 64-bit Windows (and Wine), the 32-bit one for 32-bit Windows from
+; Windows 95 on. Each records its keys in the registry view its programs
+; read. It runs silently with /S.
 SetCompressor /SOLID lzma
 
 !ifndef ARCH
@@ -29,7 +28,13 @@ SetCompressor /SOLID lzma
 !ifndef OUTFILE
   !define OUTFILE "DesktopLumivexSetup.exe"
 !endif
-Target ${ARCH}-unicode
+!if ${ARCH} == x86
+  ; The ANSI stub: Windows 95, 98 and Me have the "W" functions only as
+  ; stubs that fail.
+  Target x86-ansi
+!else
+  Target amd64-unicode
+!endif
 
 !define PACKAGE "${TREE}\Program Files\Plus!\Themes"
 !define WINDOWS "${TREE}\Windows"
@@ -52,6 +57,16 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Orvello"
 Page instfiles
 
 Function .onInit
+!if ${ARCH} == x86
+  ; The programs need the C runtime MSVCRT.DLL, which Windows 98 and later
+  ; carry and a Windows 95 system may lack; without it none of them starts.
+  ; Then nothing is installed at all.
+  IfFileExists "$SYSDIR\msvcrt.dll" runtime_found
+    MessageBox MB_OK|MB_ICONSTOP "Desktop Lumivex needs the Microsoft C runtime library MSVCRT.DLL in $SYSDIR, and this Windows does not have it.$\r$\n$\r$\nWindows 98 and later have it. On Windows 95, install the Microsoft Visual C++ 6.0 runtime (the Visual C++ 6.0 redistributable, VCREDIST.EXE), then run this setup again.$\r$\n$\r$\nNothing has been installed." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  runtime_found:
+!endif
   ; The package directory is fixed: the uninstaller and the switcher's users
   ; know it as <system drive>\Program Files\Plus!\Themes.
   StrCpy $0 $WINDIR 2
