@@ -5,6 +5,7 @@
 #include "program_dir.h"
 #include "resource.h"
 #include "switcher_globals.h"
+#include "windows95_threads.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ ThemeParts OnlyParts(bool colors, bool fonts) {
 }
 
 InstallHost::InstallHost() {
+  // The wallpaper maker and the bounded calls start their threads as they
+  // would have to on Windows 95.
+  RefuseThreadsWithoutId();
   WNDCLASSA wc{};
   wc.lpfnWndProc = WndProc;
   wc.hInstance = GetModuleHandleA(nullptr);
