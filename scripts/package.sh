@@ -4,6 +4,7 @@
 #   build/package/tree/Windows/...                       the Windows directory
 #   build/package/DesktopLumivexSetup.exe                the setup for 64-bit Windows
 #   build/package/DesktopLumivexSetup-x86.exe            the setup for 32-bit Windows
+#   build/package/checks/SetupWithoutRuntime-x86.exe     the same, as if MSVCRT.DLL were missing (tests)
 # (NSIS; /S installs silently)
 # from what `make build` made (programs, and the assets generated from the
 # repository's own recipes).
@@ -36,6 +37,12 @@ makensis -V2 -DARCH=amd64 -DTREE="$TREE" -DPROGRAMS="$ROOT/build/win64/bin" \
   -DOUTFILE="$OUT/DesktopLumivexSetup.exe" "$ROOT/setup/setup.nsi"
 makensis -V2 -DARCH=x86 -DTREE="$TREE" -DPROGRAMS="$ROOT/build/win32/bin" \
   -DOUTFILE="$OUT/DesktopLumivexSetup-x86.exe" "$ROOT/setup/setup.nsi"
+# For the tests only: the 32-bit setup as it behaves on a Windows 95 without
+# MSVCRT.DLL (it looks for a file no system has).
+mkdir -p "$OUT/checks"
+makensis -V2 -DARCH=x86 -DTREE="$TREE" -DPROGRAMS="$ROOT/build/win32/bin" \
+  -DRUNTIME_FILE=lumivex-no-such-runtime.dll \
+  -DOUTFILE="$OUT/checks/SetupWithoutRuntime-x86.exe" "$ROOT/setup/setup.nsi"
 for setup in "$OUT/DesktopLumivexSetup.exe" "$OUT/DesktopLumivexSetup-x86.exe"; do
   echo "package: $setup ($(stat -c %s "$setup") bytes)"
 done

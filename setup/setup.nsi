@@ -56,12 +56,18 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 Orvello"
 
 Page instfiles
 
+; The file the runtime check looks for (a check of the check names one that
+; no system has).
+!ifndef RUNTIME_FILE
+  !define RUNTIME_FILE msvcrt.dll
+!endif
+
 Function .onInit
 !if ${ARCH} == x86
   ; The programs need the C runtime MSVCRT.DLL, which Windows 98 and later
   ; carry and a Windows 95 system may lack; without it none of them starts.
   ; Then nothing is installed at all.
-  IfFileExists "$SYSDIR\msvcrt.dll" runtime_found
+  IfFileExists "$SYSDIR\${RUNTIME_FILE}" runtime_found
     MessageBox MB_OK|MB_ICONSTOP "Desktop Lumivex needs the Microsoft C runtime library MSVCRT.DLL in $SYSDIR, and this Windows does not have it.$\r$\n$\r$\nWindows 98 and later have it. On Windows 95, install the Microsoft Visual C++ 6.0 runtime (the Visual C++ 6.0 redistributable, VCREDIST.EXE), then run this setup again.$\r$\n$\r$\nNothing has been installed." /SD IDOK
     SetErrorLevel 3
     Abort
