@@ -126,7 +126,7 @@ TEST(UninstallPlan, TheSameFolderTwiceIsListedOnce) {
                                                      "C:\\WINDOWS\\Start Menu\\Programs\\StartUp"});
   EXPECT_EQ(plan.removals.size(), 17u);
   plan = PlanUninstall("C:\\WINDOWS", {"", "", "C:\\WINDOWS\\Start Menu\\Programs\\",
-                                        "c:\\windows\\start menu\\programs\\startup"});
+                                       "c:\\windows\\start menu\\programs\\startup"});
   EXPECT_EQ(plan.removals.size(), 17u);
 }
 
