@@ -2,7 +2,7 @@
 #   make test   installs what is missing, builds everything, runs every test
 #   make demo   runs the package in a Wine prefix of its own under build/
 .PHONY: all setup configure build build-native build-native-asan build-win64 build-win32 test \
-        test-native test-sanitizers test-asan test-wine package bench bench-codec bench-wallpaper bench-saver fuzz \
+        test-native test-sanitizers test-asan test-wine check-imports package bench bench-codec bench-wallpaper bench-saver bench-classic fuzz \
         demo format clean
 
 JOBS ?= $(shell nproc)
@@ -47,6 +47,7 @@ package: setup
 test: setup
 	$(MAKE) build
 	scripts/package.sh
+	$(MAKE) check-imports
 	$(MAKE) test-native
 	$(MAKE) test-sanitizers
 	@mkdir -p build/fuzz; \
@@ -67,15 +68,35 @@ test-sanitizers: build-native-asan
 test-asan: test-sanitizers
 	$(FUZZ_SMOKE)
 
-# The Windows-side tests: real Win32 processes in a fresh Wine prefix of
-# their own, on an Xvfb display.
+# What the shipped 32-bit programs and setup import, against Windows 95.
+check-imports:
+	scripts/check-imports.sh
+
+# The Windows-side tests: real Win32 processes in fresh Wine prefixes of
+# their own, on Xvfb displays; the 64-bit build, the 32-bit build under
+# 32-bit Wine, and the 32-bit build again with Windows 95 reported. The three
+# runs go side by side (they mostly wait on windows and timers, and share no
+# prefix, display or program folder); their outputs follow once all have ended.
+WINE_RUNS = win64 win32 win32-win95
 test-wine:
-	scripts/run-wine-tests.sh
+	@mkdir -p build/wine-test-output; \
+	for run in $(WINE_RUNS); do \
+	  args="--build $${run%-win95}"; [ "$$run" = "$${run%-win95}" ] || args="$$args --windows95"; \
+	  ( scripts/run-wine-tests.sh $$args >build/wine-test-output/$$run.log 2>&1; \
+	    echo $$? >build/wine-test-output/$$run.rc ) & \
+	done; \
+	wait; rc=0; \
+	for run in $(WINE_RUNS); do \
+	  cat build/wine-test-output/$$run.log; \
+	  [ "$$(cat build/wine-test-output/$$run.rc)" = 0 ] || { echo "FAILED: the Windows-side run $$run"; rc=1; }; \
+	done; \
+	grep -h '^!!! ' build/wine-test-output/*.log || true; \
+	exit $$rc
 
 # Benchmarks, not tests: medians over repetitions, compared side by side.
 bench: setup
 	$(MAKE) build
-	$(MAKE) bench-codec bench-wallpaper bench-saver
+	$(MAKE) bench-codec bench-wallpaper bench-saver bench-classic
 
 bench-codec:
 	build/native/bin/codec_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -90,6 +111,11 @@ bench-wallpaper:
 # 1920x1080.
 bench-saver:
 	scripts/bench-saver.sh
+
+# The 32-bit build's wallpaper maker and LoadArt under 32-bit Wine beside the
+# 64-bit figures, at 1024x768 and 1920x1080 on 8, 16 and 32 bits.
+bench-classic:
+	scripts/bench-classic.sh
 
 # Every libFuzzer target (clang, ASan, UBSan), ten minutes each; the seeds
 # take the product data of the native build.

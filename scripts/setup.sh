@@ -23,8 +23,16 @@ for p in $PACKAGES; do
   fi
 done
 
+# Whether the 32-bit build can run here; make test says it once more.
+check_32bit() {
+  LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+  . "$LUMIVEX_ROOT/scripts/wine-env.sh"
+  lumivex_runs_32bit || echo "setup: !!! $LUMIVEX_NO_32BIT"
+}
+
 if [ -z "$missing" ]; then
   echo "setup: all packages present"
+  check_32bit
   exit 0
 fi
 
@@ -36,3 +44,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+check_32bit

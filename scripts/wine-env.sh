@@ -45,6 +45,16 @@ lumivex_prefix_fonts() {
   done
 }
 
+# Whether this machine runs 32-bit programs: the loader of Debian's wine32
+# is one, and runs only where the kernel runs 32-bit code and the i386
+# libraries are there.
+lumivex_runs_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The line that says the 32-bit build's suite did not run here.
+LUMIVEX_NO_32BIT="NO 32-BIT WINE ON THIS MACHINE: the 32-bit build's Windows-side tests were NOT run; only the import check stands for it"
+
 # Makes $WINEPREFIX if it does not exist yet (needs a display or not: wineboot
 # runs without one).
 lumivex_make_prefix() {

@@ -6,7 +6,7 @@
 # meet the start-up failure that randomisation allows either.
 LUMIVEX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$LUMIVEX_ROOT/scripts/wine-env.sh"
-: "${WINEPREFIX:=$LUMIVEX_ROOT/build/wine-tests}"  # never ~/.wine
+: "${WINEPREFIX:=$LUMIVEX_ROOT/build/wine-tests-win64}"  # never ~/.wine; holds both builds
 export WINEPREFIX
 lumivex_without_aslr "$0" "$@"
 exec wine "$@"
