@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "assert_report.h"
 #include "bitmap_dialog.h"
 #include "package_paths.h"
 #include "resource.h"
@@ -31,8 +32,12 @@ BOOL OnInitDialog(HWND dialog, SettingsDialog* state) {
 }
 
 void OnOk(HWND dialog, SettingsDialog* state) {
-  const LRESULT answer = SendDlgItemMessageA(dialog, IDC_SECONDS_UPDOWN, UDM_GETPOS, 0, 0);
-  state->settings.intervalMs = IntervalMsFromUpDownPos(static_cast<uint32_t>(answer));
+  char typed[kDialogDigitLimit + 2] = {};
+  GetDlgItemTextA(dialog, IDC_SECONDS, typed, sizeof typed);
+  const int32_t seconds = DialogSecondsFromText(typed);
+  // The box shows what is stored.
+  SetDlgItemInt(dialog, IDC_SECONDS, static_cast<UINT>(seconds), FALSE);
+  state->settings.intervalMs = IntervalMsFromSeconds(seconds);
   SaveSaverSettings(state->settings);
   EndDialog(dialog, 1);
 }
@@ -115,6 +120,9 @@ LRESULT CALLBACK DigitsEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lPara
 INT_PTR ShowSettingsDialog(SaverApp* app, HWND owner) {
   SettingsDialog state;
   state.app = app;
-  return DialogBoxParamA(app->instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDlgProc,
-                         reinterpret_cast<LPARAM>(&state));
+  HWND ownerBefore = SetAssertDialogOwner(owner);
+  const INT_PTR result = DialogBoxParamA(app->instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner,
+                                         SettingsDlgProc, reinterpret_cast<LPARAM>(&state));
+  SetAssertDialogOwner(ownerBefore);
+  return result;
 }

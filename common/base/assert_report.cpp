@@ -30,8 +30,22 @@ const char* g_programDir = nullptr;
 // once, since the reporter ends the process.
 char g_message[kHeaderMax + kMessageCut + (sizeof kSupportPrefix - 1) + sizeof kSupportLine];
 volatile LONG g_reporting = 0;
+HWND volatile g_dialogOwner = nullptr;
+
+// Ends the process the way the flavour asks, after giving the owner of a
+// modal dialog its input back.
+[[noreturn]] void EndProcess(int exitCode) {
+  if (g_dialogOwner) EnableWindow(g_dialogOwner, TRUE);
+  std::exit(exitCode);
+}
 
 }  // namespace
+
+HWND SetAssertDialogOwner(HWND owner) {
+  HWND before = g_dialogOwner;
+  g_dialogOwner = owner;
+  return before;
+}
 
 void InitAssertReporter(AssertFlavour flavour, const char* programDir) {
   g_flavour = flavour;
@@ -68,10 +82,10 @@ void Assert(int condition, const char* source, int line, const char* format, ...
     std::fclose(log);
   }
 
-  if (g_flavour == AssertFlavour::kScreenSaver) std::exit(1);
+  if (g_flavour == AssertFlavour::kScreenSaver) EndProcess(1);
 
   used = std::strlen(g_message);
   std::snprintf(g_message + used, sizeof g_message - used, "%s%s", kSupportPrefix, kSupportLine);
   MessageBoxA(nullptr, g_message, "Assertion Error", MB_OK | MB_SYSTEMMODAL);
-  std::exit(255);
+  EndProcess(255);
 }

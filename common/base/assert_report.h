@@ -10,6 +10,8 @@
 // (cut after 2000 characters), then a newline.
 #pragma once
 
+#include <windows.h>
+
 enum class AssertFlavour {
   kSwitcher,     // message box, exit code 255
   kScreenSaver,  // silent, exit code 1
@@ -19,6 +21,12 @@ enum class AssertFlavour {
 // by pointer (the program's own process-wide buffer); until it is set, or
 // while it is empty, the log is "\assertFile.txt" on the current drive.
 void InitAssertReporter(AssertFlavour flavour, const char* programDir);
+
+// The owner of the modal dialog this process shows now, or null. A modal
+// dialog disables its owner, often another program's window (Display
+// Properties); the reporter enables it again before ending the process.
+// Returns the owner set before, for the caller to put back.
+HWND SetAssertDialogOwner(HWND owner);
 
 void Assert(int condition, const char* source, int line, const char* format, ...)
 #if defined(__GNUC__)

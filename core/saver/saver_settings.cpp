@@ -29,8 +29,13 @@ int32_t SecondsFromIntervalMs(int32_t intervalMs) {
   return intervalMs / 1000;
 }
 
-int32_t IntervalMsFromUpDownPos(uint32_t answer) {
-  return static_cast<int32_t>(answer & 0xFFFF) * 1000;
+int32_t DialogSecondsFromText(const char* text) {
+  int32_t seconds = 0;
+  for (const char* c = text; c && *c >= '0' && *c <= '9'; ++c) {
+    seconds = seconds * 10 + (*c - '0');
+    if (seconds > kMaxDialogSeconds) return kMaxDialogSeconds;
+  }
+  return seconds < kMinDialogSeconds ? kMinDialogSeconds : seconds;
 }
 
 size_t FormatSeconds(int32_t seconds, char* out, size_t outSize) {

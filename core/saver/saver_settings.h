@@ -38,8 +38,12 @@ int32_t IntervalMsFromSeconds(int32_t seconds);
 // The seconds SaveSaverSettings writes: intervalMs / 1000, truncating.
 int32_t SecondsFromIntervalMs(int32_t intervalMs);
 
-// intervalMs from the up-down control's UDM_GETPOS answer: its low word x 1000.
-int32_t IntervalMsFromUpDownPos(uint32_t answer);
+// The seconds OK stores from the text of the dialog's edit box: the number
+// its leading digits make, held into 20 to 60 ("90" is 60, "5" and "0" are
+// 20, and so is a box without digits). The up-down control's own position
+// keeps the last value in its range and flags a typed one outside it as an
+// error, so the text is what counts.
+int32_t DialogSecondsFromText(const char* text);
 
 // The text of a number of seconds, "%d": no leading zeros, a sign only when
 // negative. Writes at most outSize bytes including the terminator (out of 12

@@ -90,11 +90,17 @@ TEST(IntervalMs, SecondsTimesAThousandHeld) {
   EXPECT_EQ(SecondsFromIntervalMs(45999), 45);
   EXPECT_EQ(SecondsFromIntervalMs(-5000), -5);
   EXPECT_EQ(SecondsFromIntervalMs(-5500), -5);
-  // The up-down control's answer: the position in the low word, an error
-  // flag in the high word.
-  EXPECT_EQ(IntervalMsFromUpDownPos(45), 45000);
-  EXPECT_EQ(IntervalMsFromUpDownPos(0x00010014u), 20000);
   EXPECT_EQ(kUpDownRange, (20u << 16) | 60u);
+  // What OK stores of the edit box's text: held into 20 to 60.
+  const struct {
+    const char* text;
+    int32_t seconds;
+  } typed[] = {{"45", 45},          {"20", 20},  {"60", 60}, {"90", 60}, {"61", 60},
+               {"19", 20},          {"5", 20},   {"0", 20},  {"", 20},   {nullptr, 20},
+               {"99999999999", 60}, {"007", 20}, {"030", 30}};
+  for (const auto& c : typed) {
+    EXPECT_EQ(DialogSecondsFromText(c.text), c.seconds) << (c.text ? c.text : "(null)");
+  }
 }
 
 TEST(FormatSeconds, DecimalWithoutZerosOrPlus) {

@@ -217,6 +217,25 @@ TEST_F(SaverModesTest, LettersAndSignsAreRefusedBackspaceWorks) {
   EXPECT_EQ(TimeBetweenArts(nullptr), "30");
 }
 
+TEST_F(SaverModesTest, ATypedNumberOutsideTwentyToSixtyIsHeldIntoIt) {
+  const struct {
+    const char* typed;
+    const char* stored;
+  } cases[] = {{"90", "60"}, {"5", "20"}, {"0", "20"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    SaverProcess saver;
+    HWND dialog = StartSettings(&saver, "");
+    ASSERT_NE(dialog, nullptr);
+    SendMessageA(GetDlgItem(dialog, kSecondsEdit), EM_SETSEL, 0, -1);
+    TypeKeys(c.typed);
+    EXPECT_TRUE(EditShows(dialog, c.typed)) << EditText(dialog);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(saver.WaitForExit(20000));
+    EXPECT_EQ(TimeBetweenArts(nullptr), c.stored);
+  }
+}
+
 TEST_F(SaverModesTest, CancelWritesNothing) {
   {
     SaverProcess saver;
@@ -258,6 +277,26 @@ TEST_F(SaverModesTest, AboutBoxShowsThePictureOwnedByTheSettings) {
   Press(dialog, IDCANCEL);
   ASSERT_TRUE(saver.WaitForExit(20000));
   EXPECT_FALSE(FileExists(folder_.AssertLog()));
+}
+
+// The reporter ends a saver whose About box finds no colour table; the
+// window that owned its settings takes input again.
+TEST_F(SaverModesTest, AnAssertionInTheSettingsGivesTheOwnerItsInputBack) {
+  HWND host =
+      CreateWindowExA(0, "STATIC", "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                      400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  ASSERT_TRUE(DeleteFileA((folder_.artDir() + "\\PALALL9.TR").c_str()));
+  SaverProcess saver;
+  HWND dialog = StartSettings(&saver, "/c");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(host));
+  Press(dialog, 1001);
+  ASSERT_TRUE(saver.WaitForExit(20000));
+  EXPECT_EQ(saver.ExitCode(), 1u);
+  EXPECT_TRUE(FileExists(folder_.AssertLog()));
+  EXPECT_TRUE(IsWindowEnabled(host));
+  DestroyWindow(host);
 }
 
 TEST_F(SaverModesTest, ASecondStartWhileFullScreenRunsEndsAtOnceWithOne) {
