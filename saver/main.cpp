@@ -52,6 +52,9 @@ int RunPreview(SaverApp* app, const SaverCommand& command) {
   if (!parent) return 0;
   InitSaverCodec(app, client.right, client.bottom);
   HWND hwnd = CreatePreviewWindow(app, parent, client.right, client.bottom);
+  // Display Properties may have closed its monitor while the art was read:
+  // then there is nothing to show and no one to tell.
+  if (!hwnd && !IsWindow(parent)) return 0;
   if (!hwnd) {
     MessageBoxA(nullptr, "Couldn't create preview window", kSaverBoxCaption, MB_OK);
     return 0;

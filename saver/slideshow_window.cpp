@@ -148,7 +148,6 @@ void OnTimer(SaverWindow* w) {
       SendMessageA(w->hwnd, WM_REPLACESPOT, 0, 0);
       break;
     case TimerAction::kNewPicture:
-      w->share.readyForNext = 0;
       SendMessageA(w->hwnd, WM_NEWPICTURE, 0, 0);
       break;
     case TimerAction::kNothing:
@@ -157,6 +156,11 @@ void OnTimer(SaverWindow* w) {
 }
 
 void OnNewPicture(SaverWindow* w) {
+  // Only the window's thread may start a picture, and only once the last
+  // picture thread has handed over: a WM_NEWPICTURE sent from outside while
+  // one runs is ignored.
+  if (w->share.readyForNext.exchange(0, std::memory_order_acquire) != 1) return;
+  if (w->pictureThread) WaitForSingleObject(w->pictureThread.get(), INFINITE);
   w->timerState = TS_BUSY;
   ChooseNextArt(&w->show, &w->random);
   w->pictureThread.reset();

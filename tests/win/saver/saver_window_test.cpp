@@ -4,6 +4,8 @@
 // the screen's pixels against the arts the codec makes.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -170,6 +172,41 @@ TEST_F(SaverWindowTest, TheSystemsCloseAndScreenSaveCommandsAreSwallowed) {
   ASSERT_TRUE(saver.WaitForExit(20000));
 }
 
+int ThreadsOf(DWORD processId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == processId) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// The saver's own message to start the next picture, sent from outside
+// while a picture thread waits for its reveal: no second thread starts.
+TEST_F(SaverWindowTest, ANewPictureMessageFromOutsideStartsNoSecondPictureThread) {
+  constexpr UINT kNewPicture = 1074;
+  SaverProcess saver;
+  HWND window = StartFullScreen(&saver, 200, 200);
+  ASSERT_NE(window, nullptr);
+  // The logo is shown; the first of the messages may start the next
+  // picture, whose thread then waits out the 20 s interval.
+  PumpUntil([] { return false; }, 3000);
+  const int threads = ThreadsOf(saver.Id());
+  ASSERT_GT(threads, 0);
+  for (int i = 0; i < 10; ++i) PostMessageA(window, kNewPicture, 0, 0);
+  PumpUntil([] { return false; }, 1000);
+  EXPECT_LE(ThreadsOf(saver.Id()), threads + 1);
+  EXPECT_TRUE(saver.Running());
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(saver.WaitForExit(20000));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_FALSE(FileExists(folder_.AssertLog()));
+}
+
 // A window standing in for the Display Properties dialog, its "monitor" a
 // child of the preview's size.
 class PreviewHost {
@@ -247,6 +284,22 @@ TEST_F(SaverWindowTest, APreviewFillsItsHostRunsTheShowAndEndsWithIt) {
   EXPECT_EQ(saver.ExitCode(), 0u);
   EXPECT_FALSE(FileExists(folder_.SpotFile()));
   EXPECT_FALSE(FileExists(folder_.AssertLog()));
+}
+
+// Display Properties may close its monitor at any moment of the preview's
+// start: the preview then ends at once with 0 and shows no box.
+TEST_F(SaverWindowTest, APreviewWhoseHostGoesAwayDuringItsStartEndsSilently) {
+  for (DWORD delayMs : {0, 20, 40, 60, 80, 100, 150, 200, 300}) {
+    SCOPED_TRACE(delayMs);
+    PreviewHost host(152, 112);
+    SaverProcess saver;
+    ASSERT_TRUE(saver.Start(folder_, host.Argument()));
+    PumpUntil([] { return false; }, delayMs);
+    host.Close();
+    ASSERT_TRUE(saver.WaitForExit(10000)) << "the preview waits on something";
+    EXPECT_EQ(saver.ExitCode(), 0u);
+    EXPECT_FALSE(FileExists(folder_.AssertLog()));
+  }
 }
 
 TEST_F(SaverWindowTest, ARunningPreviewDoesNotBlockAStart) {
