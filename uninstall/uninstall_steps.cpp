@@ -82,18 +82,23 @@ void DeletePackageValues() {
   RegFlushKey(key.get());
 }
 
-// Only "no more items" means no subkey; any other answer keeps the key.
-bool HasNoSubkey(HKEY root, const char* path) {
+// Only "no more items" means none; any other answer keeps the key.
+bool MayDelete(HKEY root, const char* path, bool mustHoldNoValue) {
   RegKey key;
   if (!key.Open(root, path, KEY_ALL_ACCESS)) return false;
   char name[MAX_PATH + 1];
-  return RegEnumKeyA(key.get(), 0, name, sizeof name) == ERROR_NO_MORE_ITEMS;
+  if (RegEnumKeyA(key.get(), 0, name, sizeof name) != ERROR_NO_MORE_ITEMS) return false;
+  if (!mustHoldNoValue) return true;
+  DWORD nameSize = sizeof name;
+  return RegEnumValueA(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_NO_MORE_ITEMS;
 }
 
 void DeletePackageKeys() {
   for (const char* key : kPackageKeys) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
   for (const char* key : kPackageKeysWhenEmpty) {
-    if (HasNoSubkey(HKEY_LOCAL_MACHINE, key)) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    const bool company = lstrcmpiA(key, kCompanyKey) == 0;
+    if (MayDelete(HKEY_LOCAL_MACHINE, key, company)) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
   }
 }
 
@@ -178,7 +183,7 @@ void RemoveEmptyFolder(const std::string& path) {
 // elsewhere when the package directory was never entered.
 void RemovePackageFolders(const UninstallPlan& plan) {
   if (plan.packageDir.empty()) return;
-  SetCurrentDirectoryA(plan.windowsDir.c_str());
+  SetCurrentDirectoryA(FolderToEnter(plan.windowsDir).c_str());
   RemoveEmptyFolder(plan.packageDir);
   RemoveEmptyFolder(plan.plusDir);
 }
@@ -196,6 +201,10 @@ UninstallPlan LoadUninstallPlan() {
 
 void RunUninstall(const UninstallPlan& plan) {
   CloseRunningParts();
+  // Without a Windows directory nothing of the package can be found or
+  // reverted; its registry entries stay too, so that it is still listed as
+  // installed and can be uninstalled once the system is sound.
+  if (!plan.windowsDirUsable) return;
   if (!plan.packageDir.empty()) SetCurrentDirectoryA(plan.packageDir.c_str());
   RunSwitcherRevert(plan);
   DeletePackageValues();

@@ -77,6 +77,12 @@ std::string FolderContentsPattern(std::string_view folder) {
   return pattern;
 }
 
+std::string FolderToEnter(std::string_view folder) {
+  std::string path(folder);
+  if (path.size() == 2 && path[1] == ':') path += '\\';
+  return path;
+}
+
 bool IsWindows95Family(uint32_t version) {
   return (version & 0x80000000u) != 0;
 }

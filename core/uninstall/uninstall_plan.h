@@ -27,7 +27,9 @@ inline constexpr const char* kPackageValues[] = {
 };
 
 // HKEY_LOCAL_MACHINE: deleted in this order, the last two only when they
-// have no subkey left.
+// have no subkey left; the company's key, which other products share, only
+// when it holds no value either (the product key's values are the
+// package's own).
 inline constexpr const char* kPackageKeys[] = {
     "SOFTWARE\\Orvello\\TavolTheCorvane\\DesktopThemes",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QvRThemes",
@@ -36,6 +38,7 @@ inline constexpr const char* kPackageKeysWhenEmpty[] = {
     "SOFTWARE\\Orvello\\TavolTheCorvane",
     "SOFTWARE\\Orvello",
 };
+inline constexpr char kCompanyKey[] = "SOFTWARE\\Orvello";
 
 // The shell's progress title for the folder deletions.
 inline constexpr char kUninstallProgressTitle[] = "Desktop Themes Uninstall";
@@ -87,3 +90,8 @@ std::string FolderContentsPattern(std::string_view folder);
 // GetVersion's high bit: the Windows 95 family, which removes files at its
 // next start through "wininit.ini".
 bool IsWindows95Family(uint32_t version);
+
+// The path to make the current directory for a folder written without its
+// trailing backslash: a drive alone ("C:") means that drive's current folder,
+// so its root is "C:\".
+std::string FolderToEnter(std::string_view folder);

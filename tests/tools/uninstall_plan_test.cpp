@@ -77,7 +77,11 @@ TEST(UninstallPlan, TheRootAsWindowsDirectory) {
     ASSERT_TRUE(plan.windowsDirUsable);
     EXPECT_EQ(plan.removals[1].path, "C:\\tavol");
     EXPECT_EQ(plan.ownFile, "C:\\qvr-kill.exe");
+    // Entered before the package folders go: the root, not the drive's
+    // current folder.
+    EXPECT_EQ(FolderToEnter(plan.windowsDir), "C:\\");
   }
+  EXPECT_EQ(FolderToEnter("C:\\WINDOWS"), "C:\\WINDOWS");
 }
 
 // An unreadable or odd Windows directory never becomes "\tavol" of the

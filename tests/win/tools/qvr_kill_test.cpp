@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "switcher_driver.h"
 #include "uninstall/uninstall_plan.h"
+#include "uninstall_steps.h"
 #include "winsupport.h"
 
 namespace {
@@ -279,6 +280,55 @@ TEST_F(QvrKillTest, TheProductKeyWithAnotherSubkeyStays) {
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kDesktopThemes));
   EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, std::string(kProduct) + "\\Tournament"));
   EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kOrvello));
+}
+
+TEST_F(QvrKillTest, TheCompanyKeyWithAnotherProductsValueStays) {
+  Install();
+  ASSERT_TRUE(RegSetString(HKEY_LOCAL_MACHINE, kOrvello, "Registered", "yes"));
+  EXPECT_EQ(RunQvrKill(), 1u);
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProduct));
+  bool found = false;
+  EXPECT_EQ(RegGetString(HKEY_LOCAL_MACHINE, kOrvello, "Registered", &found), "yes");
+  EXPECT_TRUE(found);
+}
+
+// The steps run in this process on plans the test prefix's own Windows
+// directory cannot give.
+TEST_F(QvrKillTest, WithoutAWindowsDirectoryTheRegistryEntriesStayToo) {
+  Install();
+  const UninstallPlan unusable = PlanUninstall("", {});
+  ASSERT_FALSE(unusable.windowsDirUsable);
+  RunUninstall(unusable);
+  for (const char* value : kPackageValues) {
+    bool found = false;
+    RegGetString(HKEY_CURRENT_USER, kPackageValuesKey, value, &found);
+    EXPECT_TRUE(found) << value;
+  }
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kDesktopThemes));
+  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+  EXPECT_TRUE(FileExists(plan_.switcherPath));
+}
+
+TEST_F(QvrKillTest, AWindowsDirectoryAtADriveRootLeavesNoEmptiedPackageFolder) {
+  if (GetFileAttributesA("D:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no drive D:";
+  const UninstallPlan root = PlanUninstall("D:\\", {});
+  ASSERT_TRUE(root.windowsDirUsable);
+  for (const RemovalItem& item : root.removals) {
+    MakeFolders(item.kind == RemovalKind::kFolder ? item.path : Parent(item.path));
+    if (item.kind == RemovalKind::kFile) {
+      ASSERT_TRUE(WriteFileBytes(item.path, "file"));
+    }
+  }
+  char before[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof before, before);
+  RunUninstall(root);
+  SetCurrentDirectoryA(before);
+  EXPECT_FALSE(FileExists(root.packageDir));
+  EXPECT_FALSE(FileExists(root.plusDir));
+  RemoveTree(root.plusDir);
+  RemoveTree("D:\\Start Menu");
+  RemoveDirectoryA("D:\\Program Files");
+  ForgetPendingRenamesOfOurs();
 }
 
 TEST_F(QvrKillTest, NothingInstalled) {
