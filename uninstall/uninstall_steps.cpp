@@ -136,23 +136,47 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
   return file.Close() == 0 && written;
 }
 
-// The old list is replaced only by a new one written in full.
+// The old list is replaced only by a new one written in full. Windows 95
+// has no replace in one step, so the old list stays on disk under another
+// name until the new one is in its place: a stop at any moment leaves every
+// other program's entries in one of the files, and the next run takes a list
+// kept aside back first. A read-only list is made writable for the change
+// and gets its attributes back.
 void EnterRenameList(const UninstallPlan& plan) {
-  if (plan.renameList.empty() || plan.renameListNew.empty()) return;
-  std::string old;
-  if (!ReadTextFile(plan.renameList.c_str(), &old)) {
-    // A list that is there but cannot be read is left as it is.
-    if (GetFileAttributesA(plan.renameList.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      WriteTextFile(plan.renameList, NewRenameList(plan.ownFile));
-    }
+  if (plan.renameList.empty() || plan.renameListNew.empty() || plan.renameListOld.empty()) return;
+  const char* list = plan.renameList.c_str();
+  const char* aside = plan.renameListOld.c_str();
+  if (GetFileAttributesA(list) == INVALID_FILE_ATTRIBUTES &&
+      GetFileAttributesA(aside) != INVALID_FILE_ATTRIBUTES) {
+    MoveFileA(aside, list);
+  }
+  const DWORD attributes = GetFileAttributesA(list);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    WriteTextFile(plan.renameList, NewRenameList(plan.ownFile));
     return;
   }
+  std::string old;
+  if (!ReadTextFile(list, &old)) return;  // there but unreadable: left as it is
   if (!WriteTextFile(plan.renameListNew, MergeRenameList(old, plan.ownFile))) {
     DeleteFileA(plan.renameListNew.c_str());
     return;
   }
-  DeleteFileA(plan.renameList.c_str());
-  MoveFileA(plan.renameListNew.c_str(), plan.renameList.c_str());
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesA(list, attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  DeleteFileA(aside);
+  if (!MoveFileA(list, aside)) {
+    SetFileAttributesA(list, attributes);
+    DeleteFileA(plan.renameListNew.c_str());
+    return;
+  }
+  if (!MoveFileA(plan.renameListNew.c_str(), list)) {
+    MoveFileA(aside, list);
+    SetFileAttributesA(list, attributes);
+    return;
+  }
+  SetFileAttributesA(list, attributes);
+  DeleteFileA(aside);
 }
 
 // Windows 95 reads "wininit.ini" at its next start; the NT family keeps

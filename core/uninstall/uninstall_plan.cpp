@@ -130,9 +130,10 @@ UninstallPlan PlanUninstall(std::string_view windowsDir, const SpecialFolders& s
   plan.ownFile = Join(w, "qvr-kill.exe");
   plan.renameList = Join(w, "wininit.ini");
   plan.renameListNew = Join(w, "wininit.1");
+  plan.renameListOld = Join(w, "wininit.qvr");
   // Paths longer than a buffer are never used cut short.
   for (std::string* path : {&plan.packageDir, &plan.plusDir, &plan.switcherPath, &plan.ownFile,
-                            &plan.renameList, &plan.renameListNew}) {
+                            &plan.renameList, &plan.renameListNew, &plan.renameListOld}) {
     if (path->size() > kMaxPath) path->clear();
   }
   if (plan.switcherPath.empty()) plan.switcherCommandLine.clear();

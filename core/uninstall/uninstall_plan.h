@@ -76,6 +76,8 @@ struct UninstallPlan {
   std::string ownFile;        // <Windows>\qvr-kill.exe
   std::string renameList;     // <Windows>\wininit.ini
   std::string renameListNew;  // <Windows>\wininit.1
+  // The list as it was, kept aside while the new one takes its place.
+  std::string renameListOld;  // <Windows>\wininit.qvr
 };
 
 // windowsDir as GetWindowsDirectoryA gave it (empty when it failed).

@@ -28,6 +28,7 @@ TEST(UninstallPlan, TheListedItemsInOrder) {
   EXPECT_EQ(plan.ownFile, "C:\\WINDOWS\\qvr-kill.exe");
   EXPECT_EQ(plan.renameList, "C:\\WINDOWS\\wininit.ini");
   EXPECT_EQ(plan.renameListNew, "C:\\WINDOWS\\wininit.1");
+  EXPECT_EQ(plan.renameListOld, "C:\\WINDOWS\\wininit.qvr");
   const std::string p = "C:\\Program Files\\Plus!\\Themes\\";
   const std::string common = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\";
   const std::vector<std::pair<RemovalKind, std::string>> expected = {
@@ -148,7 +149,8 @@ TEST(UninstallPlan, EveryPathIsAbsoluteAndFitsItsBuffer) {
                                                   : item.path.size(),
                 260u);
     }
-    for (const std::string& path : {plan.ownFile, plan.renameList, plan.renameListNew}) {
+    for (const std::string& path :
+         {plan.ownFile, plan.renameList, plan.renameListNew, plan.renameListOld}) {
       EXPECT_LE(path.size(), 260u);
     }
     // The package directory's items do not hang on the Windows directory.

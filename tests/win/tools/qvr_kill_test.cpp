@@ -135,6 +135,7 @@ class QvrKillTest : public ::testing::Test {
     ForgetPendingRenamesOfOurs();
     DeleteFileA(plan_.renameList.c_str());
     DeleteFileA(plan_.renameListNew.c_str());
+    DeleteFileA(plan_.renameListOld.c_str());
 
     log_ = MakeTempDir("qvr-kill") + "\\revert.log";
     SetEnvironmentVariableA("LUMIVEX_REVERT_LOG", log_.c_str());
@@ -165,6 +166,7 @@ class QvrKillTest : public ::testing::Test {
     DeleteFileA(plan_.ownFile.c_str());
     DeleteFileA(plan_.renameList.c_str());
     DeleteFileA(plan_.renameListNew.c_str());
+    DeleteFileA(plan_.renameListOld.c_str());
     DeleteFileA((plan_.windowsDir + "\\keep.txt").c_str());
     if (!hadBackup_) DeleteFileA(BackupThemePath().c_str());
     SetEnvironmentVariableA("LUMIVEX_REVERT_LOG", nullptr);
@@ -377,6 +379,30 @@ TEST_F(QvrKillOnWindows95, TheRenameListIsMerged) {
                 plan_.ownFile + "\r\n\r\n[other]\r\nNULL=qvr-kill.exe");
   EXPECT_FALSE(FileExists(plan_.renameListNew));
   EXPECT_FALSE(PendingDeletionOf(plan_.ownFile));
+}
+
+TEST_F(QvrKillOnWindows95, AReadOnlyListIsMergedAndStaysReadOnly) {
+  ASSERT_TRUE(WriteFileBytes(plan_.renameList, "[rename]\r\nNUL=C:\\other.tmp\r\n"));
+  ASSERT_TRUE(SetFileAttributesA(plan_.renameList.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(RunQvrKill(), 1u);
+  const DWORD attributes = GetFileAttributesA(plan_.renameList.c_str());
+  SetFileAttributesA(plan_.renameList.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReadFileBytes(plan_.renameList),
+            "[rename]\r\nNUL=C:\\other.tmp\r\nNUL=" + plan_.ownFile + "\r\n");
+  EXPECT_FALSE(FileExists(plan_.renameListNew));
+  EXPECT_FALSE(FileExists(plan_.renameListOld));
+}
+
+// A run stopped between the two renames left the list aside: the next one
+// takes it back and merges into it.
+TEST_F(QvrKillOnWindows95, AListKeptAsideByAStoppedRunIsTakenBack) {
+  ASSERT_TRUE(WriteFileBytes(plan_.renameListOld, "[rename]\r\nNUL=C:\\other.tmp\r\n"));
+  EXPECT_EQ(RunQvrKill(), 1u);
+  EXPECT_EQ(ReadFileBytes(plan_.renameList),
+            "[rename]\r\nNUL=C:\\other.tmp\r\nNUL=" + plan_.ownFile + "\r\n");
+  EXPECT_FALSE(FileExists(plan_.renameListOld));
 }
 
 TEST_F(QvrKillOnWindows95, AListWithoutTheSectionGetsItAppended) {
