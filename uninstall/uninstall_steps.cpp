@@ -50,10 +50,18 @@ std::string SpecialFolder(int csidl) {
 }
 
 // Each close request returns once the window has handled it, so a switcher
-// with unapplied changes has asked its question and been answered.
+// with unapplied changes has asked its question and been answered. The
+// switcher's revert run ends at once while another switcher runs, and after
+// "Yes" that one first applies the changes: the uninstaller waits until it
+// has ended (after "Cancel", until the user closes it).
 void CloseRunningParts() {
   for (const char* windowClass : kPackageWindowClasses) {
-    if (HWND window = FindWindowA(windowClass, nullptr)) SendMessageA(window, WM_CLOSE, 0, 0);
+    HWND window = FindWindowA(windowClass, nullptr);
+    if (!window) continue;
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    if (lstrcmpA(windowClass, kSwitcherWindowClass) == 0) {
+      while (IsWindow(window)) Sleep(100);
+    }
   }
 }
 

@@ -12,9 +12,10 @@
 #include <vector>
 
 // Windows of the package's programs, closed in this order.
+inline constexpr char kSwitcherWindowClass[] = "TAVOLTHEME_MainClass";
 inline constexpr const char* kPackageWindowClasses[] = {
     "TAVOLRESIZER_MainClass",
-    "TAVOLTHEME_MainClass",
+    kSwitcherWindowClass,
     "TAVOLPAPER_MainClass",
     "QVR_ScreenSaverClass",
 };

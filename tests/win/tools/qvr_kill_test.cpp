@@ -221,6 +221,7 @@ class QvrKillTest : public ::testing::Test {
     EXPECT_NE(record.find("args=/r\n"), std::string::npos) << record;
     EXPECT_NE(record.find("cwd=" + plan_.packageDir + "\n"), std::string::npos) << record;
     EXPECT_NE(record.find("values=1\n"), std::string::npos) << record;
+    EXPECT_NE(record.find("switcher=0\n"), std::string::npos) << record;
     EXPECT_NE(record.find("end\n"), std::string::npos) << record;
   }
 
@@ -459,28 +460,42 @@ TEST_F(QvrKillTest, ClosesThePackagesWindowsInOrderFirst) {
 
 // A switcher with unapplied changes asks its closing question; the
 // uninstaller waits for the answer before it goes on.
+// Whatever the answer to the switcher's question, the revert runs once that
+// switcher has ended, before anything is removed.
 TEST_F(QvrKillTest, AChangedSwitcherAsksAndTheUninstallerWaits) {
-  Install();
-  SwitcherRun run;
-  ASSERT_TRUE(run.Start());
-  run.UseOnlyParts({IDC_COLORS});
-  run.Click(IDC_RED);
-  Sleep(200);
-  ChildProcess kill;
-  ASSERT_TRUE(kill.Start("\"" + plan_.ownFile + "\""));
-  HWND box = FindDialog("Desktop Lumivex", run.Pid(), 20000);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(DialogText(box), "Would you like the new settings applied?");
-  EXPECT_FALSE(kill.Wait(1500));
-  EXPECT_FALSE(FileExists(log_));
-  EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kDesktopThemes));
-  PostMessageA(box, WM_COMMAND, IDNO, 0);
-  EXPECT_TRUE(run.WaitExit(20000));
-  EXPECT_EQ(run.ExitCode(), 0u);
-  ASSERT_TRUE(kill.Wait(60000));
-  EXPECT_EQ(kill.ExitCode(), 1u);
-  ExpectRevertRun();
-  ExpectEverythingListedGone();
+  for (int answer : {IDNO, IDYES}) {
+    SCOPED_TRACE(answer == IDNO ? "No" : "Yes");
+    Install();
+    DeleteFileA(log_.c_str());
+    // "Yes" applies the red theme's colours first.
+    const std::string theme = BinDir() + "\\Tavol The Corvane RED.theme";
+    ASSERT_TRUE(CopyFileA(
+        (BinDir() + "\\..\\..\\native\\assets-out\\themes\\Tavol The Corvane RED.theme").c_str(),
+        theme.c_str(), FALSE));
+    SwitcherRun run;
+    ASSERT_TRUE(run.Start());
+    run.UseOnlyParts({IDC_COLORS});
+    run.Click(IDC_RED);
+    Sleep(200);
+    ChildProcess kill;
+    ASSERT_TRUE(kill.Start("\"" + plan_.ownFile + "\""));
+    HWND box = FindDialog("Desktop Lumivex", run.Pid(), 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(DialogText(box), "Would you like the new settings applied?");
+    EXPECT_FALSE(kill.Wait(1500));
+    EXPECT_FALSE(FileExists(log_));
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kDesktopThemes));
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    EXPECT_TRUE(run.WaitExit(30000));
+    EXPECT_EQ(run.ExitCode(), 0u);
+    ASSERT_TRUE(kill.Wait(60000));
+    EXPECT_EQ(kill.ExitCode(), 1u);
+    ExpectRevertRun();
+    ExpectEverythingListedGone();
+    // The stand-in reverted nothing: the switcher itself puts the colours back.
+    EXPECT_EQ(RunProgram("\"" + BinDir() + "\\switcher.exe\" /r", 60000), 1u);
+    DeleteFileA(theme.c_str());
+  }
 }
 
 }  // namespace

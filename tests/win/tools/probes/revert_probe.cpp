@@ -1,6 +1,7 @@
 // Stands in for the switcher in the package directory when the uninstaller
 // is tested on its own: records its command line, its current directory and
-// whether the package's values were still there, then takes a second before
+// whether the package's values were still there and whether a switcher was
+// running (the real one would then not revert), then takes a second before
 // it ends (with the switcher's revert-mode exit code), so a caller that does
 // not wait is caught. The record goes to the file named by
 // LUMIVEX_REVERT_LOG. With LUMIVEX_REVERT_HOLDER naming a program, it also
@@ -62,8 +63,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   char cwd[MAX_PATH + 1] = "";
   GetCurrentDirectoryA(sizeof cwd, cwd);
   char text[3 * MAX_PATH];
-  std::snprintf(text, sizeof text, "args=%s\ncwd=%s\nvalues=%d\n", commandLine, cwd,
-                PackageValueThere() ? 1 : 0);
+  // The switcher's revert run ends at once while another switcher runs.
+  const bool switcherRunning = FindWindowA("TAVOLTHEME_MainClass", nullptr) != nullptr;
+  std::snprintf(text, sizeof text, "args=%s\ncwd=%s\nvalues=%d\nswitcher=%d\n", commandLine,
+                cwd, PackageValueThere() ? 1 : 0, switcherRunning ? 1 : 0);
   Append(log, text);
   Sleep(1000);
   Append(log, "end\n");
