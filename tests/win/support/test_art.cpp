@@ -51,9 +51,12 @@ bool WriteTestArt(const std::string& dir, const std::string& name, int width, in
   options.pieces = pieces;
   ByteBuffer file;
   CodecError error;
-  if (EncodeWavelet(image, options, &file, nullptr, &error) != CodecStatus::kOk) return false;
   BuiltPalette palette;
-  if (BuildPalette(image, colours, &palette, &error) != CodecStatus::kOk) return false;
+  if (EncodeWavelet(image, options, &file, nullptr, &error) != CodecStatus::kOk ||
+      BuildPalette(image, colours, &palette, &error) != CodecStatus::kOk) {
+    std::fprintf(stderr, "test art %s (%d x %d): %s\n", name.c_str(), width, height, error.message);
+    return false;
+  }
   std::vector<char> text(kMaxColourTableText);
   size_t length = FormatColourTable(palette, text.data(), text.size());
   return WriteAll(dir + "\\" + name + ".ART", file.data(), file.size) &&
