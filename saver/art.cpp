@@ -17,6 +17,7 @@
 #include "saver/captions.h"
 #include "saver/pixel_section.h"
 #include "saver/saver_settings.h"
+#include "spot_file.h"
 
 namespace {
 
@@ -102,7 +103,9 @@ bool ScaleIntoPicture(SaverApp* app, SaverImage* picture, WaveletImage* art, int
 
 void InitSaverCodec(SaverApp* app, int width, int height) {
   CodecContext* codec = &app->codec;
-  InitCodecContext(codec, ScreenSaverCodecOptions(DebugOutput));
+  CodecOptions options = ScreenSaverCodecOptions(DebugOutput);
+  options.openSpotFile = OpenOwnSpotFile;
+  InitCodecContext(codec, options);
   codec->ditherKernel = 2;
   {
     WindowDC desktop(GetDesktopWindow());

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 struct CodecOptions {
   // Decoding 4-piece art averages one column, channel by channel, from its
@@ -29,6 +30,12 @@ struct CodecOptions {
   // format with one %c, the drive letter (the first character of the
   // program directory). Null: the codec's own plain text.
   const char* spotDiskFullFormat = nullptr;
+
+  // Opens the spot backup file for reading and writing, emptied. path holds
+  // "<programDirectory>\spot.sav" in a buffer of pathSize bytes; an opener
+  // that uses another name writes it there (the file of that name is deleted
+  // on the way out). Null: the codec opens path itself (fopen "w+bc").
+  std::FILE* (*openSpotFile)(char* path, size_t pathSize) = nullptr;
 
   // The message of a failed allocation: a printf format with %s, the module,
   // then %d, the line. Null: the codec's own text, kOutOfMemoryFormat.

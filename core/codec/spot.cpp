@@ -40,7 +40,8 @@ CodecStatus OpenSpotFile(CodecContext* ctx, long bytes) {
   // Created or emptied, read and write, raw bytes, and committed to disk
   // whenever it is flushed ("c", as the wallpaper writer does), so a full
   // disk shows at the flush below. C libraries without the flag ignore it.
-  spot.file.reset(OpenCodecFile(spot.path, "w+bc"));
+  spot.file.reset(ctx->options.openSpotFile ? ctx->options.openSpotFile(spot.path, sizeof spot.path)
+                                            : OpenCodecFile(spot.path, "w+bc"));
   if (!spot.file) {
     return SetCodecError(&ctx->error, CodecStatus::kIoError, kArtModule, __LINE__,
                          "Spot file open failed");

@@ -4,8 +4,6 @@
 // the screen's pixels against the arts the codec makes.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -172,19 +170,6 @@ TEST_F(SaverWindowTest, TheSystemsCloseAndScreenSaveCommandsAreSwallowed) {
   ASSERT_TRUE(saver.WaitForExit(20000));
 }
 
-int ThreadsOf(DWORD processId) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  int count = 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == processId) ++count;
-  }
-  CloseHandle(snapshot);
-  return count;
-}
-
 // The saver's own message to start the next picture, sent from outside
 // while a picture thread waits for its reveal: no second thread starts.
 TEST_F(SaverWindowTest, ANewPictureMessageFromOutsideStartsNoSecondPictureThread) {
@@ -195,56 +180,17 @@ TEST_F(SaverWindowTest, ANewPictureMessageFromOutsideStartsNoSecondPictureThread
   // The logo is shown; the first of the messages may start the next
   // picture, whose thread then waits out the 20 s interval.
   PumpUntil([] { return false; }, 3000);
-  const int threads = ThreadsOf(saver.Id());
-  ASSERT_GT(threads, 0);
+  const size_t threads = saver.Threads().size();
+  ASSERT_GT(threads, 0u);
   for (int i = 0; i < 10; ++i) PostMessageA(window, kNewPicture, 0, 0);
   PumpUntil([] { return false; }, 1000);
-  EXPECT_LE(ThreadsOf(saver.Id()), threads + 1);
+  EXPECT_LE(saver.Threads().size(), threads + 1);
   EXPECT_TRUE(saver.Running());
   PressKey(VK_RETURN);
   ASSERT_TRUE(saver.WaitForExit(20000));
   EXPECT_EQ(saver.ExitCode(), 0u);
   EXPECT_FALSE(FileExists(folder_.AssertLog()));
 }
-
-// A window standing in for the Display Properties dialog, its "monitor" a
-// child of the preview's size.
-class PreviewHost {
- public:
-  PreviewHost(int width, int height) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "LumivexPreviewMonitor";
-    RegisterClassA(&wc);
-    RECT frame = {0, 0, width + 40, height + 60};
-    AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
-    dialog_ = CreateWindowExA(0, "STATIC", "Display Properties",
-                              WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN, 60, 60,
-                              frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              wc.hInstance, nullptr);
-    monitor_ = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 20,
-                               20, width, height, dialog_, nullptr, wc.hInstance, nullptr);
-    PumpUntil([] { return false; }, 200);
-  }
-  ~PreviewHost() {
-    if (IsWindow(dialog_)) DestroyWindow(dialog_);
-  }
-  HWND monitor() const { return monitor_; }
-  std::string Argument() const {
-    return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(monitor_)));
-  }
-  POINT Origin() const {
-    POINT p{0, 0};
-    ClientToScreen(monitor_, &p);
-    return p;
-  }
-  void Close() { DestroyWindow(dialog_); }
-
- private:
-  HWND dialog_ = nullptr;
-  HWND monitor_ = nullptr;
-};
 
 // Wine shows nothing a process draws into a child of another process's
 // window (such a window's DC has no drawable there), so the preview's

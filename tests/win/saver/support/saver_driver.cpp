@@ -149,3 +149,38 @@ std::vector<HWND> WindowsOfClass(const char* className) {
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
   return found;
 }
+
+PreviewHost::PreviewHost(int width, int height) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumivexPreviewMonitor";
+  RegisterClassA(&wc);
+  RECT frame = {0, 0, width + 40, height + 60};
+  AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
+  dialog_ = CreateWindowExA(0, "STATIC", "Display Properties",
+                            WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN, 60, 60,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  monitor_ = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 20,
+                             20, width, height, dialog_, nullptr, wc.hInstance, nullptr);
+  PumpUntil([] { return false; }, 200);
+}
+
+PreviewHost::~PreviewHost() {
+  if (IsWindow(dialog_)) DestroyWindow(dialog_);
+}
+
+std::string PreviewHost::Argument() const {
+  return "/p " + std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(monitor_)));
+}
+
+POINT PreviewHost::Origin() const {
+  POINT p{0, 0};
+  ClientToScreen(monitor_, &p);
+  return p;
+}
+
+void PreviewHost::Close() {
+  DestroyWindow(dialog_);
+}

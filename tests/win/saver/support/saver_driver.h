@@ -67,5 +67,24 @@ class SaverProcess {
   ChildProcess child_;
 };
 
+// A window standing in for the Display Properties dialog, its "monitor" a
+// child of the preview's size.
+class PreviewHost {
+ public:
+  PreviewHost(int width, int height);
+  ~PreviewHost();
+  PreviewHost(const PreviewHost&) = delete;
+  PreviewHost& operator=(const PreviewHost&) = delete;
+  HWND monitor() const { return monitor_; }
+  // The saver's command line for a preview in the monitor.
+  std::string Argument() const;
+  POINT Origin() const;
+  void Close();
+
+ private:
+  HWND dialog_ = nullptr;
+  HWND monitor_ = nullptr;
+};
+
 // The top-level windows of a class in any process.
 std::vector<HWND> WindowsOfClass(const char* className);
