@@ -38,20 +38,69 @@ std::string Under(const std::string& dir, const std::string& name) {
   return path;
 }
 
-// The names of the folder's files (not folders), leaving out the list file
-// itself, which must outlive the run. False when the folder cannot be
-// listed.
-bool ListFiles(const std::string& dir, const std::string& listPath,
-               std::vector<std::string>* names) {
+// Which file a path leads to, whatever the spelling of the path.
+struct FileIdentity {
+  bool known = false;
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  bool operator==(const FileIdentity& other) const {
+    return known && other.known && volume == other.volume && indexHigh == other.indexHigh &&
+           indexLow == other.indexLow;
+  }
+};
+
+FileIdentity IdentityOf(const std::string& path) {
+  FileIdentity identity;
+  HANDLE raw = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (raw == INVALID_HANDLE_VALUE) return identity;
+  Handle file(raw);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(file.get(), &info)) {
+    identity = {true, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  }
+  return identity;
+}
+
+// The list file is left out of a listing: it must outlive the run.
+struct ListFile {
+  std::string path;
+  FileIdentity identity;
+};
+
+bool IsListFile(const std::string& dir, const WIN32_FIND_DATAA& data, const ListFile& list) {
+  const std::string path = Under(dir, data.cFileName);
+  if (lstrcmpiA(path.c_str(), list.path.c_str()) == 0) return true;
+  if (lstrcmpiA(data.cFileName, kListFileName) != 0 &&
+      lstrcmpiA(data.cAlternateFileName, kListFileName) != 0) {
+    return false;
+  }
+  return IdentityOf(path) == list.identity;
+}
+
+// The names of the folder's files (not folders) but the list file. False
+// when the folder cannot be listed.
+bool ListFiles(const std::string& dir, const ListFile& list, std::vector<std::string>* names) {
   WIN32_FIND_DATAA data;
   FindHandle find(FindFirstFileA((dir + "\\*.*").c_str(), &data));
   if (!find) return false;
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (lstrcmpiA(Under(dir, data.cFileName).c_str(), listPath.c_str()) == 0) continue;
+    if (IsListFile(dir, data, list)) continue;
     names->push_back(data.cFileName);
   } while (FindNextFileA(find.get(), &data));
   return true;
+}
+
+// Whether a file the list numbered is still in the folder under its number.
+bool ListStillNumbersFiles(const std::string& listPath, const std::string& dir) {
+  std::string text;
+  if (!ReadTextFile(listPath.c_str(), &text)) return false;
+  for (const BackRename& rename : PlanBackRun(text)) {
+    if (GetFileAttributesA(Under(dir, rename.from).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  }
+  return false;
 }
 
 bool WriteList(const std::string& path, const std::string& text) {
@@ -76,14 +125,17 @@ NamefixState LoadNamefixState(const char* commandLine) {
   return state;
 }
 
-bool ForwardRun(const NamefixState& state) {
+ForwardResult ForwardRun(const NamefixState& state) {
   const std::string dir = FullFolderPath(state.themesDir);
-  if (dir.empty() || state.listPath.empty() || !SetCurrentDirectoryA(dir.c_str())) return false;
+  if (dir.empty() || state.listPath.empty()) return ForwardResult::kNotRun;
+  if (ListStillNumbersFiles(state.listPath, dir)) return ForwardResult::kNamesNotRestored;
+  if (!SetCurrentDirectoryA(dir.c_str())) return ForwardResult::kNotRun;
+  const ListFile list{state.listPath, IdentityOf(state.listPath)};
   std::vector<std::string> top, sub;
-  bool ran = ListFiles(dir, state.listPath, &top);
+  bool ran = ListFiles(dir, list, &top);
   const std::string subDir = Under(dir, kSubfolderName);
   if (ran && SetCurrentDirectoryA(subDir.c_str())) {
-    if (!ListFiles(subDir, state.listPath, &sub)) sub.clear();
+    if (!ListFiles(subDir, list, &sub)) sub.clear();
     SetCurrentDirectoryA(dir.c_str());
   }
   ForwardPlan plan;
@@ -98,7 +150,7 @@ bool ForwardRun(const NamefixState& state) {
     }
   }
   SetCurrentDirectoryA(state.programDir.c_str());
-  return ran;
+  return ran ? ForwardResult::kDone : ForwardResult::kNotRun;
 }
 
 bool BackRun(const NamefixState& state) {

@@ -16,11 +16,21 @@ struct NamefixState {
 // The default folder, or the whole command line when it is not empty.
 NamefixState LoadNamefixState(const char* commandLine);
 
+enum class ForwardResult {
+  kDone,
+  kNotRun,            // the folder could not be entered or listed, or the list written
+  kNamesNotRestored,  // the list still names files numbered in the folder
+};
+
 // Lists the themes folder and its subfolder "Tavol", writes the list file,
 // then numbers the files. Nothing is renamed when the themes folder cannot
 // be entered or listed or the list cannot be written in full; a subfolder
-// that cannot be entered or listed adds nothing. False when nothing ran.
-bool ForwardRun(const NamefixState& state);
+// that cannot be entered or listed adds nothing. A list whose numbered files
+// are still in the folder is the only record of their names: then the
+// folder and the list stay as they are. The list file itself is never
+// numbered, however the folder is reached (another drive, a share, a short
+// name): it is known by its volume and file index.
+ForwardResult ForwardRun(const NamefixState& state);
 
 // Gives the numbered files their names from the list. Nothing is renamed
 // when the list cannot be read or the themes folder cannot be entered.

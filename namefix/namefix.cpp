@@ -44,7 +44,18 @@ void OnCommand(HWND hwnd, int id) {
   const NamefixState* state = StateOf(hwnd);
   if (!state) return;
   if (id == IDM_GO) {
-    if (ForwardRun(*state)) DrawResult(hwnd, "Done");
+    switch (ForwardRun(*state)) {
+      case ForwardResult::kDone:
+        DrawResult(hwnd, "Done");
+        break;
+      case ForwardResult::kNamesNotRestored:
+        DrawResult(hwnd,
+                   "Not done: FNames.txt still holds the names of numbered files. "
+                   "Go back! first.");
+        break;
+      case ForwardResult::kNotRun:
+        break;
+    }
   } else if (id == IDM_GO_BACK) {
     if (BackRun(*state)) DrawResult(hwnd, "Back");
   }

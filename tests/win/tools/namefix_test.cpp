@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -121,8 +123,8 @@ class NamefixTest : public ::testing::Test {
 
   // Starts namefix with its window and runs "Go!" from its menu; true once
   // the run has finished. The window stays open until Close.
-  bool StartAndGo(ChildProcess* child, HWND* main) {
-    if (!child->Start("\"" + Namefix() + "\"")) return false;
+  bool StartAndGo(ChildProcess* child, HWND* main, const std::string& program = Namefix()) {
+    if (!child->Start("\"" + program + "\"")) return false;
     *main = nullptr;
     for (int i = 0; i < 500 && !(*main && IsWindowVisible(*main)); ++i) {
       *main = MainWindowOf(child->Id());
@@ -132,10 +134,10 @@ class NamefixTest : public ::testing::Test {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(*main, WM_COMMAND, kGo, 0, SMTO_NORMAL, 60000, &result) != 0;
   }
-  void ForwardFromTheMenu() {
+  void ForwardFromTheMenu(const std::string& program = Namefix()) {
     ChildProcess child;
     HWND main = nullptr;
-    ASSERT_TRUE(StartAndGo(&child, &main));
+    ASSERT_TRUE(StartAndGo(&child, &main, program));
     PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(child.Wait(10000));
     EXPECT_EQ(child.ExitCode(), 0u);
@@ -309,6 +311,59 @@ TEST_F(NamefixTest, ForwardRunWithoutAListOrAFolderRenamesNothing) {
 }
 
 // Without a "Tavol" subfolder only the top folder's files are numbered.
+// A second "Go!" before "Go back!" would list the numbers as names: the
+// folder and the list stay as the first one left them.
+TEST_F(NamefixTest, ASecondGoKeepsTheNamesOfTheFirst) {
+  MakeThemes(6, 3);
+  const auto top = FilesIn(kThemes);
+  ForwardFromTheMenu();
+  const std::string list = ReadFileBytes(ListPath());
+  const auto numbered = FilesIn(kThemes);
+  ForwardFromTheMenu();
+  EXPECT_EQ(ReadFileBytes(ListPath()), list);
+  EXPECT_EQ(FilesIn(kThemes), numbered);
+  bool shown = true;
+  EXPECT_EQ(BackFromTheCommandLine(kThemes, &shown), 0u);
+  EXPECT_EQ(FilesIn(kThemes), top);
+  // Every name is back: now "Go!" runs again.
+  ForwardFromTheMenu();
+  EXPECT_EQ(FilesIn(kThemes), numbered);
+}
+
+// namefix in the themes folder itself, started by the folder's other name
+// (drive Z: and the prefix's path to drive D:): its list is in the folder
+// and must never be numbered, also when an earlier run left it there.
+TEST_F(NamefixTest, TheListIsNeverNumberedWhateverTheFolderIsCalled) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (!prefix) GTEST_SKIP() << "the other name needs the Wine prefix's path";
+  std::string other = std::string("Z:") + prefix + "/drive_d/rc2/themes";
+  for (char& c : other) {
+    if (c == '/') c = '\\';
+  }
+  MakeThemes(5, 2);  // with namefix.exe, the six files the list's layout needs
+  const std::string program = std::string(kThemes) + "\\namefix.exe";
+  ASSERT_TRUE(CopyFileA(Namefix().c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(FileExists(other + "\\namefix.exe"));
+  const auto top = FilesIn(kThemes);
+  const std::string inFolder = std::string(kThemes) + "\\FNames.txt";
+
+  ForwardFromTheMenu(other + "\\namefix.exe");
+  ASSERT_TRUE(FileExists(inFolder));
+  ASSERT_TRUE(CopyFileA(inFolder.c_str(), ListPath().c_str(), FALSE));
+  bool shown = true;
+  EXPECT_EQ(BackFromTheCommandLine(kThemes, &shown), 0u);
+  DeleteFileA(ListPath().c_str());
+  auto restored = FilesIn(kThemes);
+  restored.erase("FNames.txt");
+  ASSERT_EQ(restored, top);
+
+  ForwardFromTheMenu(other + "\\namefix.exe");
+  ASSERT_TRUE(FileExists(inFolder)) << "the list itself was numbered";
+  const std::vector<std::string> names = Lines(ReadFileBytes(inFolder));
+  EXPECT_EQ(names.size(), 8u);
+  for (const std::string& name : names) EXPECT_NE(name, "FNames.txt");
+}
+
 TEST_F(NamefixTest, NoSubfolder) {
   ASSERT_TRUE(CreateDirectoryA(kThemes, nullptr));
   for (int i = 0; i < 6; ++i) WriteFileBytes(std::string(kThemes) + "\\f" + std::to_string(i), "x");
