@@ -117,6 +117,10 @@ int InstallScreenSaver(const InstallerState& state) {
   GetShortPathNameA(saver, saver, kPathSize - 1);
   WritePrivateProfileStringA(kBootSection, kSaverKey, saver, "system.ini");
   InstallSaverSetting(state, saver);
-  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 1, nullptr, 0);
+  // Active for this session as the theme has it (the user's own saved
+  // setting may be off); a colour theme without the value turns it on.
+  char active[8];
+  ReadThemeValue(state.theme, kDesktopSection, "ScreenSaveActive", "1", active, sizeof active);
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, lstrcmpA(active, "0") != 0, nullptr, 0);
   return 1;
 }

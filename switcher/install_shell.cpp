@@ -83,7 +83,9 @@ int InstallCursors(const InstallerState& state) {
     }
   }
   SystemParametersInfoA(SPI_SETCURSORS, 0, nullptr, SPIF_UPDATEINIFILE);
-  // The pointers no longer match any named scheme.
+  // A colour theme's pointers match no named scheme; the user's own saved
+  // ones keep the scheme name they were saved with.
+  if (IsSavedTheme(state.themeId)) return 1;
   RegKey key;
   if (key.Open(HKEY_CURRENT_USER, "Control Panel\\Cursors", KEY_SET_VALUE)) {
     key.SetString(nullptr, "");

@@ -25,6 +25,12 @@ constexpr ThemeId THEME_GREEN = 104;
 constexpr ThemeId THEME_REVERT = 121;   // "TavolBackup.theme"
 constexpr ThemeId THEME_RESTORE = 200;  // "Restore.theme"
 
+// The themes the switcher saved from the user's own settings: what they
+// hold goes back as it was.
+constexpr bool IsSavedTheme(ThemeId id) {
+  return id == THEME_REVERT || id == THEME_RESTORE;
+}
+
 // The seven part flags, in argument order.
 struct ThemeParts {
   int wallpaper = 0;

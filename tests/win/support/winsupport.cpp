@@ -258,6 +258,24 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+bool CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA data;
+  FindHandle find(FindFirstFileA((from + "\\*").c_str(), &data));
+  if (!find) return false;
+  bool copied = true;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      copied = CopyTree(from + "\\" + name, to + "\\" + name) && copied;
+    } else {
+      copied = CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE) && copied;
+    }
+  } while (FindNextFileA(find.get(), &data));
+  return copied;
+}
+
 std::string MakeTempDir(const std::string& name) {
   char temp[MAX_PATH + 1];
   GetTempPathA(sizeof temp, temp);

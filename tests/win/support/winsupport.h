@@ -95,6 +95,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fresh, empty directory under the system's temporary directory.
 std::string MakeTempDir(const std::string& name);
 void RemoveTree(const std::string& path);
+// Copies a folder with everything in it; false when anything was not copied.
+bool CopyTree(const std::string& from, const std::string& to);
 
 // A window's text as the window itself answers WM_GETTEXT (for controls
 // that keep their own text, such as status bars and tooltips, also in

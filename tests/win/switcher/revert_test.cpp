@@ -6,6 +6,12 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -143,6 +149,139 @@ std::string FullTheme(const ThemeIconMetrics& icon, const ThemeNonclientMetrics&
   return text;
 }
 
+// Everything of the user's that Wine keeps in the registry's
+// HKEY_CURRENT_USER and in "win.ini", "system.ini" and "control.ini", one
+// entry per value ("KEY\name", "file[section]name") and per key.
+using UserState = std::map<std::string, std::string>;
+
+void AddRegistryValues(const std::string& text, UserState* state) {
+  std::string key, line, pending;
+  for (char c : text + "\n") {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    if (!pending.empty()) {
+      line = pending + line.substr(line.find_first_not_of(' ') == std::string::npos
+                                       ? line.size()
+                                       : line.find_first_not_of(' '));
+      pending.clear();
+    }
+    if (!line.empty() && line.back() == '\\') {
+      line.pop_back();
+      pending = line;
+    } else if (!line.empty() && line[0] == '[') {
+      key = line.substr(1, line.size() - 2);
+      (*state)[key + "\\"] = "(key)";
+    } else if (!line.empty() && (line[0] == '"' || line[0] == '@')) {
+      size_t end = 0;
+      if (line[0] == '"') {
+        end = 1;
+        while (end < line.size() && line[end] != '"') end += line[end] == '\\' ? 2 : 1;
+      }
+      const size_t equals = line.find('=', end);
+      if (equals != std::string::npos) {
+        (*state)[key + "\\" + line.substr(0, equals)] = line.substr(equals + 1);
+      }
+    }
+    line.clear();
+  }
+}
+
+void AddProfileValues(const std::string& file, UserState* state) {
+  std::string section, line;
+  for (char c : ReadFileBytes(WindowsDir() + "\\" + file) + "\n") {
+    if (c == '\r') continue;
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    if (!line.empty() && line[0] == '[') {
+      section = line;
+    } else if (line.find('=') != std::string::npos) {
+      (*state)[file + section + line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+    }
+    line.clear();
+  }
+}
+
+UserState TakeUserState() {
+  UserState state;
+  AddRegistryValues(RegExport("HKEY_CURRENT_USER"), &state);
+  for (const char* file : {"win.ini", "system.ini", "control.ini"}) AddProfileValues(file, &state);
+  return state;
+}
+
+// The entries that differ (added, removed or changed), with both sides.
+std::map<std::string, std::string> Differences(const UserState& before, const UserState& after) {
+  std::map<std::string, std::string> out;
+  for (const auto& [name, value] : before) {
+    auto it = after.find(name);
+    if (it == after.end()) {
+      out[name] = value + " -> (gone)";
+    } else if (it->second != value) {
+      out[name] = value + " -> " + it->second;
+    }
+  }
+  for (const auto& [name, value] : after) {
+    if (!before.count(name)) out[name] = "(none) -> " + value;
+  }
+  return out;
+}
+
+// Differences a round trip may leave, each for a reason.
+struct AllowedDifference {
+  const char* prefix;
+  const char* reason;
+};
+constexpr char kWineMetricsForm[] =
+    "Wine keeps it in its own form until it is set (the face \"MS Shell Dlg\", spacing in "
+    "twips), then as the system reads it (Tahoma, 75 pixels): the same metrics";
+const AllowedDifference kAllowedDifferences[] = {
+    {"HKEY_CURRENT_USER\\Software\\TavolTheCorvane\\", "the package's own values"},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"CaptionFont\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"SmCaptionFont\"",
+     kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"MenuFont\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"MessageFont\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"StatusFont\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"IconFont\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"IconSpacing\"", kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics\\\"IconVerticalSpacing\"",
+     kWineMetricsForm},
+    {"HKEY_CURRENT_USER\\AppEvents\\Schemes\\@",
+     "installed sounds match no named scheme (one blank, as the display control panel writes "
+     "it); the backup keeps no scheme name, the sounds themselves are the user's again"},
+};
+
+constexpr char kWineSessionKey[] =
+    "HKEY_CURRENT_USER\\Software\\Wine\\Temporary System Parameters\\";
+
+const char* AllowedReason(const std::string& name, const std::set<std::string>& noise,
+                          const UserState& after) {
+  if (noise.count(name)) return "Wine changes it between two exports with no program run";
+  for (const AllowedDifference& allowed : kAllowedDifferences) {
+    if (name.compare(0, std::strlen(allowed.prefix), allowed.prefix) == 0) return allowed.reason;
+  }
+  // A setting made for the session only: Wine keeps it apart; it must say
+  // what the stored setting says.
+  if (name.compare(0, sizeof kWineSessionKey - 1, kWineSessionKey) == 0) {
+    const std::string stored = "HKEY_CURRENT_USER\\" + name.substr(sizeof kWineSessionKey - 1);
+    auto session = after.find(name), same = after.find(stored);
+    if (session != after.end() && session->second == "(key)") return "Wine's own session key";
+    if (session != after.end() && same != after.end() && session->second == same->second) {
+      return "the session's setting, the same as the stored one";
+    }
+  }
+  return nullptr;
+}
+
+size_t MemoryOf(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
 class RevertTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -244,6 +383,52 @@ TEST_F(RevertTest, CancelAfterApplyPutsBackTheSettingsAtStart) {
   EXPECT_EQ(run.ExitCode(), 0u);
   ExpectSame(before, TakeSnapshot());
   EXPECT_FALSE(FileExists(WallpaperPath()));  // there was none at start
+}
+
+// Every theme applied with all seven parts, fifty times over in one
+// switcher run, then Revert: nothing of the user's is left changed, and the
+// switcher's memory after the last apply is that of after the first.
+TEST_F(RevertTest, FiftyAppliesOfEveryThemeThenRevertLeaveNothingOfTheUsersChanged) {
+  ASSERT_TRUE(
+      CopyTree(BinDir() + "\\..\\..\\package\\tree\\Program Files\\Plus!\\Themes", themeDir_));
+  std::set<std::string> noise;
+  for (const auto& [name, change] : Differences(TakeUserState(), TakeUserState())) {
+    noise.insert(name);
+  }
+  const UserState before = TakeUserState();
+
+  SwitcherRun run;
+  ASSERT_TRUE(run.Start());
+  const int colours[] = {IDC_WHITE, IDC_BLUE, IDC_BLACK, IDC_RED, IDC_GREEN};
+  size_t firstMemory = 0, lastMemory = 0;
+  for (int cycle = 0; cycle < 50; ++cycle) {
+    run.Click(colours[cycle % 5]);
+    for (int id = IDC_SCREENSAVER; id <= IDC_FONTS; ++id) ASSERT_TRUE(run.IsChecked(id));
+    run.Click(IDC_APPLY);
+    ASSERT_TRUE(run.WaitIdle(120000)) << "apply " << cycle + 1;
+    (cycle == 0 ? firstMemory : lastMemory) = MemoryOf(run.child().Handle());
+  }
+  run.Click(IDC_REVERT);
+  ASSERT_TRUE(run.WaitExit(120000));
+
+  const UserState after = TakeUserState();
+  int faults = 0, allowed = 0;
+  for (const auto& [name, change] : Differences(before, after)) {
+    if (const char* reason = AllowedReason(name, noise, after)) {
+      std::printf("allowed: %s: %s (%s)\n", name.c_str(), change.c_str(), reason);
+      ++allowed;
+    } else {
+      ADD_FAILURE() << name << ": " << change;
+      ++faults;
+    }
+  }
+  std::printf(
+      "round trip: %zu values compared, %zu of them Wine's own noise, %d differences "
+      "allowed, %d faults; switcher memory %zu KB after the first apply, %zu KB after "
+      "the fiftieth\n",
+      before.size(), noise.size(), allowed, faults, firstMemory / 1024, lastMemory / 1024);
+  ASSERT_NE(firstMemory, 0u);
+  EXPECT_LE(lastMemory, firstMemory + 1024 * 1024);
 }
 
 }  // namespace
