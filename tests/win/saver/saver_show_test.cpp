@@ -4,6 +4,8 @@
 // counts on how long anything takes.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -147,6 +149,82 @@ TEST_F(SaverShowTest, LogoThenFiveCardArtsThenTheLogoAndFiveAgainEachCaptionedFo
                   static_cast<unsigned long>(a.restoredAt - a.wholeAt));
     }
   }
+}
+
+// Display Properties' Preview button starts the full screen while its own
+// preview runs, both from one folder: each keeps its caption's backdrop in
+// a backup file of its own, and each backdrop comes back exactly.
+TEST_F(SaverShowTest, APreviewAndAFullScreenFromOneFolderEachPutTheirBackdropBack) {
+  SetTimeBetweenArts("5");
+  SetCursorPos(10, 10);
+  PreviewHost host(152, 112);
+  SaverProcess preview;
+  ASSERT_TRUE(preview.Start(folder_, host.Argument()));
+  // The preview holds "spot.sav" from its first card art's caption on.
+  ASSERT_TRUE(PumpUntil([&] { return FileExists(folder_.SpotFile()); }, 60000));
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start(folder_, "/s"));
+  ASSERT_NE(saver.WaitForWindow(kSaverClass, 20000), nullptr);
+  const std::vector<Appearance> seen = Watch(
+      [](const std::vector<Appearance>& s) {
+        return s.size() > 4 || (s.size() == 4 && s.back().restored);
+      },
+      180000);
+  PressKey(VK_SPACE);
+  ASSERT_TRUE(saver.WaitForExit(20000));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  ASSERT_GE(seen.size(), 4u) << Names(seen);
+  for (size_t i = 1; i < 4; ++i) {
+    SCOPED_TRACE(kSaverArtNames[seen[i].art]);
+    EXPECT_TRUE(seen[i].restored) << "the backdrop never gave way to the art's own pixels";
+  }
+  // The full screen's own backup went with it; the preview's stays while it runs.
+  EXPECT_TRUE(preview.Running());
+  EXPECT_TRUE(FileExists(folder_.SpotFile()));
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder_.dir() + "\\*.sav").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  do {
+    EXPECT_STREQ(found.cFileName, "spot.sav");
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  host.Close();
+  ASSERT_TRUE(preview.WaitForExit(20000));
+  EXPECT_EQ(preview.ExitCode(), 0u);
+  EXPECT_FALSE(FileExists(folder_.SpotFile()));
+  EXPECT_FALSE(FileExists(folder_.AssertLog()));
+}
+
+size_t MemoryOf(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(process, &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
+// Sixty pictures, five seconds apart: the saver's memory after the last is
+// that of after the sixth.
+TEST_F(SaverShowTest, SixtyPicturesLeaveTheMemoryOfTheSixth) {
+  SetTimeBetweenArts("5");
+  SetCursorPos(10, 10);
+  SaverProcess saver;
+  ASSERT_TRUE(saver.Start(folder_, "/s"));
+  ASSERT_NE(saver.WaitForWindow(kSaverClass, 20000), nullptr);
+  size_t sixth = 0;
+  const std::vector<Appearance> seen = Watch(
+      [&](const std::vector<Appearance>& s) {
+        if (s.size() == 7 && sixth == 0) sixth = MemoryOf(saver.Handle());
+        return s.size() > 60;
+      },
+      560000);
+  const size_t last = MemoryOf(saver.Handle());
+  PressKey(VK_SPACE);
+  ASSERT_TRUE(saver.WaitForExit(20000));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  std::printf("saver memory: %zu KB after the sixth picture, %zu KB after the sixtieth\n",
+              sixth / 1024, last / 1024);
+  ASSERT_GT(seen.size(), 60u) << Names(seen);
+  ASSERT_NE(sixth, 0u);
+  EXPECT_LE(last, sixth + 1024 * 1024);
 }
 
 TEST_F(SaverShowTest, ANegativeIntervalDoesNotHoldUpTheShow) {
