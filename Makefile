@@ -48,6 +48,7 @@ test: setup
 	$(MAKE) build
 	scripts/package.sh
 	$(MAKE) check-imports
+	scripts/check-docs.sh
 	$(MAKE) test-native
 	$(MAKE) test-sanitizers
 	@mkdir -p build/fuzz; \
