@@ -31,6 +31,7 @@ struct Appearance {
   bool whole = false;          // every sampled point showed it at some moment
   bool darkWhenWhole = false;  // its backdrop was darker than the art then
   bool restored = false;       // later its backdrop showed the art's own pixels
+  bool exact = false;          // and then every pixel of it that the darkening changes
   DWORD wholeAt = 0;
   DWORD restoredAt = 0;
 };
@@ -79,12 +80,13 @@ class SaverShowTest : public ::testing::Test {
             const BackdropState b = LookAtBackdrop(*arts_, now.art, screen);
             now.darkWhenWhole = arts_->Darkened(b);
           }
-          if (now.whole && now.art > 0 && !now.restored) {
+          if (now.whole && now.art > 0 && !now.exact) {
             const BackdropState b = LookAtBackdrop(*arts_, now.art, screen);
-            if (arts_->Restored(b)) {
+            if (!now.restored && arts_->Restored(b)) {
               now.restored = true;
               now.restoredAt = GetTickCount();
             }
+            now.exact = now.restored && b.distinct > 0 && b.plain == b.distinct;
           }
           return enough(seen);
         },
@@ -167,7 +169,7 @@ TEST_F(SaverShowTest, APreviewAndAFullScreenFromOneFolderEachPutTheirBackdropBac
   ASSERT_NE(saver.WaitForWindow(kSaverClass, 20000), nullptr);
   const std::vector<Appearance> seen = Watch(
       [](const std::vector<Appearance>& s) {
-        return s.size() > 4 || (s.size() == 4 && s.back().restored);
+        return s.size() > 4 || (s.size() == 4 && s.back().exact);
       },
       180000);
   PressKey(VK_SPACE);
@@ -177,6 +179,9 @@ TEST_F(SaverShowTest, APreviewAndAFullScreenFromOneFolderEachPutTheirBackdropBac
   for (size_t i = 1; i < 4; ++i) {
     SCOPED_TRACE(kSaverArtNames[seen[i].art]);
     EXPECT_TRUE(seen[i].restored) << "the backdrop never gave way to the art's own pixels";
+    if (arts_->tolerance() == 0) {
+      EXPECT_TRUE(seen[i].exact) << "the backdrop came back with pixels of another";
+    }
   }
   // The full screen's own backup went with it; the preview's stays while it runs.
   EXPECT_TRUE(preview.Running());
