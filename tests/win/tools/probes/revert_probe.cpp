@@ -65,8 +65,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   char text[3 * MAX_PATH];
   // The switcher's revert run ends at once while another switcher runs.
   const bool switcherRunning = FindWindowA("TAVOLTHEME_MainClass", nullptr) != nullptr;
-  std::snprintf(text, sizeof text, "args=%s\ncwd=%s\nvalues=%d\nswitcher=%d\n", commandLine,
-                cwd, PackageValueThere() ? 1 : 0, switcherRunning ? 1 : 0);
+  std::snprintf(text, sizeof text, "args=%s\ncwd=%s\nvalues=%d\nswitcher=%d\n", commandLine, cwd,
+                PackageValueThere() ? 1 : 0, switcherRunning ? 1 : 0);
   Append(log, text);
   Sleep(1000);
   Append(log, "end\n");
