@@ -77,8 +77,9 @@ class Locked {
 // picture (pixels and bitmap) and the codec (SaverApp::codec); it sets it to
 // 0 as it starts a picture thread (WM_NEWPICTURE, which does nothing while
 // it is 0), which holds them from then on and sets it back to 1 (release) as
-// its very last act, after its own device contexts are gone. Painting may read the pixels at any
-// time and so may show a picture that is still being written.
+// its very last act, after its own device contexts are gone. Painting may
+// read the pixels at any time and so may show a picture that is still being
+// written.
 //
 // stop and stopEvent: set once, by the window's thread, when the window
 // closes. The picture thread looks at stop before every step of its work and

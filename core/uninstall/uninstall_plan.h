@@ -35,11 +35,11 @@ inline constexpr const char* kPackageKeys[] = {
     "SOFTWARE\\Orvello\\TavolTheCorvane\\DesktopThemes",
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QvRThemes",
 };
+inline constexpr char kCompanyKey[] = "SOFTWARE\\Orvello";
 inline constexpr const char* kPackageKeysWhenEmpty[] = {
     "SOFTWARE\\Orvello\\TavolTheCorvane",
-    "SOFTWARE\\Orvello",
+    kCompanyKey,
 };
-inline constexpr char kCompanyKey[] = "SOFTWARE\\Orvello";
 
 // The shell's progress title for the folder deletions.
 inline constexpr char kUninstallProgressTitle[] = "Desktop Themes Uninstall";
